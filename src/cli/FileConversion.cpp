@@ -1,0 +1,113 @@
+#include "cli/FileConversion.h"
+
+#include <sys/stat.h>
+
+#include <optional>
+
+#include "conversion/AtomicFileWriter.h"
+#include "conversion/LegacyConverter.h"
+#include "conversion/ScriptFileError.h"
+#include "conversion/ScriptLoader.h"
+#include "conversion/ScriptWriter.h"
+#include "conversion/Windows1252.h"
+
+namespace quillshift::cli {
+
+namespace {
+
+// Lines of the converted header that hold the properties, "Authors=" to "Comments=".
+constexpr std::size_t kFirstPropertyLine = 6;
+constexpr std::size_t kLastPropertyLine = 13;
+
+bool isExistingNonFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+std::string outputPathInFolder(const std::string& folder, const std::string& input) {
+    const std::size_t slash = input.rfind('/');
+    const std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
+    std::string path = folder;
+    if (!path.empty() && path.back() != '/') {
+        path.push_back('/');
+    }
+    return path + "New " + name;
+}
+
+ConversionStats convertScriptFile(const std::string& input, const std::string& output,
+                                  const CliOptions& options, std::ostream& report) {
+    if (!options.force && isExistingNonFolder(output)) {
+        throw std::runtime_error(
+            ScriptFileError::cannotCreate(output,
+                                          "The file already exists; use --force to replace it.")
+                .what());
+    }
+    const std::string bytes = readFileBytes(input);
+    requireNoNulByte(input, bytes);
+
+    ScriptProperties properties;
+    LegacyConverter converter(properties);
+    ScriptLineReader reader(bytes);
+    std::string line;
+    std::string converted;
+    BodyRule rule = BodyRule::None;
+    std::size_t lineNumber = 0;
+    bool reachedBody = false;
+    while (!reachedBody && reader.next(line)) {
+        ++lineNumber;
+        reachedBody = converter.convertLine(line, converted, &rule);
+    }
+    if (converter.infosLine() != 0 && !options.force) {
+        throw std::runtime_error("Skipped \"" + input +
+                                 "\": it already has a converted header ([Infos] on line " +
+                                 std::to_string(converter.infosLine()) +
+                                 "); use --force to convert it again.");
+    }
+    applyOverrides(options.overrides, properties);
+
+    std::optional<AtomicFileWriter> file;
+    if (options.dryRun) {
+        const std::vector<std::string> header = buildScriptHeader(properties);
+        for (std::size_t i = kFirstPropertyLine; i <= kLastPropertyLine; ++i) {
+            report << "  " << windows1252::toUtf8(header[i]) << '\n';
+        }
+    } else {
+        file.emplace(output);
+        std::string header;
+        appendScriptHeader(properties, header);
+        file->write(header);
+    }
+
+    ConversionStats stats;
+    auto emit = [&] {
+        ++stats.bodyLines;
+        if (rule != BodyRule::None && converted != line) {
+            ++stats.rewritten;
+            if (options.dryRun) {
+                report << lineNumber << ": " << bodyRuleName(rule) << ": "
+                       << windows1252::toUtf8(line) << " -> " << windows1252::toUtf8(converted)
+                       << '\n';
+            }
+        }
+        if (file) {
+            file->write(converted);
+            file->write(kLineEnd);
+        }
+    };
+    if (reachedBody) {
+        emit();
+        while (reader.next(line)) {
+            ++lineNumber;
+            converter.convertLine(line, converted, &rule);
+            emit();
+        }
+    }
+    if (file) {
+        file->commit();
+    }
+    return stats;
+}
+
+}  // namespace quillshift::cli

@@ -1,0 +1,193 @@
+#include "conversion/LegacyConverter.h"
+
+#include <array>
+
+#include "conversion/LanguageTable.h"
+#include "conversion/ReelvaultSites.h"
+#include "conversion/TextOps.h"
+
+namespace quillshift {
+
+namespace {
+
+constexpr std::string_view kProgramPrefix = "PROGRAM ";
+constexpr std::string_view kInfosSection = "[Infos]";
+constexpr std::string_view kDescriptionPrefix = "Movie importation script for ";
+constexpr std::string_view kVersionMessage =
+    "  ShowMessage('This script requires a newer version of Reelvault (at least the version "
+    "3.5.0)');";
+constexpr std::string_view kCheckVersionArguments = "3,5,0";
+
+// Legacy header lines holding any of these (case-sensitive) are licence or site boilerplate that
+// the converted header replaces. Several end in mid-word on purpose.
+constexpr std::array<std::string_view, 15> kBoilerplatePhrases{
+    "importation script for",
+    "For use with Reelvault",
+    sites::kScriptsSiteHost,
+    sites::kReelvaultHost,
+    "The source code of the script",
+    "another program only",
+    "script author and",
+    "website are given",
+    "the documentation of",
+    "This program is fre",
+    "redistribute it and",
+    "terms of the GNU",
+    "published by the Free",
+    "either version 2",
+    "option) any",
+};
+
+bool startsWithIgnoringAsciiCase(std::string_view s, std::string_view upperPrefix) {
+    return s.size() >= upperPrefix.size() &&
+           text::equalsIgnoringAsciiCase(s.substr(0, upperPrefix.size()), upperPrefix);
+}
+
+constexpr std::size_t npos = std::string_view::npos;
+
+}  // namespace
+
+std::string_view bodyRuleName(BodyRule rule) {
+    switch (rule) {
+        case BodyRule::GetPicture:
+            return "GetPicture";
+        case BodyRule::DisplayResults:
+            return "DisplayResults";
+        case BodyRule::CheckVersion:
+            return "CheckVersion";
+        case BodyRule::VersionMessage:
+            return "VersionMessage";
+        case BodyRule::None:
+            break;
+    }
+    return {};
+}
+
+LegacyConverter::LegacyConverter(ScriptProperties& properties) : properties_(properties) {
+    properties_.comments.clear();
+}
+
+bool LegacyConverter::convertLine(std::string_view line, std::string& out, BodyRule* rule) {
+    if (!inBody_ && startsWithIgnoringAsciiCase(line, kProgramPrefix)) {
+        inBody_ = true;
+    }
+    if (inBody_) {
+        convertBodyLine(line, out, rule);
+    } else {
+        harvestHeaderLine(line);
+    }
+    ++index_;
+    return inBody_;
+}
+
+void LegacyConverter::harvestHeaderLine(std::string_view line) {
+    std::string_view t = text::trimView(line);
+    if (infosLine_ == 0 && text::equalsIgnoringAsciiCase(t, kInfosSection)) {
+        infosLine_ = index_ + 1;
+    }
+    if (index_ == 0) {
+        return;
+    }
+    if (index_ == 1) {
+        // The title line: its first two characters are the comment opener ("{ ", "//", "(*").
+        t = text::trimView(t.substr(t.size() < 2 ? t.size() : 2));
+        properties_.title.assign(t);
+        properties_.description.assign(kDescriptionPrefix).append(t);
+        return;
+    }
+    if (t.find("*******", 1) != npos) {
+        return;  // a frame line of asterisks
+    }
+    if (!t.empty() && t.front() == '*') {
+        t.remove_prefix(1);
+    }
+    if (!t.empty() && t.back() == '*') {
+        t.remove_suffix(1);
+    }
+    t = text::trimView(t);
+    if (t.empty()) {
+        return;
+    }
+
+    text::upperAsciiInto(t, upper_);
+    const std::string_view upper = upper_;
+    const auto& languages = LanguageTable::rows();
+    for (std::size_t i = 1; i < languages.size(); ++i) {
+        if (text::contains(upper, languages[i].legacyTag)) {
+            properties_.language = i;
+            break;
+        }
+    }
+
+    for (std::string_view phrase : kBoilerplatePhrases) {
+        if (text::contains(t, phrase)) {
+            return;
+        }
+    }
+
+    if (text::contains(upper, "(C)") || text::contains(upper, "(P)")) {
+        properties_.authors.assign(t);
+        return;
+    }
+    if (const std::size_t p = upper.find("HTTP://"); p != npos) {
+        const std::string_view address = t.substr(p);
+        const std::size_t blank = address.find(' ');
+        // A blank that ends the address stays part of the value; the writer trims it.
+        properties_.site.assign(blank == npos ? address : address.substr(0, blank + 1));
+        return;
+    }
+    properties_.comments.emplace_back(t);
+}
+
+void LegacyConverter::convertBodyLine(std::string_view line, std::string& out, BodyRule* rule) {
+    text::upperAsciiInto(line, upper_);
+    const std::string_view upper = upper_;
+    BodyRule applied = BodyRule::None;
+    out.assign(line);
+
+    // Every rule builds its result from the unchanged line, so only the last match survives.
+    if (const std::size_t k = upper.find("GETPICTURE"); k != npos) {
+        if (const std::size_t comma = upper.find(',', k); comma != npos) {
+            if (const std::size_t close = upper.find(')', comma); close != npos) {
+                out.assign(line.substr(0, comma)).append(line.substr(close));
+                applied = BodyRule::GetPicture;
+            }
+        }
+    }
+    if (const std::size_t k = upper.find("DISPLAYRESULTS"); k != npos) {
+        out.assign(line.substr(0, k)).append("//").append(line.substr(k));
+        applied = BodyRule::DisplayResults;
+    }
+    if (const std::size_t k = upper.find("CHECKVERSION"); k != npos) {
+        if (const std::size_t open = upper.find('(', k); open != npos) {
+            if (const std::size_t close = upper.find(')', open); close != npos) {
+                out.assign(line.substr(0, open + 1))
+                    .append(kCheckVersionArguments)
+                    .append(line.substr(close));
+                applied = BodyRule::CheckVersion;
+            }
+        }
+    }
+    if (text::contains(upper, "SHOWMESSAGE") && text::contains(upper, "REQUIRES A NEWER")) {
+        out.assign(kVersionMessage);
+        applied = BodyRule::VersionMessage;
+    }
+    if (rule) {
+        *rule = applied;
+    }
+}
+
+void convertLegacyScript(const std::vector<std::string>& input, std::vector<std::string>& output,
+                         ScriptProperties& properties) {
+    output.clear();
+    LegacyConverter converter(properties);
+    std::string converted;
+    for (const std::string& line : input) {
+        if (converter.convertLine(line, converted)) {
+            output.push_back(std::move(converted));
+            converted = std::string();
+        }
+    }
+}
+
+}  // namespace quillshift

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion/ScriptProperties.h"
+
+namespace quillshift {
+
+/// The rewrite applied to a body line. When several match one line, the last one's result stands.
+enum class BodyRule { None, GetPicture, DisplayResults, CheckVersion, VersionMessage };
+
+/// "GetPicture", "DisplayResults", "CheckVersion", "VersionMessage" (empty for None).
+std::string_view bodyRuleName(BodyRule rule);
+
+/// One run of the legacy-script conversion, fed line by line.
+///
+/// Lines before the first program line (one whose upper-cased text starts with "PROGRAM ") form
+/// the legacy header: they are harvested into the properties and produce no output. From the
+/// program line on every line is a body line and yields exactly one converted line. Feed lines
+/// without terminators and without tabs (as the loader gives them).
+class LegacyConverter {
+public:
+    /// Starts a run that harvests into `properties`, which must outlive the converter. Its comments
+    /// are cleared now; Title, Description, Authors, Site and Language are set only by header lines
+    /// that carry them, and Version is never touched.
+    explicit LegacyConverter(ScriptProperties& properties);
+
+    /// Feeds the next line. Returns false for a header line (nothing to output). Returns true for a
+    /// body line and puts its converted text into `out`; `rule`, when given, receives the rule whose
+    /// result stands (None when no rule matched).
+    bool convertLine(std::string_view line, std::string& out, BodyRule* rule = nullptr);
+
+    /// True once the program line has been seen.
+    bool inBody() const { return inBody_; }
+
+    /// 1-based number of the first header line that reads "[Infos]" (ignoring case and surrounding
+    /// blanks), the mark of a script that already has a converted header; 0 when there is none.
+    std::size_t infosLine() const { return infosLine_; }
+
+private:
+    void harvestHeaderLine(std::string_view line);
+    void convertBodyLine(std::string_view line, std::string& out, BodyRule* rule);
+
+    ScriptProperties& properties_;
+    std::size_t index_ = 0;
+    bool inBody_ = false;
+    std::size_t infosLine_ = 0;
+    std::string upper_;
+    std::string scratch_;
+};
+
+/// Converts a whole legacy script: replaces `output` with the converted body lines and harvests the
+/// header into `properties` as LegacyConverter does. The caller clears `properties` first when it
+/// wants a fresh record. `input` and `output` must be different objects.
+void convertLegacyScript(const std::vector<std::string>& input, std::vector<std::string>& output,
+                         ScriptProperties& properties);
+
+}  // namespace quillshift

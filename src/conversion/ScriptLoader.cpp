@@ -1,0 +1,149 @@
+#include "conversion/ScriptLoader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "conversion/ScriptFileError.h"
+#include "conversion/TextOps.h"
+
+namespace quillshift {
+
+namespace {
+
+inline std::size_t findLineEnd(std::string_view bytes, std::size_t from) {
+    const char* data = bytes.data();
+    const std::size_t size = bytes.size();
+    std::size_t i = from;
+    while (i < size && data[i] != '\r' && data[i] != '\n') {
+        ++i;
+    }
+    return i;
+}
+
+inline std::size_t skipTerminator(std::string_view bytes, std::size_t at) {
+    if (at < bytes.size() && bytes[at] == '\r') {
+        ++at;
+    }
+    if (at < bytes.size() && bytes[at] == '\n') {
+        ++at;
+    }
+    return at;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+bool ScriptLineReader::next(std::string& line) {
+    if (position_ >= bytes_.size()) {
+        return false;
+    }
+    const std::size_t end = findLineEnd(bytes_, position_);
+    const std::string_view raw = bytes_.substr(position_, end - position_);
+    if (raw.find('\t') == std::string_view::npos) {
+        line.assign(raw);
+    } else {
+        line = text::expandTabs(raw);
+    }
+    position_ = skipTerminator(bytes_, end);
+    return true;
+}
+
+std::vector<std::string> splitScriptLines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    ScriptLineReader reader(bytes);
+    std::string line;
+    while (reader.next(line)) {
+        lines.push_back(std::move(line));
+        line = std::string();
+    }
+    return lines;
+}
+
+std::size_t findNulLine(std::string_view bytes) {
+    const std::size_t nul = bytes.find('\0');
+    if (nul == std::string_view::npos) {
+        return 0;
+    }
+    std::size_t lineNumber = 1;
+    std::size_t position = 0;
+    while (true) {
+        const std::size_t end = findLineEnd(bytes, position);
+        if (nul < end) {
+            return lineNumber;
+        }
+        position = skipTerminator(bytes, end);
+        if (nul < position) {
+            // Cannot happen: terminators are CR and LF only.
+            return lineNumber;
+        }
+        ++lineNumber;
+    }
+}
+
+std::string readFileBytes(const std::string& path) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) {
+        throw ScriptFileError::cannotOpen(path, systemErrorText(errno));
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        throw ScriptFileError::cannotOpen(path, systemErrorText(errno));
+    }
+    if (S_ISDIR(info.st_mode)) {
+        throw ScriptFileError::cannotOpen(path, systemErrorText(EISDIR));
+    }
+    std::string bytes;
+    if (S_ISREG(info.st_mode) && info.st_size > 0) {
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    }
+    char chunk[65536];
+    while (true) {
+        const ssize_t got = ::read(file.get(), chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw ScriptFileError::cannotOpen(path, systemErrorText(errno));
+        }
+        if (got == 0) {
+            return bytes;
+        }
+        bytes.append(chunk, static_cast<std::size_t>(got));
+    }
+}
+
+void requireNoNulByte(const std::string& path, std::string_view bytes) {
+    const std::size_t line = findNulLine(bytes);
+    if (line != 0) {
+        throw ScriptFileError::cannotOpen(path, "The file contains a NUL byte (line " +
+                                                    std::to_string(line) +
+                                                    "); it is not an 8-bit text script.");
+    }
+}
+
+std::vector<std::string> loadScriptFile(const std::string& path) {
+    const std::string bytes = readFileBytes(path);
+    requireNoNulByte(path, bytes);
+    return splitScriptLines(bytes);
+}
+
+}  // namespace quillshift

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillshift {
+
+/// Walks 8-bit script text line by line, the way a script pane loads a file:
+/// a line ends at CR or LF; after a line one CR is skipped if present, then one LF if present, so
+/// CR LF, a lone CR and a lone LF are one break each and LF CR is two breaks. A last line without
+/// terminator counts; a terminator at the very end adds no empty line; empty text has no lines.
+/// Every tab becomes exactly four blanks. The text must not hold a NUL byte (see findNulLine);
+/// one that does is treated as an ordinary character here.
+/// The reader keeps a view of `bytes`, which must outlive it.
+class ScriptLineReader {
+public:
+    explicit ScriptLineReader(std::string_view bytes) : bytes_(bytes) {}
+
+    /// Puts the next line into `line` (reusing its storage) and returns true; false at the end.
+    bool next(std::string& line);
+
+private:
+    std::string_view bytes_;
+    std::size_t position_ = 0;
+};
+
+/// All lines of `bytes`, split and tab-expanded as ScriptLineReader does.
+std::vector<std::string> splitScriptLines(std::string_view bytes);
+
+/// The 1-based number of the line holding the first NUL byte of `bytes`, or 0 when it has none.
+std::size_t findNulLine(std::string_view bytes);
+
+/// Reads the whole file at `path` as bytes.
+/// Throws ScriptFileError `Cannot open file "PATH". REASON` when it cannot be opened or read
+/// (a directory gives "Is a directory").
+std::string readFileBytes(const std::string& path);
+
+/// Checks that `bytes` (read from `path`) is 8-bit text.
+/// Throws ScriptFileError `Cannot open file "PATH". The file contains a NUL byte (line N); it is not
+/// an 8-bit text script.` when it holds a NUL byte.
+void requireNoNulByte(const std::string& path, std::string_view bytes);
+
+/// Reads the script at `path` and returns its lines (splitScriptLines).
+/// Throws ScriptFileError as readFileBytes and requireNoNulByte do; nothing is returned then.
+std::vector<std::string> loadScriptFile(const std::string& path);
+
+}  // namespace quillshift

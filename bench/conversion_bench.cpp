@@ -1,1 +1,105 @@
-int main(){}
+// Throughput of the in-memory pipeline: split the bytes into lines, convert, render the file.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+
+#include "conversion/LegacyConverter.h"
+#include "conversion/ScriptLoader.h"
+#include "conversion/ScriptWriter.h"
+
+namespace {
+
+using namespace quillshift;
+
+const char* const kHeader[] = {
+    "(***************************************************",
+    "{ Cinefiche (FR) - fiches de films",
+    " *  Movie importation script for Reelvault 3.4.x",
+    " *  For use with Reelvault 3.4 and later",
+    " *  (c) 2004-2005 Jerome Martin",
+    " *  Site language: French (FR)",
+    " *  Source site: http://www.cinefiche.example/films/ (main index)",
+    " *  This program is free software; you can redistribute it and/or modify",
+    " *  Imports the title, year, cast and the poster.",
+    "***************************************************)",
+    "",
+};
+
+const char* const kBody[] = {
+    "procedure AnalysePage(Address: string);",
+    "var",
+    "\tPage: TStringList;",
+    "\tLineNr, BeginPos, EndPos: Integer;",
+    "begin",
+    "\tPage := TStringList.Create;",
+    "\tPage.Text := GetPage(Address);",
+    "\tLineNr := FindLine('<h1 class=\"title\">', Page, 0);",
+    "\tif LineNr > -1 then",
+    "\tbegin",
+    "\t\tBeginPos := Pos('>', Page.GetString(LineNr)) + 1;",
+    "\t\tSetField(fieldOriginalTitle, Copy(Page.GetString(LineNr), BeginPos, 40));",
+    "\tend;",
+    "\tGetPicture(PicURL, False);",
+    "\t// a comment with some more text in it to make the line longer",
+    "\tPage.Free;",
+    "\tDisplayResults;",
+    "end;",
+    "",
+    "\tif not CheckVersion(3,4,2) then",
+    "\t\tShowMessage('This script requires a newer version of Reelvault')",
+};
+
+// A legacy script of about `size` bytes: the header, then body lines repeated, CR LF ends.
+std::string makeScript(std::size_t size) {
+    std::string script;
+    for (const char* line : kHeader) {
+        script.append(line).append("\r\n");
+    }
+    script.append("program Bench;\r\n");
+    std::size_t i = 0;
+    while (script.size() < size) {
+        script.append(kBody[i++ % std::size(kBody)]).append("\r\n");
+    }
+    return script;
+}
+
+void pipeline(benchmark::State& state) {
+    const std::string script = makeScript(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        ScriptProperties properties;
+        std::vector<std::string> body;
+        convertLegacyScript(splitScriptLines(script), body, properties);
+        std::string written = renderOutputScript(properties, body);
+        benchmark::DoNotOptimize(written.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * script.size()));
+}
+
+void splitOnly(benchmark::State& state) {
+    const std::string script = makeScript(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        auto lines = splitScriptLines(script);
+        benchmark::DoNotOptimize(lines.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * script.size()));
+}
+
+void convertOnly(benchmark::State& state) {
+    const auto lines = splitScriptLines(makeScript(static_cast<std::size_t>(state.range(0))));
+    for (auto _ : state) {
+        ScriptProperties properties;
+        std::vector<std::string> body;
+        convertLegacyScript(lines, body, properties);
+        benchmark::DoNotOptimize(body.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * state.range(0)));
+}
+
+}  // namespace
+
+BENCHMARK(pipeline)->Arg(20 << 10)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(splitOnly)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(convertOnly)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <array>
 #include <optional>
 
 #include "conversion/AtomicFileWriter.h"
@@ -15,9 +16,9 @@ namespace quillshift::cli {
 
 namespace {
 
-// Lines of the converted header that hold the properties, "Authors=" to "Comments=".
-constexpr std::size_t kFirstPropertyLine = 6;
-constexpr std::size_t kLastPropertyLine = 13;
+// Lines of the converted header that hold the properties ("Authors=" to "Comments=" without the
+// fixed "Requires=" line).
+constexpr std::array<std::size_t, 7> kPropertyLines{6, 7, 8, 9, 10, 11, 13};
 
 bool isExistingNonFolder(const std::string& path) {
     struct stat info {};
@@ -39,10 +40,9 @@ std::string outputPathInFolder(const std::string& folder, const std::string& inp
 ConversionStats convertScriptFile(const std::string& input, const std::string& output,
                                   const CliOptions& options, std::ostream& report) {
     if (!options.force && isExistingNonFolder(output)) {
-        throw std::runtime_error(
-            ScriptFileError::cannotCreate(output,
-                                          "The file already exists; use --force to replace it.")
-                .what());
+        throw std::runtime_error(ScriptFileError::cannotCreate(
+                                     output, "The file already exists; use --force to replace it.")
+                                     .what());
     }
     const std::string bytes = readFileBytes(input);
     requireNoNulByte(input, bytes);
@@ -60,17 +60,17 @@ ConversionStats convertScriptFile(const std::string& input, const std::string& o
         reachedBody = converter.convertLine(line, converted, &rule);
     }
     if (converter.infosLine() != 0 && !options.force) {
-        throw std::runtime_error("Skipped \"" + input +
-                                 "\": it already has a converted header ([Infos] on line " +
-                                 std::to_string(converter.infosLine()) +
-                                 "); use --force to convert it again.");
+        throw std::runtime_error(
+            "Skipped \"" + input + "\": it already has a converted header ([Infos] on line " +
+            std::to_string(converter.infosLine()) + "); use --force to convert it again.");
     }
     applyOverrides(options.overrides, properties);
 
     std::optional<AtomicFileWriter> file;
     if (options.dryRun) {
         const std::vector<std::string> header = buildScriptHeader(properties);
-        for (std::size_t i = kFirstPropertyLine; i <= kLastPropertyLine; ++i) {
+        report << "Would write \"" << output << "\" from \"" << input << "\":\n";
+        for (std::size_t i : kPropertyLines) {
             report << "  " << windows1252::toUtf8(header[i]) << '\n';
         }
     } else {

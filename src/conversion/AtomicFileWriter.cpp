@@ -71,26 +71,34 @@ AtomicFileWriter::AtomicFileWriter(std::string path)
     buffer_.reserve(kBufferSize);
 }
 
-AtomicFileWriter::~AtomicFileWriter() { discard(); }
+AtomicFileWriter::~AtomicFileWriter() {
+    discard();
+}
 
 void AtomicFileWriter::write(std::string_view bytes) {
     if (fd_ < 0) {
         return;
     }
-    if (buffer_.size() + bytes.size() > kBufferSize) {
-        flush();
-    }
-    if (bytes.size() >= kBufferSize) {
-        buffer_.assign(bytes);
-        flush();
-    } else {
+    if (buffer_.size() + bytes.size() <= kBufferSize) {
         buffer_.append(bytes);
+        return;
+    }
+    flush();
+    if (bytes.size() < kBufferSize) {
+        buffer_.append(bytes);
+    } else {
+        writeAll(bytes);
     }
 }
 
 void AtomicFileWriter::flush() {
-    const char* data = buffer_.data();
-    std::size_t left = buffer_.size();
+    writeAll(buffer_);
+    buffer_.clear();
+}
+
+void AtomicFileWriter::writeAll(std::string_view bytes) {
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
     while (left > 0) {
         const ssize_t written = ::write(fd_, data, left);
         if (written < 0) {
@@ -102,7 +110,6 @@ void AtomicFileWriter::flush() {
         data += written;
         left -= static_cast<std::size_t>(written);
     }
-    buffer_.clear();
 }
 
 void AtomicFileWriter::commit() {
@@ -111,9 +118,8 @@ void AtomicFileWriter::commit() {
     }
     flush();
     struct stat existing {};
-    const mode_t mode = ::stat(targetPath_.c_str(), &existing) == 0
-                            ? (existing.st_mode & 07777)
-                            : (0666 & ~currentUmask());
+    const mode_t mode = ::stat(targetPath_.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
+                                                                    : (0666 & ~currentUmask());
     if (::fchmod(fd_, mode) != 0 || ::fsync(fd_) != 0) {
         fail(errno);
     }

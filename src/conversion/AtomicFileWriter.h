@@ -31,6 +31,7 @@ public:
 
 private:
     void flush();
+    void writeAll(std::string_view bytes);
     void discard() noexcept;
     [[noreturn]] void fail(int errorNumber);
 

@@ -18,7 +18,9 @@ constexpr std::array<LanguageRow, LanguageTable::kSize> kRows{{
 }};
 }  // namespace
 
-const std::array<LanguageRow, LanguageTable::kSize>& LanguageTable::rows() { return kRows; }
+const std::array<LanguageRow, LanguageTable::kSize>& LanguageTable::rows() {
+    return kRows;
+}
 
 const LanguageRow& LanguageTable::row(std::size_t index) {
     return index < kRows.size() ? kRows[index] : kRows[kUnknown];

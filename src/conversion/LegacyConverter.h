@@ -29,8 +29,8 @@ public:
     explicit LegacyConverter(ScriptProperties& properties);
 
     /// Feeds the next line. Returns false for a header line (nothing to output). Returns true for a
-    /// body line and puts its converted text into `out`; `rule`, when given, receives the rule whose
-    /// result stands (None when no rule matched).
+    /// body line and puts its converted text into `out`; `rule`, when given, receives the rule
+    /// whose result stands (None when no rule matched).
     bool convertLine(std::string_view line, std::string& out, BodyRule* rule = nullptr);
 
     /// True once the program line has been seen.

@@ -38,8 +38,8 @@ std::size_t findNulLine(std::string_view bytes);
 std::string readFileBytes(const std::string& path);
 
 /// Checks that `bytes` (read from `path`) is 8-bit text.
-/// Throws ScriptFileError `Cannot open file "PATH". The file contains a NUL byte (line N); it is not
-/// an 8-bit text script.` when it holds a NUL byte.
+/// Throws ScriptFileError `Cannot open file "PATH". The file contains a NUL byte (line N); it is
+/// not an 8-bit text script.` when it holds a NUL byte.
 void requireNoNulByte(const std::string& path, std::string_view bytes);
 
 /// Reads the script at `path` and returns its lines (splitScriptLines).

@@ -4,7 +4,9 @@
 
 namespace quillshift {
 
-void ScriptProperties::clear() { *this = ScriptProperties{}; }
+void ScriptProperties::clear() {
+    *this = ScriptProperties{};
+}
 
 std::string_view ScriptProperties::languageCode() const {
     return LanguageTable::row(language).code;

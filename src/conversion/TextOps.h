@@ -16,7 +16,9 @@ void upperAsciiInto(std::string_view s, std::string& out);
 std::string_view trimView(std::string_view s);
 
 /// Owning variant of trimView.
-inline std::string trim(std::string_view s) { return std::string(trimView(s)); }
+inline std::string trim(std::string_view s) {
+    return std::string(trimView(s));
+}
 
 /// True when `needle` occurs in `haystack` (case-sensitive).
 inline bool contains(std::string_view haystack, std::string_view needle) {

@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include "cli/CliOptions.h"
+#include "cli/FileConversion.h"
+
+namespace quillshift::cli {
+namespace {
+
+TEST(CliOptions, ParsesBothForms) {
+    const CliOptions pair = parseCommandLine({"-nf", "in.ifs", "out.ifs"});
+    EXPECT_TRUE(pair.dryRun);
+    EXPECT_TRUE(pair.force);
+    EXPECT_FALSE(pair.quiet);
+    EXPECT_EQ(pair.inputs, std::vector<std::string>{"in.ifs"});
+    EXPECT_EQ(pair.output, "out.ifs");
+
+    const CliOptions batch = parseCommandLine({"-qo", "dir", "a", "--", "-b"});
+    EXPECT_TRUE(batch.quiet);
+    EXPECT_EQ(batch.outputDir, "dir");
+    EXPECT_EQ(batch.inputs, (std::vector<std::string>{"a", "-b"}));
+
+    EXPECT_EQ(parseCommandLine({"--output-dir=d", "a"}).outputDir, "d");
+    EXPECT_EQ(parseCommandLine({"-od", "a"}).outputDir, "d");
+}
+
+TEST(CliOptions, OverridesApplyInOrder) {
+    const CliOptions options =
+        parseCommandLine({"--set", "title=First", "--set", "TITLE=Second", "--set",
+                          "Comments=", "--set", "Language=pt", "--set", "Site=a=b", "in", "out"});
+    ScriptProperties p;
+    p.comments = {"harvested"};
+    applyOverrides(options.overrides, p);
+    EXPECT_EQ(p.title, "Second");
+    EXPECT_TRUE(p.comments.empty());
+    EXPECT_EQ(p.language, 8u);
+    EXPECT_EQ(p.site, "a=b");
+}
+
+TEST(CliOptions, NamesOutputsInAFolder) {
+    EXPECT_EQ(outputPathInFolder("out", "/scripts/old.ifs"), "out/New old.ifs");
+    EXPECT_EQ(outputPathInFolder("out/", "old.ifs"), "out/New old.ifs");
+    EXPECT_EQ(outputPathInFolder("/", "a/b"), "/New b");
+}
+
+}  // namespace
+}  // namespace quillshift::cli

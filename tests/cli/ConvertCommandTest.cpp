@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+namespace quillshift {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readBytes;
+using testing::writeBytes;
+
+const std::string kGolden = QUILLSHIFT_GOLDEN_DIR;
+
+class ConvertCommand : public ::testing::Test {
+protected:
+    testing::RunResult run(std::vector<std::string> arguments) {
+        return testing::runProgram(QUILLSHIFT_CONVERT_EXE, arguments, dir.path());
+    }
+    void copyGolden(const std::string& name, const std::string& as) {
+        fs::copy_file(kGolden + "/" + name, dir.file(as));
+    }
+    testing::TempDir dir;
+};
+
+TEST_F(ConvertCommand, WritesWhatTheGoldenFileExpects) {
+    for (const std::string name :
+         {"typical", "header-edges", "mixed-endings", "no-program", "empty"}) {
+        const auto result = run({kGolden + "/" + name + ".ifs", name + ".out"});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(readBytes(dir.file(name + ".out")), readBytes(kGolden + "/" + name + ".expected"))
+            << name;
+    }
+}
+
+TEST_F(ConvertCommand, ReportsLinesAndRewrites) {
+    copyGolden("no-header.ifs", "quick.ifs");
+    const auto result = run({"quick.ifs", "new.ifs"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "quick.ifs -> new.ifs (5 lines, 2 rewritten)\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(run({"-q", "quick.ifs", "other.ifs"}).out, "");
+}
+
+TEST_F(ConvertCommand, ConvertsSeveralIntoAFolderWithTheWindowsName) {
+    copyGolden("typical.ifs", "a.ifs");
+    copyGolden("no-header.ifs", "b.ifs");
+    fs::create_directory(dir.file("out"));
+    const auto result = run({"-o", "out", "a.ifs", "b.ifs"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(testing::listFolder(dir.file("out")), "New a.ifs;New b.ifs;");
+    EXPECT_EQ(readBytes(dir.file("out/New b.ifs")), readBytes(kGolden + "/no-header.expected"));
+}
+
+TEST_F(ConvertCommand, LeavesAnExistingOutputAloneUnlessForced) {
+    copyGolden("no-header.ifs", "in.ifs");
+    writeBytes(dir.file("out.ifs"), "precious");
+    const auto refused = run({"in.ifs", "out.ifs"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err,
+              "Cannot create file \"out.ifs\". The file already exists; use --force to replace "
+              "it.\n");
+    EXPECT_EQ(readBytes(dir.file("out.ifs")), "precious");
+
+    EXPECT_EQ(run({"--force", "in.ifs", "out.ifs"}).exitCode, 0);
+    EXPECT_EQ(readBytes(dir.file("out.ifs")), readBytes(kGolden + "/no-header.expected"));
+}
+
+TEST_F(ConvertCommand, SkipsAConvertedScriptUnlessForced) {
+    copyGolden("no-header.expected", "done.ifs");
+    const auto skipped = run({"done.ifs", "again.ifs"});
+    EXPECT_EQ(skipped.exitCode, 1);
+    EXPECT_EQ(skipped.err,
+              "Skipped \"done.ifs\": it already has a converted header ([Infos] on line 6); use "
+              "--force to convert it again.\n");
+    EXPECT_FALSE(fs::exists(dir.file("again.ifs")));
+
+    EXPECT_EQ(run({"-f", "done.ifs", "again.ifs"}).exitCode, 0);
+    EXPECT_NE(readBytes(dir.file("again.ifs")).find("////displayresults"), std::string::npos)
+        << "a second conversion changes the body again";
+}
+
+TEST_F(ConvertCommand, DryRunPrintsPropertiesAndRewritesAndWritesNothing) {
+    copyGolden("no-header.ifs", "quick.ifs");
+    const auto result = run({"-n", "--set", "Version=2.0", "quick.ifs", "new.ifs"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "Would write \"new.ifs\" from \"quick.ifs\":\n"
+              "  Authors=\n  Title=\n  Description=\n  Site=\n  Language=?\n  Version=2.0\n"
+              "  Comments=\n"
+              "3: GetPicture:   getpicture(URL , True) ; ->   getpicture(URL ) ;\n"
+              "4: DisplayResults:   x := 1; displayresults; ->   x := 1; //displayresults;\n"
+              "quick.ifs -> new.ifs (5 lines, 2 rewritten; dry run, nothing written)\n");
+    EXPECT_EQ(testing::listFolder(dir.path()), "quick.ifs;");
+}
+
+TEST_F(ConvertCommand, SetOverridesTheHarvestedProperties) {
+    copyGolden("typical.ifs", "in.ifs");
+    const auto result = run({"--set", "Version= 1.1 ", "--set=language=english, french", "--set",
+                             "Authors=Zo\xC3\xAB", "--set", "Comments=One line", "--set",
+                             "Site=http://new.example", "in.ifs", "out.ifs"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const std::string written = readBytes(dir.file("out.ifs"));
+    for (const std::string line :
+         {"\r\nVersion=1.1\r\n", "\r\nLanguage=EN,FR\r\n", "\r\nAuthors=Zo\xEB\r\n",
+          "\r\nComments= One line\r\n", "\r\nSite=http://new.example\r\n"}) {
+        EXPECT_NE(written.find(line), std::string::npos) << line;
+    }
+}
+
+TEST_F(ConvertCommand, OneBadFileDoesNotStopTheOthers) {
+    writeBytes(dir.file("utf16.ifs"), std::string("p\0r\0o\0", 6));
+    copyGolden("no-header.ifs", "good.ifs");
+    fs::create_directory(dir.file("out"));
+    const auto result = run({"-o", "out", "utf16.ifs", "missing.ifs", "good.ifs"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err,
+              "Cannot open file \"utf16.ifs\". The file contains a NUL byte (line 1); it is not an "
+              "8-bit text script.\n"
+              "Cannot open file \"missing.ifs\". No such file or directory\n");
+    EXPECT_EQ(testing::listFolder(dir.file("out")), "New good.ifs;");
+}
+
+TEST_F(ConvertCommand, TwoInputsWithOneOutputNameDoNotOverwriteEachOther) {
+    fs::create_directories(dir.file("x"));
+    fs::create_directories(dir.file("y"));
+    copyGolden("typical.ifs", "x/s.ifs");
+    copyGolden("no-header.ifs", "y/s.ifs");
+    const auto result = run({"-f", "-o", ".", "x/s.ifs", "y/s.ifs"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err,
+              "Cannot create file \"./New s.ifs\". It was already written from \"x/s.ifs\" in "
+              "this run.\n");
+    EXPECT_EQ(readBytes(dir.file("New s.ifs")), readBytes(kGolden + "/typical.expected"));
+}
+
+TEST_F(ConvertCommand, FailedSaveIsReportedAndLeavesNothing) {
+    copyGolden("no-header.ifs", "in.ifs");
+    const auto result = run({"in.ifs", "no/such/folder/out.ifs"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err,
+              "Cannot create file \"no/such/folder/out.ifs\". No such file or directory\n");
+    EXPECT_EQ(result.out, "");
+}
+
+TEST_F(ConvertCommand, UsageErrorsExitWithTwo) {
+    copyGolden("no-header.ifs", "in.ifs");
+    const std::vector<std::vector<std::string>> cases{
+        {},
+        {"in.ifs"},
+        {"in.ifs", "a.ifs", "b.ifs"},
+        {"--frobnicate", "in.ifs", "out.ifs"},
+        {"--set", "Colour=red", "in.ifs", "out.ifs"},
+        {"--set", "Language=Klingon", "in.ifs", "out.ifs"},
+        {"--set", "Title=\xE2\x9C\x93", "in.ifs", "out.ifs"},
+        {"--set"},
+        {"-o"},
+        {"-o", "out"},
+    };
+    for (const auto& arguments : cases) {
+        const auto result = run(arguments);
+        EXPECT_EQ(result.exitCode, 2) << ::testing::PrintToString(arguments);
+        EXPECT_NE(result.err.find("Try 'quillshift-convert --help'"), std::string::npos);
+    }
+    EXPECT_EQ(testing::listFolder(dir.path()), "in.ifs;");
+}
+
+TEST_F(ConvertCommand, HelpAndVersion) {
+    const auto help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("Usage: quillshift-convert [OPTIONS] INPUT OUTPUT\n", 0), 0u);
+    EXPECT_EQ(run({"--version"}).out, "quillshift-convert 1.0.0.0\n");
+}
+
+}  // namespace
+}  // namespace quillshift

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "conversion/LanguageTable.h"
+#include "conversion/ScriptProperties.h"
+#include "conversion/TextOps.h"
+
+namespace quillshift {
+namespace {
+
+TEST(TextOps, UpperCasesOnlyAsciiLetters) {
+    EXPECT_EQ(text::upperAscii("az AZ 09 {}`@[\xE9\xFF\xB5"), "AZ AZ 09 {}`@[\xE9\xFF\xB5");
+}
+
+TEST(TextOps, TrimsCodesUpTo32) {
+    EXPECT_EQ(text::trim(" \t\x01\x1F x y \x20\r\n"), "x y");
+    EXPECT_EQ(text::trim("\x7F x \xA0"), "\x7F x \xA0");
+    EXPECT_EQ(text::trim("  \x01  "), "");
+}
+
+TEST(TextOps, ExpandsEachTabToFourBlanks) {
+    EXPECT_EQ(text::expandTabs("\ta\t\tb"), "    a        b");
+    EXPECT_EQ(text::expandTabs("no tab"), "no tab");
+}
+
+TEST(LanguageTable, HasTheNineRowsInOrder) {
+    std::string codes;
+    for (const auto& row : LanguageTable::rows()) {
+        codes += std::string(row.code) + "|";
+    }
+    EXPECT_EQ(codes, "?|BR|DE|EN|EN,FR|ES|FR|IT|PT|");
+    EXPECT_EQ(LanguageTable::row(4).name, "English, French");
+    EXPECT_EQ(LanguageTable::row(99).code, "?");
+}
+
+TEST(LanguageTable, FindsRowsByCodeOrName) {
+    EXPECT_EQ(LanguageTable::find("en,fr"), 4u);
+    EXPECT_EQ(LanguageTable::find("FRENCH"), 6u);
+    EXPECT_EQ(LanguageTable::find("english, french"), 4u);
+    EXPECT_EQ(LanguageTable::find("?"), 0u);
+    EXPECT_EQ(LanguageTable::find("EN, FR"), std::nullopt);
+    EXPECT_EQ(LanguageTable::find(""), std::nullopt);
+}
+
+TEST(ScriptProperties, ClearGivesTheUnknownLanguageAndEmptyTexts) {
+    ScriptProperties p{"a", "t", "d", "s", 4, "v", {"c"}};
+    EXPECT_EQ(p.languageCode(), "EN,FR");
+    p.clear();
+    EXPECT_EQ(p, ScriptProperties{});
+    EXPECT_EQ(p.languageCode(), "?");
+}
+
+}  // namespace
+}  // namespace quillshift

@@ -1,0 +1,134 @@
+#include "settings/SettingsLocation.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <utility>
+
+#include "conversion/ScriptFileError.h"
+
+namespace quillshift {
+
+namespace {
+
+constexpr std::string_view kApplicationName = "quillshift";
+
+// `folder` with trailing '/' removed (a lone "/" is kept), or nothing when it is not usable as the
+// base of the configuration folder: unset, empty or not absolute.
+std::optional<std::string> absoluteFolder(const std::optional<std::string>& folder) {
+    if (!folder || folder->empty() || folder->front() != '/') {
+        return std::nullopt;
+    }
+    std::string result = *folder;
+    while (result.size() > 1 && result.back() == '/') {
+        result.pop_back();
+    }
+    return result;
+}
+
+std::string joinPath(std::string folder, std::string_view name) {
+    if (folder.empty() || folder.back() != '/') {
+        folder += '/';
+    }
+    folder.append(name);
+    return folder;
+}
+
+}  // namespace
+
+SettingsLocation SettingsLocation::forSystem(std::string executablePath) {
+    SettingsLocation location;
+    location.executablePath = std::move(executablePath);
+    location.environment = [](const std::string& name) -> std::optional<std::string> {
+        const char* value = std::getenv(name.c_str());
+        if (value == nullptr) {
+            return std::nullopt;
+        }
+        return std::string(value);
+    };
+    location.isWritableFolder = &SettingsLocation::folderIsWritable;
+    return location;
+}
+
+std::string SettingsLocation::settingsFilePath() const {
+    const std::string beside =
+        besideExecutable(executablePath.empty() ? kApplicationName : executablePath);
+    if (!executablePath.empty() && isWritableFolder &&
+        isWritableFolder(folderWithSeparator(beside))) {
+        return beside;
+    }
+    std::optional<std::string> configHome;
+    if (environment) {
+        configHome = absoluteFolder(environment("XDG_CONFIG_HOME"));
+        if (!configHome) {
+            if (const std::optional<std::string> home = absoluteFolder(environment("HOME"))) {
+                configHome = joinPath(*home, ".config");
+            }
+        }
+    }
+    if (!configHome) {
+        return beside;
+    }
+    std::string fileName(kApplicationName);
+    fileName += ".INI";
+    return joinPath(joinPath(*configHome, kApplicationName), fileName);
+}
+
+std::string SettingsLocation::besideExecutable(std::string_view executablePath) {
+    const std::size_t slash = executablePath.rfind('/');
+    const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    const std::size_t dot = executablePath.rfind('.');
+    std::string result(executablePath);
+    if (dot != std::string_view::npos && dot > nameStart) {
+        result.resize(dot);
+    }
+    result += ".INI";
+    return result;
+}
+
+std::string SettingsLocation::folderWithSeparator(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) {
+        return "./";
+    }
+    return std::string(path.substr(0, slash + 1));
+}
+
+std::string SettingsLocation::createFolderFor(const std::string& filePath) {
+    std::string folder = folderWithSeparator(filePath);
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return "";
+    }
+    // Create each missing folder from the top down.
+    std::size_t next = folder.front() == '/' ? 1 : 0;
+    while (true) {
+        const std::size_t slash = folder.find('/', next);
+        const std::string part = folder.substr(0, slash);
+        if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            return "The folder \"" + part + "\" could not be created. " + systemErrorText(errno);
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+        next = slash + 1;
+    }
+    if (::stat(folder.c_str(), &info) != 0) {
+        return "The folder \"" + folder + "\" could not be created. " + systemErrorText(errno);
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return "\"" + folder + "\" is not a folder.";
+    }
+    return "";
+}
+
+bool SettingsLocation::folderIsWritable(const std::string& folder) {
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+}  // namespace quillshift

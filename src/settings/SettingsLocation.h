@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillshift {
+
+/// Where the settings file lives.
+///
+/// The file belongs beside the executable: its full path with the extension replaced by ".INI".
+/// When the executable's folder cannot be written to (an installed program), the file lives in the
+/// user's configuration folder instead, `$XDG_CONFIG_HOME/quillshift/quillshift.INI`, or
+/// `$HOME/.config/quillshift/quillshift.INI` when XDG_CONFIG_HOME is unset, empty or not an
+/// absolute path. Everything the choice depends on comes in through the members, so it can be
+/// tried without a real installation.
+class SettingsLocation {
+public:
+    /// Looks up an environment variable; nothing when it is unset.
+    using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
+    /// True when files can be created and replaced in the folder.
+    using WritableFolderProbe = std::function<bool(const std::string& folder)>;
+
+    /// The executable's full path, e.g. "/opt/quillshift/quillshift".
+    std::string executablePath;
+    EnvironmentLookup environment;
+    WritableFolderProbe isWritableFolder;
+
+    /// A location for `executablePath` that reads the process environment and asks the file
+    /// system whether the folder is writable.
+    static SettingsLocation forSystem(std::string executablePath);
+
+    /// The full path of the settings file (see the class description). When the executable's
+    /// folder is not writable and neither XDG_CONFIG_HOME nor HOME gives a folder, the path beside
+    /// the executable is returned, and saving there reports the failure. Never throws for the
+    /// inputs' sake; an empty executablePath counts as an unwritable folder.
+    std::string settingsFilePath() const;
+
+    /// `executablePath` with its extension replaced by ".INI": the extension is the part of the
+    /// last path component from its last '.' on, unless that '.' is the component's first
+    /// character. Folder names are never changed. "quillshift" gives "quillshift.INI",
+    /// "/a.b/quillshift" gives "/a.b/quillshift.INI", "/x/Quillshift.exe" gives
+    /// "/x/Quillshift.INI".
+    static std::string besideExecutable(std::string_view executablePath);
+
+    /// The folder of `path` with a trailing '/': "/opt/q/quillshift" gives "/opt/q/", a bare name
+    /// gives "./", "/quillshift" gives "/".
+    static std::string folderWithSeparator(std::string_view path);
+
+    /// Creates the folder that will hold the file at `filePath`, with any missing parents (new
+    /// folders get mode 0700, as a user's configuration should). Returns "" on success or when
+    /// the folder already exists, else a sentence saying which folder could not be created and why.
+    static std::string createFolderFor(const std::string& filePath);
+
+    /// True when the process may create and rename files in `folder` (access(2) with W_OK|X_OK).
+    static bool folderIsWritable(const std::string& folder);
+};
+
+}  // namespace quillshift

@@ -33,8 +33,10 @@ public:
 
     /// The full path of the settings file (see the class description). When the executable's
     /// folder is not writable and neither XDG_CONFIG_HOME nor HOME gives a folder, the path beside
-    /// the executable is returned, and saving there reports the failure. Never throws for the
-    /// inputs' sake; an empty executablePath counts as an unwritable folder.
+    /// the executable is returned anyway, and saving there reports the failure. An empty
+    /// executablePath counts as an unwritable folder (its fallback is "quillshift.INI" in the
+    /// current folder). Never throws for the inputs' sake; a missing environment or probe counts
+    /// as an empty environment or an unwritable folder.
     std::string settingsFilePath() const;
 
     /// `executablePath` with its extension replaced by ".INI": the extension is the part of the

@@ -123,6 +123,15 @@ TEST(SettingsLocationTest, UnknownExecutableUsesTheConfigurationFolder) {
     system.writableFolders = {"./"};
     EXPECT_EQ(system.location("").settingsFilePath(),
               "/home/ann/.config/quillshift/quillshift.INI");
+    FakeSystem bare;
+    EXPECT_EQ(bare.location("").settingsFilePath(), "quillshift.INI");
+}
+
+TEST(SettingsLocationTest, MissingLookupsCountAsNothingUsable) {
+    SettingsLocation location;
+    location.executablePath = "/opt/q/quillshift";
+    EXPECT_EQ(location.settingsFilePath(), "/opt/q/quillshift.INI");
+    EXPECT_EQ(SettingsLocation().settingsFilePath(), "quillshift.INI");
 }
 
 TEST(SettingsLocationTest, SystemLocationUsesTheRealFolder) {

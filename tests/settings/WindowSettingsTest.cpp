@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "TempFolder.h"
 #include "settings/IniFile.h"
+#include "settings/SettingsLocation.h"
 #include "settings/SettingsWriteError.h"
 
 namespace quillshift {
@@ -289,6 +291,35 @@ TEST(WindowSettingsTest, ReadOnlyInstallationFolderGivesTheErrorTextAndKeepsTheF
         ++entries;
     }
     EXPECT_EQ(entries, 1u);
+}
+
+TEST(WindowSettingsTest, InstalledProgramKeepsItsSettingsInTheConfigurationFolder) {
+    TempFolder folder;
+    const std::string installed = folder.file("opt");
+    const std::string config = folder.file("config");
+    std::filesystem::create_directory(installed);
+    std::filesystem::create_directory(config);
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(installed.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(config.c_str(), 0777), 0);
+    const std::string expected = config + "/quillshift/quillshift.INI";
+    EXPECT_TRUE(runUnprivileged([&] {
+        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        const std::string path =
+            SettingsLocation::forSystem(installed + "/quillshift").settingsFilePath();
+        if (path != expected) {
+            return false;
+        }
+        WindowSettings settings = WindowSettings::load(path, kFullHd, installed + "/");
+        settings.width = 1000;
+        settings.save(path);
+        return WindowSettings::load(path, kFullHd, installed + "/") == settings;
+    }));
+    EXPECT_EQ(readBytes(expected),
+              "[Form]\nHeight=600\nWidth=1000\nTop=240\nLeft=560\nMaximized=0\n\n"
+              "[Path]\nInput=" +
+                  installed + "/\n");
+    EXPECT_FALSE(std::filesystem::exists(installed + "/quillshift.INI"));
 }
 
 }  // namespace

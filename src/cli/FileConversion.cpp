@@ -6,10 +6,10 @@
 #include <optional>
 
 #include "conversion/AtomicFileWriter.h"
-#include "conversion/LegacyConverter.h"
 #include "conversion/ScriptFileError.h"
 #include "conversion/ScriptLoader.h"
 #include "conversion/ScriptWriter.h"
+#include "conversion/StreamingConversion.h"
 #include "conversion/Windows1252.h"
 
 namespace quillshift::cli {
@@ -47,23 +47,13 @@ ConversionStats convertScriptFile(const std::string& input, const std::string& o
     const std::string bytes = readFileBytes(input);
     requireNoNulByte(input, bytes);
 
-    ScriptProperties properties;
-    LegacyConverter converter(properties);
-    ScriptLineReader reader(bytes);
-    std::string line;
-    std::string converted;
-    BodyRule rule = BodyRule::None;
-    std::size_t lineNumber = 0;
-    bool reachedBody = false;
-    while (!reachedBody && reader.next(line)) {
-        ++lineNumber;
-        reachedBody = converter.convertLine(line, converted, &rule);
-    }
-    if (converter.infosLine() != 0 && !options.force) {
+    StreamingConversion conversion(bytes);
+    if (conversion.infosLine() != 0 && !options.force) {
         throw std::runtime_error(
             "Skipped \"" + input + "\": it already has a converted header ([Infos] on line " +
-            std::to_string(converter.infosLine()) + "); use --force to convert it again.");
+            std::to_string(conversion.infosLine()) + "); use --force to convert it again.");
     }
+    ScriptProperties& properties = conversion.properties();
     applyOverrides(options.overrides, properties);
 
     std::optional<AtomicFileWriter> file;
@@ -81,27 +71,20 @@ ConversionStats convertScriptFile(const std::string& input, const std::string& o
     }
 
     ConversionStats stats;
-    auto emit = [&] {
+    StreamingConversion::BodyLine line{};
+    while (conversion.nextBodyLine(line)) {
         ++stats.bodyLines;
-        if (rule != BodyRule::None && converted != line) {
+        if (line.rule != BodyRule::None && line.after != line.before) {
             ++stats.rewritten;
             if (options.dryRun) {
-                report << lineNumber << ": " << bodyRuleName(rule) << ": "
-                       << windows1252::toUtf8(line) << " -> " << windows1252::toUtf8(converted)
-                       << '\n';
+                report << line.lineNumber << ": " << bodyRuleName(line.rule) << ": "
+                       << windows1252::toUtf8(line.before) << " -> "
+                       << windows1252::toUtf8(line.after) << '\n';
             }
         }
         if (file) {
-            file->write(converted);
+            file->write(line.after);
             file->write(kLineEnd);
-        }
-    };
-    if (reachedBody) {
-        emit();
-        while (reader.next(line)) {
-            ++lineNumber;
-            converter.convertLine(line, converted, &rule);
-            emit();
         }
     }
     if (file) {

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "conversion/BodyKeywords.h"
 #include "conversion/LanguageTable.h"
 #include "conversion/ReelvaultSites.h"
 #include "conversion/TextOps.h"
@@ -140,27 +141,26 @@ void LegacyConverter::harvestHeaderLine(std::string_view line) {
 }
 
 void LegacyConverter::convertBodyLine(std::string_view line, std::string& out, BodyRule* rule) {
-    text::upperAsciiInto(line, upper_);
-    const std::string_view upper = upper_;
+    const BodyKeywordPositions at = findBodyKeywords(line);
     BodyRule applied = BodyRule::None;
     out.assign(line);
 
     // Every rule builds its result from the unchanged line, so only the last match survives.
-    if (const std::size_t k = upper.find("GETPICTURE"); k != npos) {
-        if (const std::size_t comma = upper.find(',', k); comma != npos) {
-            if (const std::size_t close = upper.find(')', comma); close != npos) {
+    if (const std::size_t k = at[kGetPicture]; k != npos) {
+        if (const std::size_t comma = line.find(',', k); comma != npos) {
+            if (const std::size_t close = line.find(')', comma); close != npos) {
                 out.assign(line.substr(0, comma)).append(line.substr(close));
                 applied = BodyRule::GetPicture;
             }
         }
     }
-    if (const std::size_t k = upper.find("DISPLAYRESULTS"); k != npos) {
+    if (const std::size_t k = at[kDisplayResults]; k != npos) {
         out.assign(line.substr(0, k)).append("//").append(line.substr(k));
         applied = BodyRule::DisplayResults;
     }
-    if (const std::size_t k = upper.find("CHECKVERSION"); k != npos) {
-        if (const std::size_t open = upper.find('(', k); open != npos) {
-            if (const std::size_t close = upper.find(')', open); close != npos) {
+    if (const std::size_t k = at[kCheckVersion]; k != npos) {
+        if (const std::size_t open = line.find('(', k); open != npos) {
+            if (const std::size_t close = line.find(')', open); close != npos) {
                 out.assign(line.substr(0, open + 1))
                     .append(kCheckVersionArguments)
                     .append(line.substr(close));
@@ -168,7 +168,7 @@ void LegacyConverter::convertBodyLine(std::string_view line, std::string& out, B
             }
         }
     }
-    if (text::contains(upper, "SHOWMESSAGE") && text::contains(upper, "REQUIRES A NEWER")) {
+    if (at[kShowMessage] != npos && findIgnoringAsciiCase(line, "REQUIRES A NEWER") != npos) {
         out.assign(kVersionMessage);
         applied = BodyRule::VersionMessage;
     }
@@ -180,13 +180,13 @@ void LegacyConverter::convertBodyLine(std::string_view line, std::string& out, B
 void convertLegacyScript(const std::vector<std::string>& input, std::vector<std::string>& output,
                          ScriptProperties& properties) {
     output.clear();
+    output.reserve(input.size());
     LegacyConverter converter(properties);
-    std::string converted;
     for (const std::string& line : input) {
-        if (converter.convertLine(line, converted)) {
-            output.push_back(std::move(converted));
-            converted = std::string();
+        if (converter.convertLine(line, output.emplace_back())) {
+            continue;
         }
+        output.pop_back();
     }
 }
 

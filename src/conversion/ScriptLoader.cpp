@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -52,16 +53,36 @@ private:
 
 }  // namespace
 
+std::size_t ScriptLineReader::findFrom(char c, std::size_t from) const {
+    if (from >= bytes_.size()) {
+        return bytes_.size();
+    }
+    const void* hit = std::memchr(bytes_.data() + from, c, bytes_.size() - from);
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - bytes_.data())
+               : bytes_.size();
+}
+
+ScriptLineReader::ScriptLineReader(std::string_view bytes)
+    : bytes_(bytes), nextCr_(findFrom('\r', 0)), nextLf_(findFrom('\n', 0)) {}
+
 bool ScriptLineReader::next(std::string& line) {
     if (position_ >= bytes_.size()) {
         return false;
     }
-    const std::size_t end = findLineEnd(bytes_, position_);
+    // The next CR and LF are remembered until the reader passes them, so every byte is searched
+    // at most once for each, whatever mix of line ends the text has.
+    if (nextCr_ < position_) {
+        nextCr_ = findFrom('\r', position_);
+    }
+    if (nextLf_ < position_) {
+        nextLf_ = findFrom('\n', position_);
+    }
+    const std::size_t end = std::min(nextCr_, nextLf_);
     const std::string_view raw = bytes_.substr(position_, end - position_);
     if (raw.find('\t') == std::string_view::npos) {
         line.assign(raw);
     } else {
-        line = text::expandTabs(raw);
+        text::expandTabsInto(raw, line);
     }
     position_ = skipTerminator(bytes_, end);
     return true;
@@ -70,11 +91,9 @@ bool ScriptLineReader::next(std::string& line) {
 std::vector<std::string> splitScriptLines(std::string_view bytes) {
     std::vector<std::string> lines;
     ScriptLineReader reader(bytes);
-    std::string line;
-    while (reader.next(line)) {
-        lines.push_back(std::move(line));
-        line = std::string();
+    while (reader.next(lines.emplace_back())) {
     }
+    lines.pop_back();
     return lines;
 }
 

@@ -16,14 +16,18 @@ namespace quillshift {
 /// The reader keeps a view of `bytes`, which must outlive it.
 class ScriptLineReader {
 public:
-    explicit ScriptLineReader(std::string_view bytes) : bytes_(bytes) {}
+    explicit ScriptLineReader(std::string_view bytes);
 
     /// Puts the next line into `line` (reusing its storage) and returns true; false at the end.
     bool next(std::string& line);
 
 private:
+    std::size_t findFrom(char c, std::size_t from) const;
+
     std::string_view bytes_;
     std::size_t position_ = 0;
+    std::size_t nextCr_ = 0;  // position of the next CR (size when none), valid while >= position_
+    std::size_t nextLf_ = 0;
 };
 
 /// All lines of `bytes`, split and tab-expanded as ScriptLineReader does.

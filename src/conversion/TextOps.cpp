@@ -1,6 +1,8 @@
 #include "conversion/TextOps.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace quillshift::text {
 
@@ -51,24 +53,40 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+void expandTabsInto(std::string_view line, std::string& out) {
+    constexpr std::size_t kWidth = std::size(kTabReplacement) - 1;
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    auto nextTab = [end](const char* from) {
+        const void* hit = std::memchr(from, '\t', static_cast<std::size_t>(end - from));
+        return hit ? static_cast<const char*>(hit) : end;
+    };
+    // Indentation by tabs is the common case: count those directly.
+    const char* afterIndent = begin;
+    while (afterIndent != end && *afterIndent == '\t') {
+        ++afterIndent;
+    }
+    std::size_t tabs = static_cast<std::size_t>(afterIndent - begin);
+    for (const char* tab = nextTab(afterIndent); tab != end; tab = nextTab(tab + 1)) {
+        ++tabs;
+    }
+    out.resize(line.size() + tabs * (kWidth - 1));
+    char* dst = std::fill_n(out.data(), (afterIndent - begin) * kWidth, ' ');
+    for (const char* from = afterIndent;;) {
+        const char* tab = nextTab(from);
+        dst = std::copy(from, tab, dst);
+        if (tab == end) {
+            return;
+        }
+        dst = std::copy(kTabReplacement, kTabReplacement + kWidth, dst);
+        from = tab + 1;
+    }
+}
+
 std::string expandTabs(std::string_view line) {
     std::string out;
-    std::size_t tabs = 0;
-    for (char c : line) {
-        tabs += (c == '\t');
-    }
-    out.reserve(line.size() + tabs * 3);
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t tab = line.find('\t', start);
-        if (tab == std::string_view::npos) {
-            out.append(line.substr(start));
-            return out;
-        }
-        out.append(line.substr(start, tab - start));
-        out.append(kTabReplacement, std::strlen(kTabReplacement));
-        start = tab + 1;
-    }
+    expandTabsInto(line, out);
+    return out;
 }
 
 }  // namespace quillshift::text

@@ -31,4 +31,7 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 /// Returns `line` with every tab replaced by four blanks, whatever its column.
 std::string expandTabs(std::string_view line);
 
+/// Writes expandTabs(line) into `out`, reusing out's storage. `line` must not view `out`.
+void expandTabsInto(std::string_view line, std::string& out);
+
 }  // namespace quillshift::text

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "conversion/LegacyConverter.h"
+#include "conversion/ScriptLoader.h"
+#include "conversion/ScriptProperties.h"
+
+namespace quillshift {
+
+/// Converts a legacy script held in memory in one pass, without building line lists, so that
+/// converting a large file needs little more memory than the file itself. Splitting, converting
+/// and the result are exactly those of splitScriptLines, convertLegacyScript and the writer.
+///
+/// The constructor reads the legacy header; properties() are then final (the body never changes
+/// them) and may be adjusted by the caller before it writes the header and asks for the body lines
+/// with nextBodyLine().
+class StreamingConversion {
+public:
+    /// One converted body line. The views are valid until the next call of nextBodyLine().
+    struct BodyLine {
+        std::size_t lineNumber;   ///< 1-based number of the line in the legacy script
+        std::string_view before;  ///< the line as loaded (tabs expanded)
+        std::string_view after;   ///< the converted line
+        BodyRule rule;            ///< the rule whose result stands, None when none matched
+    };
+
+    /// Reads the header of `bytes`, which must outlive this object and hold no NUL byte
+    /// (see requireNoNulByte).
+    explicit StreamingConversion(std::string_view bytes);
+
+    /// The harvested properties (starting from the cleared record).
+    ScriptProperties& properties() { return properties_; }
+
+    /// See LegacyConverter::infosLine.
+    std::size_t infosLine() const { return converter_.infosLine(); }
+
+    /// Converts the next body line into `line`; returns false when there is none left.
+    bool nextBodyLine(BodyLine& line);
+
+private:
+    ScriptProperties properties_;
+    LegacyConverter converter_;
+    ScriptLineReader reader_;
+    std::string line_;
+    std::string converted_;
+    BodyRule rule_ = BodyRule::None;
+    std::size_t lineNumber_ = 0;
+    bool firstBodyLineWaiting_ = false;
+};
+
+}  // namespace quillshift

@@ -1,0 +1,11 @@
+#include "ui/TApplication.h"
+#include "ui/TMainForm.h"
+
+int main(int argc, char** argv) {
+    TApplication application(argc, argv);
+    TApplication::setApplicationName(QStringLiteral("Quillshift for RVLT"));
+    TMainForm mainForm;
+    application.setErrorGuard(&mainForm.errorGuard());
+    mainForm.show();
+    return TApplication::exec();
+}

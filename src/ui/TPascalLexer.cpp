@@ -1,0 +1,344 @@
+#include "ui/TPascalLexer.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kNavy(0, 0, 128);
+const QColor kMaroon(128, 0, 0);
+const QColor kGreen(0, 128, 0);
+const QColor kBlue(0, 0, 255);
+const QColor kWhite(255, 255, 255);
+
+constexpr std::string_view kSymbols = " ,;:.()[]=-*/^%<>#";
+constexpr std::array<std::string_view, 4> kUrlStarts = {"http://", "https://", "ftp://", "www."};
+
+bool isLetter(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80;
+}
+
+bool isDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isHexDigit(unsigned char c) {
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool isWordChar(unsigned char c) {
+    return isLetter(c) || isDigit(c);
+}
+
+bool isLineEnd(unsigned char c) {
+    return c == '\r' || c == '\n';
+}
+
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool startsWithNoCase(std::string_view text, std::size_t at, std::string_view prefix) {
+    if (text.size() - at < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (lowerAscii(text[at + i]) != prefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool endsUrl(unsigned char c) {
+    static constexpr std::string_view kStops = "'\"<>()[]{}*`|\\";
+    return c <= ' ' || kStops.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+/// Length of the web address starting at `at`, or 0 when none starts there.
+std::size_t urlLengthAt(std::string_view text, std::size_t at) {
+    if (at > 0 && isWordChar(static_cast<unsigned char>(text[at - 1]))) {
+        return 0;
+    }
+    for (std::string_view start : kUrlStarts) {
+        if (!startsWithNoCase(text, at, start)) {
+            continue;
+        }
+        std::size_t end = at + start.size();
+        while (end < text.size() && !endsUrl(static_cast<unsigned char>(text[end]))) {
+            ++end;
+        }
+        // Punctuation that ends a sentence is not part of the address.
+        while (end > at + start.size() &&
+               std::string_view(".,;:!?").find(text[end - 1]) != std::string_view::npos) {
+            --end;
+        }
+        return end > at + start.size() ? end - at : 0;
+    }
+    return 0;
+}
+
+}  // namespace
+
+TPascalLexer::TPascalLexer(QObject* parent) : QsciLexerCustom(parent) {}
+
+const char* TPascalLexer::language() const {
+    return "Pascal";
+}
+
+QString TPascalLexer::defaultExtension() {
+    return QStringLiteral(".pas");
+}
+
+bool TPascalLexer::isSpecialByte(unsigned char byte) {
+    return (byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') ||
+           (byte >= 0x7F && byte <= 0x9F);
+}
+
+QString TPascalLexer::description(int style) const {
+    if (style >= kSpecialOffset) {
+        if (style > kSpecialOffset + Url) {
+            return {};
+        }
+        const QString context = description(style - kSpecialOffset);
+        return context.isEmpty() ? context : tr("%1 (character drawn by the pane)").arg(context);
+    }
+    switch (style) {
+        case Default:
+            return tr("Default");
+        case Keyword:
+            return tr("Keyword");
+        case String:
+            return tr("String");
+        case Number:
+            return tr("Number");
+        case Symbol:
+            return tr("Symbol");
+        case Comment:
+            return tr("Comment");
+        case Url:
+            return tr("Web address");
+        default:
+            return {};
+    }
+}
+
+QColor TPascalLexer::defaultColor(int style) const {
+    if (style >= kSpecialOffset) {
+        return kWhite;
+    }
+    switch (style) {
+        case String:
+        case Number:
+            return kNavy;
+        case Symbol:
+            return kMaroon;
+        case Comment:
+            return kGreen;
+        case Url:
+            return kBlue;
+        default:
+            return kBlack;
+    }
+}
+
+QFont TPascalLexer::defaultFont(int style) const {
+    style = baseStyle(style);
+    QFont font(QStringLiteral("Courier New"), style == Keyword ? 8 : 10);
+    font.setStyleHint(QFont::Monospace);
+    font.setBold(style == Keyword);
+    font.setItalic(style == Comment);
+    font.setUnderline(style == Url);
+    return font;
+}
+
+QColor TPascalLexer::defaultPaper(int /*style*/) const {
+    return kWhite;
+}
+
+const char* TPascalLexer::wordCharacters() const {
+    return "_abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+}
+
+const std::vector<std::string_view>& TPascalLexer::keywordList() {
+    static const std::vector<std::string_view> kKeywords = {
+        "begin",       "break",          "cdecl",     "class",      "class",     "const",
+        "constructor", "continue",       "default",   "destructor", "do",        "else",
+        "end",         "except",         "finalise",  "finally",    "for",       "function",
+        "if",          "implementation", "inherited", "initialise", "interface", "nil",
+        "not",         "override",       "pascal",    "private",    "procedure", "program",
+        "program",     "property",       "protected", "public",     "published", "raise",
+        "repeat",      "stdcall",        "stored",    "string",     "then",      "to",
+        "try",         "type",           "unit",      "until",      "uses",      "var",
+        "virtual",     "while",          "with"};
+    return kKeywords;
+}
+
+bool TPascalLexer::isKeyword(std::string_view word) {
+    if (word.empty() || word.size() > 16) {
+        return false;
+    }
+    std::string lower(word);
+    std::transform(lower.begin(), lower.end(), lower.begin(), lowerAscii);
+    const auto& keywords = keywordList();
+    return std::find(keywords.begin(), keywords.end(), lower) != keywords.end();
+}
+
+TPascalLexer::LineState TPascalLexer::styleLine(std::string_view text, LineState state,
+                                                std::vector<char>& styles) {
+    styles.assign(text.size(), static_cast<char>(Default));
+    auto paint = [&styles](std::size_t from, std::size_t to, Style style) {
+        std::fill(styles.begin() + static_cast<std::ptrdiff_t>(from),
+                  styles.begin() + static_cast<std::ptrdiff_t>(to), static_cast<char>(style));
+    };
+    // Styles the comment or string body from `from` up to `to`, marking web addresses inside it.
+    auto paintWithUrls = [&](std::size_t from, std::size_t to, Style style) {
+        std::size_t i = from;
+        while (i < to) {
+            std::size_t url = urlLengthAt(text.substr(0, to), i);
+            if (url > 0) {
+                paint(i, i + url, Url);
+                i += url;
+            } else {
+                styles[i] = static_cast<char>(style);
+                ++i;
+            }
+        }
+    };
+
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        if (state == InBraceComment || state == InParenComment) {
+            const std::string_view closer = state == InBraceComment ? "}" : "*)";
+            std::size_t close = text.find(closer, i);
+            if (close == std::string_view::npos) {
+                paintWithUrls(i, n, Comment);
+                return state;
+            }
+            paintWithUrls(i, close + closer.size(), Comment);
+            i = close + closer.size();
+            state = Normal;
+            continue;
+        }
+
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (std::size_t url = urlLengthAt(text, i); url > 0) {
+            paint(i, i + url, Url);
+            i += url;
+        } else if (c == '/' && i + 1 < n && text[i + 1] == '/') {
+            std::size_t end = i;
+            while (end < n && !isLineEnd(static_cast<unsigned char>(text[end]))) {
+                ++end;
+            }
+            paintWithUrls(i, end, Comment);
+            i = end;
+        } else if (c == '(' && i + 1 < n && text[i + 1] == '*') {
+            paint(i, i + 2, Comment);
+            i += 2;
+            state = InParenComment;
+        } else if (c == '{') {
+            paint(i, i + 1, Comment);
+            i += 1;
+            state = InBraceComment;
+        } else if (c == '\'' || c == '"') {
+            std::size_t end = i + 1;
+            while (end < n && text[end] != static_cast<char>(c) &&
+                   !isLineEnd(static_cast<unsigned char>(text[end]))) {
+                ++end;
+            }
+            if (end < n && text[end] == static_cast<char>(c)) {
+                ++end;
+            }
+            styles[i] = static_cast<char>(String);
+            paintWithUrls(i + 1, end, String);
+            i = end;
+        } else if (isDigit(c)) {
+            std::size_t end = i;
+            while (end < n && isDigit(static_cast<unsigned char>(text[end]))) {
+                ++end;
+            }
+            paint(i, end, Number);
+            i = end;
+        } else if (c == '$' && i + 1 < n && isHexDigit(static_cast<unsigned char>(text[i + 1]))) {
+            std::size_t end = i + 1;
+            while (end < n && isHexDigit(static_cast<unsigned char>(text[end]))) {
+                ++end;
+            }
+            paint(i, end, Number);
+            i = end;
+        } else if (isLetter(c)) {
+            std::size_t end = i;
+            while (end < n && isWordChar(static_cast<unsigned char>(text[end]))) {
+                ++end;
+            }
+            paint(i, end, isKeyword(text.substr(i, end - i)) ? Keyword : Default);
+            i = end;
+        } else if (isLineEnd(c) || kSymbols.find(static_cast<char>(c)) != std::string_view::npos) {
+            styles[i] = static_cast<char>(Symbol);
+            ++i;
+        } else {
+            ++i;
+        }
+    }
+    return state;
+}
+
+void TPascalLexer::styleText(int start, int end) {
+    QsciScintilla* pane = editor();
+    if (pane == nullptr || end <= start) {
+        return;
+    }
+    const long firstLine = pane->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, start);
+    const long lastLine = pane->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, end - 1);
+    const long length = pane->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+
+    auto state = static_cast<LineState>(
+        firstLine > 0 ? pane->SendScintilla(QsciScintillaBase::SCI_GETLINESTATE, firstLine - 1)
+                      : 0);
+    std::string text;
+    std::vector<char> styles;
+    const long from = pane->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, firstLine);
+    pane->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, from);
+    for (long line = firstLine; line <= lastLine; ++line) {
+        const long lineStart = pane->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+        long lineEnd = pane->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line + 1);
+        if (lineEnd < lineStart) {
+            lineEnd = length;
+        }
+        text.assign(static_cast<std::size_t>(lineEnd - lineStart) + 1, '\0');
+        pane->SendScintilla(QsciScintillaBase::SCI_GETTEXTRANGE, lineStart, lineEnd, text.data());
+        text.resize(static_cast<std::size_t>(lineEnd - lineStart));
+        state = styleLine(text, state, styles);
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (isSpecialByte(static_cast<unsigned char>(text[i]))) {
+                styles[i] = static_cast<char>(styles[i] + kSpecialOffset);
+            }
+        }
+        if (!styles.empty()) {
+            pane->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX,
+                                static_cast<unsigned long>(styles.size()), styles.data());
+        }
+        pane->SendScintilla(QsciScintillaBase::SCI_SETLINESTATE, line, static_cast<long>(state));
+    }
+}
+
+QStringList TPascalLexer::completionWords() {
+    return {QStringLiteral("MessageDlg"), QStringLiteral("ShowMessage")};
+}
+
+QString TPascalLexer::parameterHint(const QString& function) {
+    if (function.compare(QLatin1String("ShowMessage"), Qt::CaseInsensitive) == 0) {
+        return QStringLiteral("ShowMessage(const Msg: string);");
+    }
+    if (function.compare(QLatin1String("MessageDlg"), Qt::CaseInsensitive) == 0) {
+        return QStringLiteral(
+            "MessageDlg(const Msg: string; DlgType: TMsgDlgType; Buttons: TMsgDlgButtons; "
+            "HelpCtx: Longint): Integer);");
+    }
+    return {};
+}

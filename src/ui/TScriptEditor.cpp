@@ -1,0 +1,540 @@
+#include "ui/TScriptEditor.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QToolTip>
+
+#include <algorithm>
+#include <optional>
+
+#include "conversion/ScriptLoader.h"
+#include "conversion/Windows1252.h"
+#include "ui/TPascalLexer.h"
+
+namespace {
+
+const QColor kNavy(0, 0, 128);
+const QColor kEdgeGrey(226, 226, 226);
+const QColor kInfoTip(255, 255, 225);
+constexpr int kEdgeColumn = 80;
+constexpr int kMinimumLineNumberDigits = 4;
+
+/// `text` as Windows-1252 bytes with tabs replaced, or nothing (and `problem` set) when a
+/// character has no Windows-1252 form.
+std::optional<std::string> encodeForPane(const QString& text, std::string* problem) {
+    const QByteArray utf8 = text.toUtf8();
+    return quillshift::windows1252::fromUtf8(
+        TScriptEditor::expandTabs(std::string_view(utf8.constData(), utf8.size())), problem);
+}
+
+/// True when `text` must be stored by the pane itself: it holds a character outside ASCII, which
+/// the editor would otherwise store as Latin-1 or "?".
+bool needsOwnInsertion(const QString& text) {
+    if (text.isEmpty()) {
+        return false;
+    }
+    bool nonAscii = false;
+    for (QChar c : text) {
+        if (c.unicode() < 0x20) {
+            return false;
+        }
+        nonAscii = nonAscii || c.unicode() > 0x7E;
+    }
+    return nonAscii;
+}
+
+bool isWordByte(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_';
+}
+
+std::vector<std::string> splitPaneText(std::string_view text) {
+    std::vector<std::string> result;
+    if (text.empty()) {
+        return result;
+    }
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            result.emplace_back(text.substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+    }
+    result.emplace_back(text.substr(start));
+    return result;
+}
+
+/// The character a byte without a glyph of its own stands for: its Windows-1252 character, or
+/// nothing for control characters and the bytes Windows-1252 leaves undefined (drawn as a box).
+QString specialGlyph(unsigned char byte) {
+    const char32_t unicode = quillshift::windows1252::toUnicode(byte);
+    if (unicode < 0xA0) {
+        return {};
+    }
+    return QString::fromUcs4(&unicode, 1);
+}
+
+}  // namespace
+
+TScriptEditor::TScriptEditor(QWidget* parent)
+    : QsciScintilla(parent), lexer_(new TPascalLexer(this)) {
+    setUtf8(false);
+    setLexer(lexer_);
+    applyLook();
+    applyCharacterRepresentations();
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { refreshLineNumbers(); });
+    connect(this, &QsciScintillaBase::SCN_CHARADDED, this, &TScriptEditor::onCharAdded);
+}
+
+void TScriptEditor::applyLook() {
+    setFrameStyle(QFrame::NoFrame);
+    setEolMode(EolUnix);
+    setTabWidth(4);
+    setIndentationsUseTabs(false);
+    setTabIndents(false);
+    setBackspaceUnindents(false);
+    setAutoIndent(false);
+    setWrapMode(WrapNone);
+    setFolding(NoFoldStyle);
+    setCaretLineVisible(false);
+    setCaretForegroundColor(Qt::black);
+    setSelectionForegroundColor(Qt::white);
+    setSelectionBackgroundColor(kNavy);
+    setEdgeMode(EdgeLine);
+    setEdgeColumn(kEdgeColumn);
+    setEdgeColor(kEdgeGrey);
+    setAutoCompletionSource(AcsNone);
+    setCallTipsStyle(CallTipsNone);
+    setBraceMatching(NoBraceMatch);
+    SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
+
+    for (int margin = 0; margin < 3; ++margin) {
+        setMarginWidth(margin, 0);
+    }
+    setMarginType(0, TextMarginRightJustified);
+    QFont numbers(QStringLiteral("Courier New"), 8);
+    numbers.setStyleHint(QFont::Monospace);
+    setMarginsFont(numbers);
+
+    // Bytes without a glyph are measured as one blank of the text font; paintEvent draws them.
+    QFont text = lexer_->font(TPascalLexer::Default);
+    SendScintilla(SCI_STYLESETFONT, STYLE_CONTROLCHAR, text.family().toLatin1().constData());
+    SendScintilla(SCI_STYLESETSIZE, STYLE_CONTROLCHAR, static_cast<long>(text.pointSize()));
+    SendScintilla(SCI_SETCONTROLCHARSYMBOL, static_cast<unsigned long>(' '));
+
+    SendScintilla(SCI_AUTOCSETIGNORECASE, 1UL);
+    SendScintilla(SCI_AUTOCSETAUTOHIDE, 1UL);
+    SendScintilla(SCI_AUTOCSETSEPARATOR, static_cast<unsigned long>(' '));
+    SendScintilla(SCI_CALLTIPSETBACK, kInfoTip);
+    SendScintilla(SCI_CALLTIPSETFORE, QColor(Qt::black));
+    SendScintilla(SCI_CALLTIPSETPOSITION, 0UL);
+}
+
+void TScriptEditor::applyCharacterRepresentations() {
+    for (int byte = 0x7F; byte <= 0x9F; ++byte) {
+        const char encoded[2] = {static_cast<char>(byte), '\0'};
+        SendScintilla(SCI_SETREPRESENTATION, encoded, "?");
+    }
+}
+
+std::string TScriptEditor::expandTabs(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        if (c == '\t') {
+            result += kTabReplacement;
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+std::string TScriptEditor::documentBytes() const {
+    const long length = SendScintilla(SCI_GETLENGTH);
+    if (length <= 0) {
+        return {};
+    }
+    const auto* data = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    return std::string(data, static_cast<std::size_t>(length));
+}
+
+std::vector<std::string> TScriptEditor::lines() const {
+    return splitPaneText(documentBytes());
+}
+
+std::size_t TScriptEditor::lineCount() const {
+    if (SendScintilla(SCI_GETLENGTH) == 0) {
+        return 0;
+    }
+    return static_cast<std::size_t>(SendScintilla(SCI_GETLINECOUNT));
+}
+
+std::string TScriptEditor::line(std::size_t index) const {
+    if (index >= lineCount()) {
+        return {};
+    }
+    const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(index));
+    const long end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(index));
+    std::string text(static_cast<std::size_t>(end - start) + 1, '\0');
+    SendScintilla(SCI_GETTEXTRANGE, start, end, text.data());
+    text.resize(static_cast<std::size_t>(end - start));
+    return text;
+}
+
+void TScriptEditor::replaceContent(const std::string& bytes) {
+    const bool readOnly = isReadOnly();
+    SendScintilla(SCI_SETREADONLY, 0UL);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    SendScintilla(SCI_CLEARALL);
+    if (!bytes.empty()) {
+        SendScintilla(SCI_ADDTEXT, bytes.size(), bytes.data());
+    }
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETSAVEPOINT);
+    SendScintilla(SCI_GOTOPOS, 0UL);
+    SendScintilla(SCI_SETREADONLY, readOnly ? 1UL : 0UL);
+    refreshLineNumbers();
+}
+
+void TScriptEditor::setLines(const std::vector<std::string>& lines) {
+    std::size_t size = lines.size();
+    for (const std::string& line : lines) {
+        size += line.size();
+    }
+    std::string bytes;
+    bytes.reserve(size);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            bytes += '\n';
+        }
+        bytes += expandTabs(lines[i]);
+    }
+    replaceContent(bytes);
+}
+
+void TScriptEditor::appendLine(std::string_view line) {
+    std::string bytes = SendScintilla(SCI_GETLENGTH) > 0 ? "\n" : "";
+    bytes += expandTabs(line);
+    if (bytes.empty()) {
+        return;
+    }
+    const bool readOnly = isReadOnly();
+    SendScintilla(SCI_SETREADONLY, 0UL);
+    SendScintilla(SCI_APPENDTEXT, bytes.size(), bytes.data());
+    SendScintilla(SCI_SETREADONLY, readOnly ? 1UL : 0UL);
+    refreshLineNumbers();
+}
+
+void TScriptEditor::clearLines() {
+    replaceContent({});
+}
+
+void TScriptEditor::loadFromFile(const std::string& path) {
+    SendScintilla(SCI_GOTOPOS, 0UL);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    const std::string bytes = quillshift::readFileBytes(path);
+    quillshift::requireNoNulByte(path, bytes);
+    setLines(quillshift::splitScriptLines(bytes));
+}
+
+void TScriptEditor::setLineNumbersVisible(bool visible) {
+    lineNumbersVisible_ = visible;
+    if (!visible) {
+        lineNumberDigits_ = 0;
+        setMarginWidth(0, 0);
+        return;
+    }
+    refreshLineNumbers();
+}
+
+int TScriptEditor::lineNumberWidth() const {
+    const std::string digits(static_cast<std::size_t>(lineNumberDigits_), '0');
+    return static_cast<int>(SendScintilla(SCI_TEXTWIDTH, STYLE_LINENUMBER, digits.c_str())) + 8;
+}
+
+void TScriptEditor::refreshLineNumbers() {
+    if (!lineNumbersVisible_) {
+        return;
+    }
+    const long total = SendScintilla(SCI_GETLINECOUNT);
+    const int digits =
+        std::max(kMinimumLineNumberDigits, static_cast<int>(QString::number(total).size()));
+    if (digits != lineNumberDigits_) {
+        lineNumberDigits_ = digits;
+        setMarginWidth(0, lineNumberWidth());
+    }
+    // Only the lines on screen are numbered, so that editing a long script stays fast.
+    const long firstVisible = SendScintilla(SCI_GETFIRSTVISIBLELINE);
+    const long first = SendScintilla(SCI_DOCLINEFROMVISIBLE, firstVisible);
+    const long last = std::min(total - 1, first + SendScintilla(SCI_LINESONSCREEN) + 1);
+    char current[32];
+    for (long line = first; line <= last; ++line) {
+        const QByteArray wanted =
+            QStringLiteral("%1").arg(line + 1, digits, 10, QLatin1Char('0')).toLatin1();
+        const long length = SendScintilla(SCI_MARGINGETTEXT, line, static_cast<void*>(nullptr));
+        if (length == wanted.size()) {
+            SendScintilla(SCI_MARGINGETTEXT, line, static_cast<void*>(current));
+            if (std::string_view(current, static_cast<std::size_t>(length)) ==
+                std::string_view(wanted.constData(), static_cast<std::size_t>(wanted.size()))) {
+                continue;
+            }
+        }
+        SendScintilla(SCI_MARGINSETTEXT, line, wanted.constData());
+        SendScintilla(SCI_MARGINSETSTYLE, line, static_cast<long>(STYLE_LINENUMBER));
+    }
+}
+
+void TScriptEditor::suspendRepaint() {
+    if (suspendCount_++ == 0) {
+        setUpdatesEnabled(false);
+    }
+}
+
+void TScriptEditor::resumeRepaint() {
+    if (suspendCount_ > 0 && --suspendCount_ == 0) {
+        setUpdatesEnabled(true);
+        refreshLineNumbers();
+    }
+}
+
+void TScriptEditor::refuse(const QString& problem) {
+    const QString notice =
+        tr("Not inserted: %1. Scripts are stored as Windows-1252 text.").arg(problem);
+    const long position = SendScintilla(SCI_GETCURRENTPOS);
+    const QPoint caret(static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, position)),
+                       static_cast<int>(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, position) +
+                                        SendScintilla(SCI_TEXTHEIGHT, 0UL)));
+    QToolTip::showText(viewport()->mapToGlobal(caret), notice, this, QRect(), 5000);
+    QApplication::beep();
+    emit textRefused(notice);
+}
+
+void TScriptEditor::insertTypedBytes(const std::string& bytes) {
+    if (isReadOnly() || bytes.empty()) {
+        return;
+    }
+    SendScintilla(SCI_BEGINUNDOACTION);
+    const long start = SendScintilla(SCI_GETSELECTIONSTART);
+    const long end = SendScintilla(SCI_GETSELECTIONEND);
+    if (start == end && SendScintilla(SCI_GETOVERTYPE) != 0) {
+        const long lineEnd =
+            SendScintilla(SCI_GETLINEENDPOSITION, SendScintilla(SCI_LINEFROMPOSITION, start));
+        const long replaced = std::min(lineEnd, start + static_cast<long>(bytes.size()));
+        SendScintilla(SCI_SETSEL, start, replaced);
+    }
+    SendScintilla(SCI_REPLACESEL, 0UL, bytes.c_str());
+    SendScintilla(SCI_ENDUNDOACTION);
+    SendScintilla(SCI_SCROLLCARET);
+}
+
+void TScriptEditor::typeText(const QString& text) {
+    std::string problem;
+    std::optional<std::string> bytes = encodeForPane(text, &problem);
+    if (!bytes) {
+        refuse(QString::fromStdString(problem));
+        return;
+    }
+    insertTypedBytes(*bytes);
+}
+
+void TScriptEditor::keyPressEvent(QKeyEvent* event) {
+    if (!isReadOnly()) {
+        const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+        if (event->key() == Qt::Key_Tab && modifiers == Qt::NoModifier && !isListActive()) {
+            insertTypedBytes(std::string(kTabReplacement));
+            event->accept();
+            return;
+        }
+        if (event->matches(QKeySequence::Paste)) {
+            paste();
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_Space && modifiers == Qt::ControlModifier) {
+            showCompletions();
+            event->accept();
+            return;
+        }
+        if (needsOwnInsertion(event->text())) {
+            typeText(event->text());
+            event->accept();
+            return;
+        }
+    }
+    QsciScintilla::keyPressEvent(event);
+}
+
+void TScriptEditor::inputMethodEvent(QInputMethodEvent* event) {
+    if (isReadOnly() || !needsOwnInsertion(event->commitString())) {
+        QsciScintilla::inputMethodEvent(event);
+        return;
+    }
+    typeText(event->commitString());
+    QInputMethodEvent preeditOnly(event->preeditString(), event->attributes());
+    QsciScintilla::inputMethodEvent(&preeditOnly);
+    event->accept();
+}
+
+void TScriptEditor::paste() {
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    if (!isReadOnly() && data != nullptr && data->hasText()) {
+        std::string problem;
+        if (!encodeForPane(data->text(), &problem)) {
+            refuse(QString::fromStdString(problem));
+            return;
+        }
+    }
+    QsciScintilla::paste();
+}
+
+bool TScriptEditor::canInsertFromMimeData(const QMimeData* source) const {
+    return QsciScintilla::canInsertFromMimeData(source) && source->hasText() &&
+           encodeForPane(source->text(), nullptr).has_value();
+}
+
+QByteArray TScriptEditor::fromMimeData(const QMimeData* source, bool& rectangular) const {
+    QsciScintilla::fromMimeData(source, rectangular);
+    std::optional<std::string> bytes = encodeForPane(source->text(), nullptr);
+    if (!bytes) {
+        return {};
+    }
+    return QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size()));
+}
+
+QMimeData* TScriptEditor::toMimeData(const QByteArray& text, bool rectangular) const {
+    QMimeData* data = QsciScintilla::toMimeData(text, rectangular);
+    const std::string utf8 = quillshift::windows1252::toUtf8(
+        std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+    data->setText(QString::fromStdString(utf8));
+    return data;
+}
+
+std::string TScriptEditor::wordBeforePosition(long position) const {
+    long start = position;
+    while (start > 0 && isWordByte(static_cast<char>(SendScintilla(SCI_GETCHARAT, start - 1)))) {
+        --start;
+    }
+    std::string word(static_cast<std::size_t>(position - start) + 1, '\0');
+    SendScintilla(SCI_GETTEXTRANGE, start, position, word.data());
+    word.resize(static_cast<std::size_t>(position - start));
+    return word;
+}
+
+void TScriptEditor::showCompletions() {
+    const std::string word = wordBeforePosition(SendScintilla(SCI_GETCURRENTPOS));
+    const QByteArray list = TPascalLexer::completionWords().join(QLatin1Char(' ')).toLatin1();
+    SendScintilla(SCI_AUTOCSHOW, word.size(), list.constData());
+}
+
+void TScriptEditor::onCharAdded(int character) {
+    const long position = SendScintilla(SCI_GETCURRENTPOS);
+    if (character == '(') {
+        const std::string word = wordBeforePosition(position - 1);
+        const QString hint = TPascalLexer::parameterHint(QString::fromLatin1(word));
+        if (!hint.isEmpty()) {
+            const long at = position - 1 - static_cast<long>(word.size());
+            SendScintilla(SCI_CALLTIPSHOW, static_cast<unsigned long>(at),
+                          hint.toLatin1().constData());
+        }
+    } else if (character == ')') {
+        SendScintilla(SCI_CALLTIPCANCEL);
+    } else if (isWordByte(static_cast<char>(character)) && !isListActive()) {
+        const QString word = QString::fromLatin1(wordBeforePosition(position));
+        constexpr int kTypedBeforeList = 3;
+        if (word.size() >= kTypedBeforeList) {
+            const QStringList words = TPascalLexer::completionWords();
+            const bool matches = std::any_of(words.begin(), words.end(), [&word](const QString& w) {
+                return w.startsWith(word, Qt::CaseInsensitive) && w.size() > word.size();
+            });
+            if (matches) {
+                showCompletions();
+            }
+        }
+    }
+}
+
+void TScriptEditor::paintEvent(QPaintEvent* event) {
+    QsciScintilla::paintEvent(event);
+    QPainter painter(viewport());
+    paintSpecialCharacters(painter);
+}
+
+void TScriptEditor::paintSpecialCharacters(QPainter& painter) {
+    int textLeft = 0;
+    for (int margin = 0; margin < 3; ++margin) {
+        textLeft += marginWidth(margin);
+    }
+    painter.setClipRect(QRect(textLeft, 0, viewport()->width() - textLeft, viewport()->height()),
+                        Qt::IntersectClip);
+
+    const long total = SendScintilla(SCI_GETLINECOUNT);
+    const long first =
+        SendScintilla(SCI_DOCLINEFROMVISIBLE, SendScintilla(SCI_GETFIRSTVISIBLELINE));
+    const long last = std::min(total - 1, first + SendScintilla(SCI_LINESONSCREEN) + 1);
+    const int lineHeight = static_cast<int>(SendScintilla(SCI_TEXTHEIGHT, 0UL));
+    const long selectionStart = SendScintilla(SCI_GETSELECTIONSTART);
+    const long selectionEnd = SendScintilla(SCI_GETSELECTIONEND);
+    const std::string edgeBlanks(kEdgeColumn, ' ');
+    const int edgeWidth =
+        static_cast<int>(SendScintilla(SCI_TEXTWIDTH, STYLE_DEFAULT, edgeBlanks.c_str()));
+
+    // The right-margin line is two pixels wide; the editor draws the first one.
+    const int edgeX = static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL,
+                                                     SendScintilla(SCI_POSITIONFROMLINE, first))) +
+                      edgeWidth + 1;
+
+    std::string text;
+    int bottom = 0;
+    for (long line = first; line <= last; ++line) {
+        const long start = SendScintilla(SCI_POSITIONFROMLINE, line);
+        const long end = SendScintilla(SCI_GETLINEENDPOSITION, line);
+        const int y = static_cast<int>(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, start));
+        bottom = y + lineHeight;
+        if (end - start <= kEdgeColumn && !(selectionStart <= end && selectionEnd > end)) {
+            painter.fillRect(QRect(edgeX, y, 1, lineHeight), kEdgeGrey);
+        }
+        text.assign(static_cast<std::size_t>(end - start) + 1, '\0');
+        SendScintilla(SCI_GETTEXTRANGE, start, end, text.data());
+        for (long i = 0; i < end - start; ++i) {
+            const auto byte = static_cast<unsigned char>(text[static_cast<std::size_t>(i)]);
+            if (!TPascalLexer::isSpecialByte(byte)) {
+                continue;
+            }
+            const long position = start + i;
+            const int x = static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, position));
+            const int next =
+                static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, position + 1));
+            const QRect cell(x, y, std::max(next - x, 1), lineHeight);
+            const bool selected = position >= selectionStart && position < selectionEnd;
+            const int style =
+                TPascalLexer::baseStyle(static_cast<int>(SendScintilla(SCI_GETSTYLEAT, position)));
+            const QColor colour = selected ? QColor(Qt::white) : lexer_->color(style);
+            if (selected) {
+                painter.fillRect(cell, kNavy);
+            }
+            const QString glyph = specialGlyph(byte);
+            if (glyph.isEmpty()) {
+                painter.setPen(colour);
+                painter.drawRect(cell.adjusted(2, 3, -3, -4));
+            } else {
+                painter.setFont(lexer_->font(style));
+                painter.setPen(colour);
+                painter.drawText(cell, Qt::AlignCenter, glyph);
+            }
+        }
+    }
+    if (bottom < viewport()->height()) {
+        painter.fillRect(QRect(edgeX, bottom, 1, viewport()->height() - bottom), kEdgeGrey);
+    }
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QString>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TPascalLexer;
+
+/// A script pane: a code editor holding the 8-bit bytes of a script, one byte per character, shown
+/// as Windows-1252 text with Pascal colouring, an optional zero-padded line-number gutter and a
+/// read-only switch.
+///
+/// The pane never holds a tab: the Tab key inserts four blanks, and every tab that arrives by
+/// loading, setting lines, pasting or dropping becomes four blanks. Typed or pasted characters are
+/// stored as their Windows-1252 byte; a character that Windows-1252 cannot hold is refused with a
+/// visible notice (and textRefused) instead of being stored as "?".
+class TScriptEditor : public QsciScintilla {
+    Q_OBJECT
+
+public:
+    explicit TScriptEditor(QWidget* parent = nullptr);
+
+    /// The pane's lines as raw bytes, without terminators. CR LF, a lone CR and a lone LF each end
+    /// a line, and text that ends with a line end has a final empty line; an empty pane has no
+    /// lines.
+    std::vector<std::string> lines() const;
+
+    /// Number of lines, counted as lines() counts them.
+    std::size_t lineCount() const;
+
+    /// Line `index` (0-based) as raw bytes; empty when out of range.
+    std::string line(std::size_t index) const;
+
+    /// Replaces the content by `lines` joined with LF, each tab replaced by four blanks. Works on a
+    /// read-only pane too; the change cannot be undone. Scrolls to the top.
+    void setLines(const std::vector<std::string>& lines);
+
+    /// Appends `line` as a new last line (tabs become four blanks), also on a read-only pane.
+    void appendLine(std::string_view line);
+
+    /// Removes every line, also on a read-only pane.
+    void clearLines();
+
+    /// Replaces the content by the script file at `path`. First collapses the selection, clears
+    /// the undo history and puts the caret at the start; then reads the file. When the file cannot
+    /// be read or holds a NUL byte, throws quillshift::ScriptFileError and keeps the lines.
+    void loadFromFile(const std::string& path);
+
+    /// Shows or hides the line-number gutter ("0001" style).
+    void setLineNumbersVisible(bool visible);
+    bool lineNumbersVisible() const { return lineNumbersVisible_; }
+
+    /// Stops repainting until the matching resumeRepaint (calls nest).
+    void suspendRepaint();
+    void resumeRepaint();
+
+    /// The lexer that colours this pane.
+    TPascalLexer* pascalLexer() const { return lexer_; }
+
+    /// Shows the completion list for the word before the caret.
+    void showCompletions();
+
+    /// The four blanks that stand for a tab.
+    static constexpr std::string_view kTabReplacement = "    ";
+
+    /// `text` with every tab replaced by four blanks.
+    static std::string expandTabs(std::string_view text);
+
+public slots:
+    void paste() override;
+
+signals:
+    /// A typed, pasted or dropped text was not inserted; `notice` says why.
+    void textRefused(const QString& notice);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
+    QMimeData* toMimeData(const QByteArray& text, bool rectangular) const override;
+
+private:
+    void applyLook();
+    void applyCharacterRepresentations();
+    void replaceContent(const std::string& bytes);
+    std::string documentBytes() const;
+    /// Inserts `text` typed by the user at the caret, or refuses it with a notice.
+    void typeText(const QString& text);
+    void insertTypedBytes(const std::string& bytes);
+    void refuse(const QString& problem);
+    void refreshLineNumbers();
+    int lineNumberWidth() const;
+    void onCharAdded(int character);
+    std::string wordBeforePosition(long position) const;
+    void paintSpecialCharacters(QPainter& painter);
+
+    TPascalLexer* lexer_;
+    bool lineNumbersVisible_ = false;
+    int suspendCount_ = 0;
+    int lineNumberDigits_ = 0;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+
+#include "ui/TDialogs.h"
+
+/// Scripted stand-in for the platform dialogs: answers come from queues filled by the test, and
+/// every call is recorded.
+class TFakeDialogs : public TDialogs {
+public:
+    struct Error {
+        QString message;
+        QString details;
+    };
+
+    std::deque<QString> openAnswers;
+    std::deque<QString> saveAnswers;
+    std::deque<Answer> yesNoAnswers;
+    QStringList calls;
+    QList<Error> errors;
+
+    QString getOpenFileName(const QString& title, const QString& folder, const QString&,
+                            const QString&) override {
+        calls << QStringLiteral("open:%1:%2").arg(title, folder);
+        return take(openAnswers, QString());
+    }
+    QString getSaveFileName(const QString& title, const QString& suggestedName, const QString&,
+                            const QString&) override {
+        calls << QStringLiteral("save:%1:%2").arg(title, suggestedName);
+        return take(saveAnswers, QString());
+    }
+    Answer askYesNo(const QString& caption, const QString& text) override {
+        calls << QStringLiteral("ask:%1:%2").arg(caption, text);
+        return take(yesNoAnswers, Answer::Closed);
+    }
+    void showError(const QString& message, const QString& details) override {
+        calls << QStringLiteral("error");
+        errors.append({message, details});
+    }
+
+private:
+    template <typename T>
+    static T take(std::deque<T>& queue, T fallback) {
+        if (queue.empty()) {
+            return fallback;
+        }
+        T value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+};

@@ -1,0 +1,318 @@
+#include <QLabel>
+#include <QTabBar>
+#include <QTest>
+#include <QToolBox>
+
+#include <memory>
+#include <stdexcept>
+
+#include "TFakeDialogs.h"
+#include "conversion/ReelvaultSites.h"
+#include "conversion/ScriptFileError.h"
+#include "ui/TAboutPage.h"
+#include "ui/TMainForm.h"
+#include "ui/TPageControl.h"
+#include "ui/TScriptEditor.h"
+
+namespace {
+
+struct Window {
+    TFakeDialogs* dialogs;
+    std::unique_ptr<TMainForm> form;
+};
+
+Window makeWindow() {
+    auto dialogs = std::make_unique<TFakeDialogs>();
+    TFakeDialogs* fake = dialogs.get();
+    return {fake, std::make_unique<TMainForm>(std::move(dialogs))};
+}
+
+bool markerShown(const TMainForm& form) {
+    return !form.L_ReadOnly->isHidden();
+}
+
+}  // namespace
+
+class TMainFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsAsTheWizardsFirstStep() {
+        Window window = makeWindow();
+        TMainForm& form = *window.form;
+        QCOMPARE(form.windowTitle().left(34), QStringLiteral("Quillshift for RVLT - Rel. 1.0.0.0"));
+        QVERIFY(form.windowTitle().size() > 34);
+        QCOMPARE(form.PageControl->currentWidget(), form.TS_Input);
+        QVERIFY(!form.AdvMemo1->isReadOnly());
+        QVERIFY(form.AdvMemo2->isReadOnly());
+        QVERIFY(!form.AdvMemo1->lineNumbersVisible());
+        QVERIFY(!form.AdvMemo2->lineNumbersVisible());
+        QVERIFY(!markerShown(form));
+        QVERIFY(form.InputPath.isEmpty() || form.InputPath.endsWith(QLatin1Char('/')));
+        QVERIFY(form.DefaultSaveName.isEmpty());
+        QVERIFY(window.dialogs->calls.isEmpty());
+
+        QCOMPARE(form.InspectorBar1->count(), 3);
+        QCOMPARE(form.InspectorBar1->itemText(0), QStringLiteral("WIZARD"));
+        QCOMPARE(form.InspectorBar1->itemText(1), QStringLiteral("EDIT"));
+        QCOMPARE(form.InspectorBar1->itemText(2), QStringLiteral("ABOUT"));
+        QCOMPARE(form.InspectorBar1->currentIndex(), 0);
+    }
+
+    void layout() {
+        Window window = makeWindow();
+        TMainForm& form = *window.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.Panel2->width(), 123);
+        QCOMPARE(form.Panel2->geometry().left(), 0);
+        QCOMPARE(form.Panel1->geometry().left(), 123);
+        QCOMPARE(form.Panel1->geometry().right(), form.centralWidget()->width() - 1);
+
+        const QStringList captions = {QStringLiteral("Input"), QStringLiteral("Output"),
+                                      QStringLiteral("Properties"),
+                                      QStringLiteral("About / note...")};
+        const QList<QWidget*> pages = {form.TS_Input, form.TS_Output, form.TS_Options,
+                                       form.TS_About};
+        QCOMPARE(form.PageControl->count(), 4);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(form.PageControl->tabText(i), captions[i]);
+            QCOMPARE(form.PageControl->widget(i), pages[i]);
+            QCOMPARE(form.PageControl->tabBar()->tabRect(i).width(), 111);
+            QCOMPARE(form.PageControl->tabIcon(i).pixmap(16, 16).size(), QSize(16, 16));
+        }
+        QCOMPARE(form.PageControl->iconSize(), QSize(16, 16));
+        const auto iconImage = [&form](int tab) {
+            return form.PageControl->tabIcon(tab).pixmap(16, 16).toImage();
+        };
+        QCOMPARE(iconImage(0), iconImage(1));
+        QVERIFY(iconImage(2) != iconImage(0));
+        QVERIFY(iconImage(3) != iconImage(0));
+        QVERIFY(iconImage(3) != iconImage(2));
+
+        QCOMPARE(form.AdvMemo1->parentWidget(), form.TS_Input);
+        QCOMPARE(form.AdvMemo1->size(), form.TS_Input->size());
+        QCOMPARE(form.AdvMemo2->parentWidget(), form.TS_Output);
+    }
+
+    void markerFollowsThePageRule_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<bool>("inputReadOnly");
+        QTest::addColumn<bool>("outputReadOnly");
+        QTest::addColumn<int>("how");
+        QTest::addColumn<bool>("shown");
+        const char* pageNames[] = {"Input", "Output", "Properties", "About"};
+        const char* ways[] = {"program", "tab click", "reselect"};
+        for (int page = 0; page < 4; ++page) {
+            for (int flags = 0; flags < 4; ++flags) {
+                const bool input = (flags & 1) != 0;
+                const bool output = (flags & 2) != 0;
+                const bool shown = (page == 0 && input) || (page == 1 && output);
+                for (int how = 0; how < 3; ++how) {
+                    QTest::addRow("%s, input %s, output %s, %s", pageNames[page],
+                                  input ? "read-only" : "editable",
+                                  output ? "read-only" : "editable", ways[how])
+                        << page << input << output << how << shown;
+                }
+            }
+        }
+    }
+
+    void markerFollowsThePageRule() {
+        QFETCH(int, page);
+        QFETCH(bool, inputReadOnly);
+        QFETCH(bool, outputReadOnly);
+        QFETCH(int, how);
+        QFETCH(bool, shown);
+        Window window = makeWindow();
+        TMainForm& form = *window.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.AdvMemo1->setReadOnly(inputReadOnly);
+        form.AdvMemo2->setReadOnly(outputReadOnly);
+        // Start from the opposite marker state on another page, so that a stale marker shows.
+        const int other = (page + 1) % 4;
+        form.PageControl->setCurrentIndex(other);
+        form.L_ReadOnly->setVisible(!shown);
+
+        if (how == 0) {
+            form.selectPage(form.PageControl->widget(page));
+        } else if (how == 1) {
+            QTabBar* tabs = form.PageControl->tabBar();
+            QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(page).center());
+        } else {
+            form.PageControl->setCurrentIndex(page);
+            form.L_ReadOnly->setVisible(!shown);
+            form.selectPage(form.PageControl->widget(page));
+        }
+        QCOMPARE(form.PageControl->currentIndex(), page);
+        QCOMPARE(markerShown(form), shown);
+        QVERIFY(window.dialogs->errors.isEmpty());
+    }
+
+    void markerSitsAtTheTopRightOverTheTabs() {
+        Window window = makeWindow();
+        TMainForm& form = *window.form;
+        form.AdvMemo1->setReadOnly(true);
+        form.selectPage(form.TS_Input);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (const QSize& size : {QSize(800, 600), QSize(1000, 700), QSize(640, 480)}) {
+            form.resize(size);
+            QTRY_COMPARE(form.size(), size);
+            QCOMPARE(form.L_ReadOnly->parentWidget(), form.Panel1);
+            QCOMPARE(form.L_ReadOnly->geometry(), QRect(form.Panel1->width() - 3 - 75, 3, 75, 17));
+        }
+        QCOMPARE(form.L_ReadOnly->text(), QStringLiteral("READ ONLY"));
+        QVERIFY(form.L_ReadOnly->font().bold());
+        QCOMPARE(form.L_ReadOnly->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QVERIFY(form.L_ReadOnly->alignment() & Qt::AlignRight);
+        QVERIFY(markerShown(form));
+        // The marker is drawn above the tab row, not hidden behind it.
+        QCOMPARE(form.Panel1->childAt(form.L_ReadOnly->geometry().center()),
+                 static_cast<QWidget*>(form.L_ReadOnly));
+    }
+
+    void aboutPage() {
+        TAboutPage about;
+        about.resize(793, 520);
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QCOMPARE(about.titleLabel()->text(), QStringLiteral("Quillshift 1.0.0.0 "));
+        QCOMPARE(about.forLabel()->text(), QStringLiteral("for Reelvault"));
+        QCOMPARE(about.webAddressLabel()->text(),
+                 QString::fromLatin1(
+                     quillshift::sites::kScriptsWebAddress.data(),
+                     static_cast<qsizetype>(quillshift::sites::kScriptsWebAddress.size())));
+        QVERIFY(!about.creditLabel()->text().isEmpty());
+        QCOMPARE(about.noteLabel()->text(),
+                 QStringLiteral("Note: Tool for conversion from RVLT 3.4.x script to RVLT 3.5.0 "
+                                "script format"));
+        struct Expected {
+            QLabel* label;
+            int left;
+            int top;
+            int pixelSize;
+            QColor colour;
+        };
+        const Expected expected[] = {
+            {about.titleLabel(), 8, 56, 32, QColor(0, 0, 128)},
+            {about.forLabel(), 8, 128, 24, QColor(0, 0, 128)},
+            {about.webAddressLabel(), 8, 160, 19, QColor(Qt::black)},
+            {about.creditLabel(), 0, 240, 19, QColor(Qt::black)},
+            {about.noteLabel(), 8, 392, 19, QColor(128, 0, 0)},
+        };
+        for (const Expected& e : expected) {
+            QCOMPARE(e.label->geometry().topLeft(), QPoint(e.left, e.top));
+            QCOMPARE(e.label->width(), 777);
+            QCOMPARE(e.label->font().pixelSize(), e.pixelSize);
+            QCOMPARE(e.label->palette().color(QPalette::WindowText), e.colour);
+            QVERIFY(e.label->alignment() & Qt::AlignHCenter);
+        }
+        QVERIFY(about.titleLabel()->font().bold() && about.titleLabel()->font().italic());
+        QVERIFY(about.forLabel()->font().bold() && !about.forLabel()->font().italic());
+        QCOMPARE(about.noteLabel()->height(), 57);
+        QVERIFY(about.noteLabel()->wordWrap());
+
+        // The JPEG picture is decoded, 200×91, at 288/280 on a page 793 wide.
+        QCOMPARE(about.picture()->geometry(), QRect(288, 280, 200, 91));
+        QCOMPARE(about.picture()->pixmap().size(), QSize(200, 91));
+
+        // Wider page: text boxes stretch, the picture's centre keeps its fraction of the width.
+        about.resize(993, 520);
+        QCOMPARE(about.titleLabel()->width(), 977);
+        QCOMPARE(about.noteLabel()->width(), 977);
+        QCOMPARE(about.picture()->geometry().center().x() + 1, qRound(388.0 * 993 / 793));
+        QCOMPARE(about.picture()->geometry().top(), 280);
+    }
+
+    void windowPaints() {
+        Window window = makeWindow();
+        TMainForm& form = *window.form;
+        form.AdvMemo1->setLines(
+            {"program Demo;", "begin", "  ShowMessage('Hello'); // greet", "end."});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QImage shot = form.grab().toImage();
+        QCOMPARE(shot.size(), form.size());
+        QSet<QRgb> colours;
+        for (int y = 0; y < shot.height(); y += 3) {
+            for (int x = 0; x < shot.width(); x += 3) {
+                colours.insert(shot.pixel(x, y));
+            }
+        }
+        QVERIFY2(colours.size() > 20, qPrintable(QString::number(colours.size())));
+        // The command bar is silver-framed grey, the pane white.
+        const QPoint inPane = form.AdvMemo1->viewport()->mapTo(&form, QPoint(400, 300));
+        QCOMPARE(QColor(shot.pixel(inPane)), QColor(Qt::white));
+
+        form.selectPage(form.TS_About);
+        const QImage about = form.grab().toImage();
+        const QPoint pictureCentre = form.TS_About->picture()->mapTo(&form, QPoint(100, 45));
+        const QImage picture = form.TS_About->picture()->pixmap().toImage();
+        QCOMPARE(QColor(about.pixel(pictureCentre)), QColor(picture.pixel(100, 45)));
+    }
+
+    void failingCommandLeavesTheWindowUsable() {
+        Window window = makeWindow();
+        TMainForm& form = *window.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.AdvMemo1->setLines({"program Kept;"});
+        const bool finished = form.runGuarded(QStringLiteral("1 - Open Script...    "), [&form] {
+            form.DefaultSaveName = QStringLiteral("New gone.ifs");
+            form.AdvMemo1->loadFromFile("/nonexistent/gone.ifs");
+            form.AdvMemo1->setReadOnly(true);
+        });
+        QVERIFY(!finished);
+        QCOMPARE(window.dialogs->errors.size(), 1);
+        QVERIFY2(window.dialogs->errors[0].message.startsWith(
+                     QStringLiteral("Cannot open file \"/nonexistent/gone.ifs\". ")),
+                 qPrintable(window.dialogs->errors[0].message));
+        QVERIFY(window.dialogs->errors[0].details.startsWith(
+            QStringLiteral("Command: 1 - Open Script...\nTime: ")));
+        // State is as the failing command left it, and the window goes on working.
+        QCOMPARE(form.DefaultSaveName, QStringLiteral("New gone.ifs"));
+        QCOMPARE(form.AdvMemo1->lines(), std::vector<std::string>{"program Kept;"});
+        QVERIFY(!form.AdvMemo1->isReadOnly());
+        QVERIFY(form.isVisible());
+        form.AdvMemo1->setFocus();
+        QTest::keyClicks(form.AdvMemo1, "x");
+        QCOMPARE(form.AdvMemo1->lines(), std::vector<std::string>{"xprogram Kept;"});
+        QTest::mouseClick(form.PageControl->tabBar(), Qt::LeftButton, Qt::NoModifier,
+                          form.PageControl->tabBar()->tabRect(1).center());
+        QCOMPARE(form.PageControl->currentWidget(), form.TS_Output);
+        QVERIFY(markerShown(form));
+
+        QVERIFY(!form.runGuarded(QStringLiteral("Other"), [] { throw 7; }));
+        QCOMPARE(window.dialogs->errors.size(), 2);
+    }
+
+    void firstActivationPutsTheFocusOnTheRightPanel() {
+        Window window = makeWindow();
+        TMainForm& form = *window.form;
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTRY_COMPARE(QApplication::focusWidget(), form.Panel1);
+
+        // Coming back to the window later keeps the focus where it was.
+        form.AdvMemo1->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.AdvMemo1));
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(&form, &activate);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.AdvMemo1));
+    }
+
+    void closesWhenNothingFails() {
+        Window window = makeWindow();
+        window.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.form.get()));
+        QVERIFY(window.form->close());
+        QVERIFY(!window.form->isVisible());
+        QVERIFY(window.dialogs->errors.isEmpty());
+    }
+};
+
+QTEST_MAIN(TMainFormTest)
+#include "TMainFormTest.moc"

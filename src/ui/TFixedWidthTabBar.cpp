@@ -1,10 +1,15 @@
 #include "ui/TFixedWidthTabBar.h"
 
+#include "ui/TCompactTabStyle.h"
+
 TFixedWidthTabBar::TFixedWidthTabBar(int tabWidth, QWidget* parent)
     : QTabBar(parent), tabWidth_(tabWidth) {
     setExpanding(false);
     setElideMode(Qt::ElideRight);
     setUsesScrollButtons(true);
+    auto* style = new TCompactTabStyle();
+    style->setParent(this);
+    setStyle(style);
 }
 
 QSize TFixedWidthTabBar::tabSizeHint(int index) const {

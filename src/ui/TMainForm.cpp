@@ -50,6 +50,9 @@ bool TMainForm::runGuarded(const QString& commandName, const std::function<void(
 
 void TMainForm::buildWindow() {
     setWindowTitle(captionText());
+    // Without the Windows font, fontconfig falls back to a wide sans serif that does not fit the
+    // tab captions; Liberation Sans has the metrics of the fonts the layout was made for.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, kSilver);
@@ -86,7 +89,9 @@ QWidget* TMainForm::buildCommandBar() {
         page->setAutoFillBackground(true);
         QPalette palette = page->palette();
         palette.setColor(QPalette::Window, kGroupGrey);
+        palette.setColor(QPalette::Button, kGroupGrey);
         palette.setColor(QPalette::WindowText, Qt::white);
+        palette.setColor(QPalette::ButtonText, Qt::white);
         page->setPalette(palette);
         auto* items = new QVBoxLayout(page);
         items->setContentsMargins(0, 0, 0, 0);
@@ -133,6 +138,13 @@ QWidget* TMainForm::buildPages() {
 
     TS_About = new TAboutPage(PageControl);
     TS_About->setObjectName(QStringLiteral("TS_About"));
+
+    for (QWidget* page : {static_cast<QWidget*>(TS_Options), static_cast<QWidget*>(TS_About)}) {
+        page->setAutoFillBackground(true);
+        QPalette pagePalette = page->palette();
+        pagePalette.setColor(QPalette::Window, kSilver);
+        page->setPalette(pagePalette);
+    }
 
     PageControl->addTab(TS_Input, images[0], QStringLiteral("Input"));
     PageControl->addTab(TS_Output, images[0], QStringLiteral("Output"));

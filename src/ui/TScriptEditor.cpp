@@ -501,7 +501,7 @@ void TScriptEditor::paintSpecialCharacters(QPainter& painter) {
         const long end = SendScintilla(SCI_GETLINEENDPOSITION, line);
         const int y = static_cast<int>(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, start));
         bottom = y + lineHeight;
-        if (end - start <= kEdgeColumn && !(selectionStart <= end && selectionEnd > end)) {
+        if (end - start < kEdgeColumn) {
             painter.fillRect(QRect(edgeX, y, 1, lineHeight), kEdgeGrey);
         }
         text.assign(static_cast<std::size_t>(end - start) + 1, '\0');

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QResizeEvent>
+#include <QShowEvent>
 
 #include "conversion/ReelvaultSites.h"
 
@@ -21,7 +22,12 @@ const QColor kMaroon(128, 0, 0);
 
 }  // namespace
 
-TAboutPage::TAboutPage(QWidget* parent) : QWidget(parent) {
+TAboutPage::TAboutPage(QWidget* parent) : QWidget(parent) {}
+
+TAboutPage& TAboutPage::built() {
+    if (L_Title != nullptr) {
+        return *this;
+    }
     L_Title = makeLabel(QStringLiteral("L_Title"), QStringLiteral("Quillshift 1.0.0.0 "), kNavy, 32,
                         true, true);
     L_For =
@@ -43,6 +49,10 @@ TAboutPage::TAboutPage(QWidget* parent) : QWidget(parent) {
     Image1->setPixmap(QPixmap(QStringLiteral(":/about.jpg")));
     Image1->setFixedSize(kPictureSize);
     layOut();
+    for (QLabel* label : {L_Title, L_For, L_WebAddress, L_Credit, L_Note, Image1}) {
+        label->show();
+    }
+    return *this;
 }
 
 QString TAboutPage::creditText() {
@@ -66,6 +76,9 @@ QLabel* TAboutPage::makeLabel(const QString& objectName, const QString& text, co
 }
 
 void TAboutPage::layOut() {
+    if (L_Title == nullptr) {
+        return;
+    }
     const int stretch = width() - kDesignWidth;
     const int textWidth = std::max(0, kTextWidth + stretch);
     auto place = [textWidth](QLabel* label, int left, int top) {
@@ -82,6 +95,11 @@ void TAboutPage::layOut() {
     const int pictureLeft =
         static_cast<int>(centreFraction * width() - kPictureSize.width() / 2.0 + 0.5);
     Image1->move(pictureLeft, kPictureTop);
+}
+
+void TAboutPage::showEvent(QShowEvent* event) {
+    built();
+    QWidget::showEvent(event);
 }
 
 void TAboutPage::resizeEvent(QResizeEvent* event) {

@@ -55,9 +55,12 @@ QString paneLetters(TScriptEditor& pane, int line) {
     return result;
 }
 
-/// Lets the pane colour what is not coloured yet, the way painting does.
+/// Lets the pane colour what is not coloured yet, the way painting does: from the first position
+/// that is not coloured, not from the top (which would hide a lost line state).
 void colourRest(TScriptEditor& pane) {
-    pane.SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0UL, -1L);
+    const long endStyled = pane.SendScintilla(QsciScintillaBase::SCI_GETENDSTYLED);
+    pane.SendScintilla(QsciScintillaBase::SCI_COLOURISE, static_cast<unsigned long>(endStyled),
+                       -1L);
 }
 
 }  // namespace
@@ -188,6 +191,20 @@ private slots:
         pane.SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, 0UL, "(*");
         colourRest(pane);
         QCOMPARE(paneLetters(pane, 3), QStringLiteral("cccc"));
+    }
+
+    void editInsideACommentKeepsItAComment() {
+        TScriptEditor pane;
+        pane.setLines({"{ open", "middle", "end }", "begin"});
+        colourRest(pane);
+        QCOMPARE(paneLetters(pane, 2), QStringLiteral("cccccy"));
+        // Re-colouring starts at the edited line, which must know it starts inside the comment.
+        const long third = pane.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, 2);
+        pane.SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, static_cast<unsigned long>(third),
+                           "do ");
+        colourRest(pane);
+        QCOMPARE(paneLetters(pane, 2), QStringLiteral("ccccccccy"));
+        QCOMPARE(paneLetters(pane, 3), QStringLiteral("kkkkk"));
     }
 
     void bytesWithoutGlyphKeepTheirContextStyle() {

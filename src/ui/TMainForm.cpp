@@ -11,6 +11,7 @@
 #include "ui/TPageControl.h"
 #include "ui/TQtDialogs.h"
 #include "ui/TScriptEditor.h"
+#include "ui/TTabImages.h"
 
 namespace {
 
@@ -113,9 +114,9 @@ QWidget* TMainForm::buildPages() {
 
     PageControl = new TPageControl(kTabWidth, Panel1);
     PageControl->setObjectName(QStringLiteral("PageControl"));
-    const QIcon images[] = {QIcon(QStringLiteral(":/tab-script.png")),
-                            QIcon(QStringLiteral(":/tab-properties.png")),
-                            QIcon(QStringLiteral(":/tab-about.png"))};
+    const QIcon images[] = {TTabImages::icon(TTabImages::Script),
+                            TTabImages::icon(TTabImages::Properties),
+                            TTabImages::icon(TTabImages::About)};
 
     auto paneHolder = [this](const QString& name, TScriptEditor*& pane, const QString& paneName) {
         auto* page = new QWidget(PageControl);

@@ -7,6 +7,7 @@
 #include <QToolBox>
 #include <QVBoxLayout>
 
+#include "settings/SettingsWriteError.h"
 #include "ui/TAboutPage.h"
 #include "ui/TPageControl.h"
 #include "ui/TQtDialogs.h"
@@ -29,8 +30,12 @@ std::unique_ptr<TDialogs> orQtDialogs(std::unique_ptr<TDialogs> dialogs) {
 
 }  // namespace
 
-TMainForm::TMainForm(std::unique_ptr<TDialogs> dialogs, QWidget* parent)
-    : QMainWindow(parent), dialogs_(orQtDialogs(std::move(dialogs))), guard_(*dialogs_) {
+TMainForm::TMainForm(std::unique_ptr<TDialogs> dialogs, QWidget* parent,
+                     std::optional<TFormSettings> settings)
+    : QMainWindow(parent),
+      dialogs_(orQtDialogs(std::move(dialogs))),
+      guard_(*dialogs_),
+      settings_(settings ? std::move(*settings) : TFormSettings::forApplication()) {
     if (auto* qtDialogs = dynamic_cast<TQtDialogs*>(dialogs_.get())) {
         qtDialogs->setParent(this);
     }
@@ -183,6 +188,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::WindowStateChange) {
+        TFormSettings::correctForFrame(*this);
+    }
     if (event->type() == QEvent::WindowActivate && !activated_) {
         activated_ = true;
         runGuarded(tr("Window activation"), [this] { FormActivate(); });
@@ -266,9 +274,15 @@ void TMainForm::InspectorBar1ItemClick(int group, int item) {
 }
 
 void TMainForm::loadSettings() {
-    // The window settings file is read here.
+    InputPath = settings_.load(*this);
 }
 
 void TMainForm::saveSettings() {
-    // The window settings file is written here.
+    try {
+        settings_.save(*this, InputPath);
+    } catch (const quillshift::SettingsWriteError&) {
+        // Reported, and the window closes all the same: a settings file that cannot be written
+        // must never keep the user from closing the program.
+        guard_.reportCurrentException(tr("Closing the window"));
+    }
 }

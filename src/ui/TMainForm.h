@@ -5,9 +5,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "ui/TDialogs.h"
 #include "ui/TErrorGuard.h"
+#include "ui/TFormSettings.h"
 
 class QLabel;
 class QToolBox;
@@ -23,8 +25,10 @@ class TMainForm : public QMainWindow {
 
 public:
     /// Builds the window and runs FormCreate. `dialogs` is used for every platform dialog; without
-    /// one the window uses Qt's dialogs.
-    explicit TMainForm(std::unique_ptr<TDialogs> dialogs = nullptr, QWidget* parent = nullptr);
+    /// one the window uses Qt's dialogs. `settings` names the window settings file; without it the
+    /// program's own settings file is used.
+    explicit TMainForm(std::unique_ptr<TDialogs> dialogs = nullptr, QWidget* parent = nullptr,
+                       std::optional<TFormSettings> settings = std::nullopt);
     ~TMainForm() override;
 
     /// The caption: "Quillshift for RVLT - Rel. 1.0.0.0" and the credit.
@@ -92,5 +96,6 @@ private:
 
     std::unique_ptr<TDialogs> dialogs_;
     TErrorGuard guard_;
+    TFormSettings settings_;
     bool activated_ = false;
 };

@@ -1,0 +1,142 @@
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include "TFakeDialogs.h"
+#include "ui/TMainForm.h"
+
+namespace {
+
+struct Run {
+    TFakeDialogs* dialogs;
+    std::unique_ptr<TMainForm> form;
+};
+
+// One start of the program with the settings file at `path`.
+Run start(const QString& path) {
+    auto dialogs = std::make_unique<TFakeDialogs>();
+    TFakeDialogs* fake = dialogs.get();
+    auto form = std::make_unique<TMainForm>(
+        std::move(dialogs), nullptr,
+        TFormSettings(QFile::encodeName(path).toStdString(), "/opt/quillshift/"));
+    form->show();
+    return {fake, std::move(form)};
+}
+
+// Resizes the window as a user does, by its outer edge.
+void setOuterBounds(QWidget& window, const QRect& outer) {
+    const QSize frame = window.frameGeometry().size() - window.geometry().size();
+    window.resize(outer.size() - frame);
+    window.move(outer.topLeft());
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+}  // namespace
+
+class TFormSettingsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstStartIsCentredAndStartsInTheExecutablesFolder() {
+        QTemporaryDir dir;
+        Run run = start(dir.filePath("quillshift.INI"));
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        QCOMPARE(run.form->frameGeometry(),
+                 QRect((screen.width() - 800) / 2, (screen.height() - 600) / 2, 800, 600));
+        QVERIFY(!run.form->isMaximized());
+        QCOMPARE(run.form->InputPath, QStringLiteral("/opt/quillshift/"));
+    }
+
+    void maximisedCloseKeepsTheLastNormalBounds() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("quillshift.INI");
+        {
+            Run run = start(path);
+            setOuterBounds(*run.form, QRect(10, 20, 900, 700));
+            run.form->InputPath = QStringLiteral("/home/zoë/scripts/");
+            QVERIFY(run.form->close());
+        }
+        {
+            Run run = start(path);
+            QCOMPARE(run.form->frameGeometry(), QRect(10, 20, 900, 700));
+            run.form->showMaximized();
+            QVERIFY(run.form->close());
+        }
+        Run run = start(path);
+        QVERIFY(run.form->isMaximized());
+        QCOMPARE(run.form->InputPath, QStringLiteral("/home/zoë/scripts/"));
+        run.form->showNormal();
+        QCOMPARE(run.form->frameGeometry(), QRect(10, 20, 900, 700));
+        QVERIFY(run.dialogs->errors.isEmpty());
+    }
+
+    void closingWritesTheFileKeepingOtherLines() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("quillshift.INI");
+        writeFile(path, "; kept\n[Path]\nInput=\n[Mine]\nx=1\n");
+        Run run = start(path);
+        QCOMPARE(run.form->InputPath, QString());
+        QVERIFY(run.form->close());
+        const QByteArray text = readFile(path);
+        QVERIFY(text.startsWith("; kept\n[Path]\nInput=\n[Mine]\nx=1\n"));
+        QVERIFY(text.contains("Maximized=0\n"));
+    }
+
+    void damagedOrOffScreenBoundsStillGiveAVisibleWindow_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("centred");
+        QTest::newRow("bad sizes")
+            << QByteArray("Height=-5\nWidth=99999999\n") << QSize(800, 600) << true;
+        QTest::newRow("far away") << QByteArray("Top=-99999999\nLeft=40000\nWidth=500\n")
+                                  << QSize(500, 600) << true;
+        QTest::newRow("partly visible is kept")
+            << QByteArray("Top=-20\nLeft=-100\nWidth=300\nHeight=200\n") << QSize(300, 200)
+            << false;
+    }
+
+    void damagedOrOffScreenBoundsStillGiveAVisibleWindow() {
+        QFETCH(QByteArray, file);
+        QFETCH(QSize, size);
+        QFETCH(bool, centred);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("quillshift.INI");
+        writeFile(path, "[Form]\n" + file);
+        Run run = start(path);
+        const QRect outer = run.form->frameGeometry();
+        QCOMPARE(outer.size(), size);
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        const QPoint middle((screen.width() - size.width()) / 2,
+                            (screen.height() - size.height()) / 2);
+        QCOMPARE(outer.topLeft(), centred ? middle : QPoint(-100, -20));
+    }
+
+    void anUnwritableFileIsReportedOnceAndTheWindowStillCloses() {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("blocker"), "a file where a folder should be");
+        const QString path = dir.filePath("blocker/quillshift.INI");
+        Run run = start(path);
+        QVERIFY(run.form->close());
+        QVERIFY(!run.form->isVisible());
+        QCOMPARE(run.dialogs->errors.size(), 1);
+        QCOMPARE(run.dialogs->errors.first().message,
+                 QStringLiteral("Unable to write to %1").arg(path));
+    }
+};
+
+QTEST_MAIN(TFormSettingsTest)
+#include "TFormSettingsTest.moc"

@@ -6,6 +6,7 @@ QUILLSHIFT_PACKAGES=(
     cmake make g++
     qt6-base-dev qt6-qpa-plugins libqscintilla2-qt6-dev fonts-liberation
     libgtest-dev libbenchmark-dev
+    appstream desktop-file-utils
 )
 
 quillshift_missing_packages() {

@@ -4,6 +4,7 @@
 int main(int argc, char** argv) {
     TApplication application(argc, argv);
     TApplication::setApplicationName(QStringLiteral("Quillshift for RVLT"));
+    TApplication::setDesktopFileName(QStringLiteral("org.reelvault.Quillshift"));
     TMainForm mainForm;
     application.setErrorGuard(&mainForm.errorGuard());
     mainForm.show();

@@ -49,14 +49,19 @@ SettingsLocation SettingsLocation::forSystem(std::string executablePath) {
         return std::string(value);
     };
     location.isWritableFolder = &SettingsLocation::folderIsWritable;
+    location.fileExists = [](const std::string& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0;
+    };
     return location;
 }
 
 std::string SettingsLocation::settingsFilePath() const {
     const std::string beside =
         besideExecutable(executablePath.empty() ? kApplicationName : executablePath);
-    if (!executablePath.empty() && isWritableFolder &&
-        isWritableFolder(folderWithSeparator(beside))) {
+    const std::string folder = folderWithSeparator(beside);
+    const bool installed = fileExists && fileExists(folder + std::string(kInstalledLauncher));
+    if (!executablePath.empty() && !installed && isWritableFolder && isWritableFolder(folder)) {
         return beside;
     }
     std::optional<std::string> configHome;

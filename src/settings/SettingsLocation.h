@@ -10,8 +10,9 @@ namespace quillshift {
 /// Where the settings file lives.
 ///
 /// The file belongs beside the executable: its full path with the extension replaced by ".INI".
-/// When the executable's folder cannot be written to (an installed program), the file lives in the
-/// user's configuration folder instead, `$XDG_CONFIG_HOME/quillshift/quillshift.INI`, or
+/// When the executable's folder cannot be written to, or the program is installed (its launcher
+/// stands in ../share/applications beside the executable's folder), the file lives in the user's
+/// configuration folder instead, `$XDG_CONFIG_HOME/quillshift/quillshift.INI`, or
 /// `$HOME/.config/quillshift/quillshift.INI` when XDG_CONFIG_HOME is unset, empty or not an
 /// absolute path. Everything the choice depends on comes in through the members, so it can be
 /// tried without a real installation.
@@ -21,14 +22,21 @@ public:
     using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
     /// True when files can be created and replaced in the folder.
     using WritableFolderProbe = std::function<bool(const std::string& folder)>;
+    /// True when a file exists at the path.
+    using FileProbe = std::function<bool(const std::string& path)>;
+
+    /// The installed launcher, relative to the executable's folder.
+    static constexpr std::string_view kInstalledLauncher =
+        "../share/applications/org.reelvault.Quillshift.desktop";
 
     /// The executable's full path, e.g. "/opt/quillshift/quillshift".
     std::string executablePath;
     EnvironmentLookup environment;
     WritableFolderProbe isWritableFolder;
+    FileProbe fileExists;
 
     /// A location for `executablePath` that reads the process environment and asks the file
-    /// system whether the folder is writable.
+    /// system whether the folder is writable and the launcher installed.
     static SettingsLocation forSystem(std::string executablePath);
 
     /// The full path of the settings file (see the class description). When the executable's

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -51,6 +52,7 @@ TEST(SettingsLocationTest, FolderWithSeparator) {
 struct FakeSystem {
     std::map<std::string, std::string> environment;
     std::vector<std::string> writableFolders;
+    std::vector<std::string> existingFiles;
     std::vector<std::string> probed;
 
     SettingsLocation location(std::string executable) {
@@ -72,6 +74,10 @@ struct FakeSystem {
             }
             return false;
         };
+        result.fileExists = [this](const std::string& path) {
+            return std::find(existingFiles.begin(), existingFiles.end(), path) !=
+                   existingFiles.end();
+        };
         return result;
     }
 };
@@ -83,6 +89,15 @@ TEST(SettingsLocationTest, WritableExecutableFolderHoldsTheFile) {
     EXPECT_EQ(system.location("/home/ann/apps/q.d/quillshift").settingsFilePath(),
               "/home/ann/apps/q.d/quillshift.INI");
     EXPECT_EQ(system.probed, std::vector<std::string>{"/home/ann/apps/q.d/"});
+}
+
+TEST(SettingsLocationTest, InstalledProgramUsesTheConfigurationFolderEvenWhenWritable) {
+    FakeSystem system;
+    system.environment = {{"HOME", "/root"}};
+    system.writableFolders = {"/usr/bin/"};
+    system.existingFiles = {"/usr/bin/../share/applications/org.reelvault.Quillshift.desktop"};
+    EXPECT_EQ(system.location("/usr/bin/quillshift").settingsFilePath(),
+              "/root/.config/quillshift/quillshift.INI");
 }
 
 TEST(SettingsLocationTest, UnwritableExecutableFolderFallsBackToTheConfigurationFolder) {

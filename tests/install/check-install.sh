@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and checks what a desktop needs is there and valid.
+# Usage: check-install.sh BUILD_DIR
+set -euo pipefail
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" > /dev/null
+
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+
+for file in \
+    bin/quillshift bin/quillshift-convert \
+    share/applications/org.reelvault.Quillshift.desktop \
+    share/mime/packages/org.reelvault.Quillshift.xml \
+    share/metainfo/org.reelvault.Quillshift.metainfo.xml \
+    share/icons/hicolor/scalable/apps/org.reelvault.Quillshift.svg \
+    share/icons/hicolor/256x256/apps/org.reelvault.Quillshift.png \
+    share/man/man1/quillshift-convert.1; do
+    [ -e "$prefix/$file" ] || fail "$file is not installed"
+done
+for program in quillshift quillshift-convert; do
+    [ -x "$prefix/bin/$program" ] || fail "bin/$program is not executable"
+done
+
+desktop-file-validate "$prefix/share/applications/org.reelvault.Quillshift.desktop" ||
+    fail "the desktop entry does not validate"
+appstreamcli validate --no-net "$prefix/share/metainfo/org.reelvault.Quillshift.metainfo.xml" ||
+    fail "the AppStream data does not validate"
+grep -q '^Exec=quillshift %f$' "$prefix/share/applications/org.reelvault.Quillshift.desktop" ||
+    fail "the desktop entry does not start quillshift with the file"
+grep -q 'pattern="\*.ifs"' "$prefix/share/mime/packages/org.reelvault.Quillshift.xml" ||
+    fail "the file type does not claim *.ifs"
+# Width and height stand big-endian at bytes 16 to 23 of a PNG file.
+[ "$(od -An -tu1 -j16 -N8 "$prefix/share/icons/hicolor/256x256/apps/org.reelvault.Quillshift.png" |
+    tr -s ' ')" = " 0 0 1 0 0 0 1 0" ] || fail "the PNG icon is not 256x256"
+
+# The manual documents every option the help lists, and nothing else.
+help_options=$("$prefix/bin/quillshift-convert" --help | grep -o -E -- '(^|[ ,])--?[a-z][a-z-]*' |
+    tr -d ' ,' | sort -u)
+man_options=$(sed -n '/^\.SH OPTIONS/,/^\.SH OUTPUT/p' "$prefix/share/man/man1/quillshift-convert.1" |
+    grep -o -E -- '\\-\\?-?[a-z][a-z\\-]*' | sed 's/\\//g' | sort -u)
+[ "$help_options" = "$man_options" ] ||
+    fail "options differ between --help and the manual: $(diff <(echo "$help_options") <(echo "$man_options") | tr '\n' ' ')"
+
+[ "$failed" -eq 0 ] && echo "installed files are complete and valid"
+exit "$failed"

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "conversion/ScriptFileError.h"
@@ -14,6 +15,9 @@
 namespace quillshift {
 
 namespace {
+
+constexpr std::string_view kNotAFile = "It is a device or other special file, not a script file.";
+constexpr std::string_view kTooLarge = "The file is larger than 1 GiB, too large to be a script.";
 
 inline std::size_t findLineEnd(std::string_view bytes, std::size_t from) {
     const char* data = bytes.data();
@@ -50,6 +54,10 @@ public:
 private:
     int fd_;
 };
+
+bool isDeviceOrSocket(mode_t mode) {
+    return S_ISCHR(mode) || S_ISBLK(mode) || S_ISSOCK(mode);
+}
 
 }  // namespace
 
@@ -119,6 +127,11 @@ std::size_t findNulLine(std::string_view bytes) {
 }
 
 std::string readFileBytes(const std::string& path) {
+    // Devices are refused before they are opened: opening some of them waits or has effects.
+    if (struct stat before{};
+        ::stat(path.c_str(), &before) == 0 && isDeviceOrSocket(before.st_mode)) {
+        throw ScriptFileError::cannotOpen(path, kNotAFile);
+    }
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) {
         throw ScriptFileError::cannotOpen(path, systemErrorText(errno));
@@ -129,6 +142,12 @@ std::string readFileBytes(const std::string& path) {
     }
     if (S_ISDIR(info.st_mode)) {
         throw ScriptFileError::cannotOpen(path, systemErrorText(EISDIR));
+    }
+    if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode)) {
+        throw ScriptFileError::cannotOpen(path, kNotAFile);
+    }
+    if (S_ISREG(info.st_mode) && static_cast<std::uintmax_t>(info.st_size) > kMaxScriptFileSize) {
+        throw ScriptFileError::cannotOpen(path, kTooLarge);
     }
     std::string bytes;
     if (S_ISREG(info.st_mode) && info.st_size > 0) {
@@ -145,6 +164,10 @@ std::string readFileBytes(const std::string& path) {
         }
         if (got == 0) {
             return bytes;
+        }
+        // A pipe, or a file that grew after fstat, may go on past the limit.
+        if (static_cast<std::size_t>(got) > kMaxScriptFileSize - bytes.size()) {
+            throw ScriptFileError::cannotOpen(path, kTooLarge);
         }
         bytes.append(chunk, static_cast<std::size_t>(got));
     }

@@ -36,9 +36,15 @@ std::vector<std::string> splitScriptLines(std::string_view bytes);
 /// The 1-based number of the line holding the first NUL byte of `bytes`, or 0 when it has none.
 std::size_t findNulLine(std::string_view bytes);
 
-/// Reads the whole file at `path` as bytes.
+/// Largest script readFileBytes() reads: 1 GiB. A legacy script is a few kilobytes; a file this
+/// big is not one, and reading it whole could exhaust the memory.
+inline constexpr std::size_t kMaxScriptFileSize = std::size_t{1} << 30;
+
+/// Reads the whole file at `path` as bytes. Regular files and pipes are read; anything else
+/// (a device such as /dev/zero, which never ends) is refused without reading.
 /// Throws ScriptFileError `Cannot open file "PATH". REASON` when it cannot be opened or read
-/// (a directory gives "Is a directory").
+/// (a directory gives "Is a directory"), is not a regular file or pipe, or is larger than
+/// kMaxScriptFileSize.
 std::string readFileBytes(const std::string& path);
 
 /// Checks that `bytes` (read from `path`) is 8-bit text.

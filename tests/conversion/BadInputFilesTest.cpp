@@ -1,0 +1,103 @@
+// Files that are not legacy scripts, given to the loader: binary formats, devices, pipes and
+// files too large to be scripts.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "conversion/ScriptLoader.h"
+#include "support/ErrorText.h"
+#include "support/TempDir.h"
+#include "support/Unprivileged.h"
+
+namespace quillshift {
+namespace {
+
+using namespace std::string_literals;
+
+struct BinaryCase {
+    const char* name;
+    std::string bytes;
+    std::size_t nulLine;
+};
+
+class BinaryFileTest : public ::testing::TestWithParam<BinaryCase> {};
+
+// Every one of these formats holds a NUL byte early on, which marks it as not 8-bit text.
+TEST_P(BinaryFileTest, IsRefusedNamingTheLineOfItsFirstNulByte) {
+    testing::TempDir dir;
+    const std::string path = dir.file(GetParam().name);
+    testing::writeBytes(path, GetParam().bytes);
+    EXPECT_EQ(testing::errorText([&] { loadScriptFile(path); }),
+              "Cannot open file \"" + path + "\". The file contains a NUL byte (line " +
+                  std::to_string(GetParam().nulLine) + "); it is not an 8-bit text script.");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, BinaryFileTest,
+    ::testing::Values(BinaryCase{"picture.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10"s, 3},
+                      BinaryCase{"program.elf",
+                                 "\x7f"
+                                 "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0"s,
+                                 1},
+                      BinaryCase{"archive.gz", "\x1f\x8b\x08\0\0\0\0\0\0\x03"s, 1},
+                      BinaryCase{"document.pdf", "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n1 0 obj\n<<\0>>"s,
+                                 4},
+                      BinaryCase{"utf16le.ifs", "\xff\xfe{\0\r\0\n\0p\0"s, 1},
+                      BinaryCase{"utf16be.ifs", "\xfe\xff\0{\0\r\0\n"s, 1},
+                      BinaryCase{"utf16le-without-mark.ifs", "{\0\r\0\n\0"s, 1},
+                      BinaryCase{"utf32le.ifs", "\xff\xfe\0\0{\0\0\0"s, 1}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        for (char& c : name) {
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });
+
+// /dev/zero never ends: reading it would fill the memory. It must be refused at once.
+TEST(BadInputFiles, DevicesAreRefusedWithoutReading) {
+    for (const std::string path : {"/dev/zero", "/dev/null", "/dev/urandom"}) {
+        EXPECT_TRUE(testing::runInChild(
+            [&] {
+                ::alarm(10);  // a read that never ends fails the check instead of hanging
+                return testing::errorText([&] { loadScriptFile(path); }) ==
+                       "Cannot open file \"" + path +
+                           "\". It is a device or other special file, not a script file.";
+            },
+            false))
+            << path;
+    }
+}
+
+TEST(BadInputFiles, PipesAreStillRead) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string script = "{\r\n{ Piped\r\nprogram X;\r\n";
+    ASSERT_EQ(::write(ends[1], script.data(), script.size()), ssize_t(script.size()));
+    ::close(ends[1]);
+    const std::string path = "/dev/fd/" + std::to_string(ends[0]);
+    EXPECT_EQ(loadScriptFile(path), (std::vector<std::string>{"{", "{ Piped", "program X;"}));
+    ::close(ends[0]);
+}
+
+// Checked against the file's size before anything is read, so the test reads nothing: the file
+// is sparse.
+TEST(BadInputFiles, FileLargerThanTheLimitIsRefusedBeforeReading) {
+    testing::TempDir dir;
+    const std::string path = dir.file("huge.ifs");
+    for (const std::size_t size : {kMaxScriptFileSize + 1, std::size_t{1} << 40}) {
+        testing::writeBytes(path, "");
+        ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(size)), 0) << size;
+        EXPECT_EQ(testing::errorText([&] { readFileBytes(path); }),
+                  "Cannot open file \"" + path +
+                      "\". The file is larger than 1 GiB, too large to be a script.")
+            << size;
+    }
+}
+
+}  // namespace
+}  // namespace quillshift

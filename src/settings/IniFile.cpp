@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <stdexcept>
@@ -317,9 +318,10 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     if (const std::optional<std::size_t> index = findKey(section, key)) {
         std::string& line = lines_[*index].text;
         const LineShape shape = shapeOf(line);
-        // Keep the blanks after '=' only when they separated it from a value.
-        const std::size_t keep =
-            shape.valueBegin < shape.valueEnd ? shape.valueBegin : shape.equals + 1;
+        // Keep the blanks after '=' only when they separated it from a value, and never a NUL
+        // byte among them: reading ends a value at its first NUL, so the new value would be lost.
+        std::size_t keep = shape.valueBegin < shape.valueEnd ? shape.valueBegin : shape.equals + 1;
+        keep = std::min(keep, line.find('\0', shape.equals + 1));
         line.resize(keep);
         line += encoded;
         return;

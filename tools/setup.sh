@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Shared set-up for run.sh and test.sh: makes sure the Debian packages the project needs are
-# installed, then configures and builds into build/. Sourced, not run.
+# Shared set-up for run.sh, test.sh and tools/fuzz.sh: makes sure the Debian packages the project
+# needs are installed, then configures and builds. Sourced, not run.
 
 QUILLSHIFT_PACKAGES=(
     cmake make g++
@@ -9,18 +9,24 @@ QUILLSHIFT_PACKAGES=(
     appstream desktop-file-utils
 )
 
+# Only for running the fuzzers (tools/fuzz.sh); the corpus replay in the tests needs none of them.
+QUILLSHIFT_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
+
+# Prints the packages among "$@" (default: QUILLSHIFT_PACKAGES) that are not installed.
 quillshift_missing_packages() {
     local pkg
-    for pkg in "${QUILLSHIFT_PACKAGES[@]}"; do
+    [ "$#" -gt 0 ] || set -- "${QUILLSHIFT_PACKAGES[@]}"
+    for pkg in "$@"; do
         if ! dpkg-query -W -f='${Status}\n' "$pkg" 2>/dev/null | grep -q '^install ok installed$'; then
             printf '%s\n' "$pkg"
         fi
     done
 }
 
+# Installs the packages among "$@" (default: QUILLSHIFT_PACKAGES) that are missing.
 quillshift_install_packages() {
     local missing
-    mapfile -t missing < <(quillshift_missing_packages)
+    mapfile -t missing < <(quillshift_missing_packages "$@")
     [ "${#missing[@]}" -eq 0 ] && return 0
     if [ "$(id -u)" -ne 0 ]; then
         echo "Quillshift needs these Debian packages. Install them with:" >&2
@@ -32,8 +38,18 @@ quillshift_install_packages() {
     apt-get update && apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
+# quillshift_build [BUILD_DIR [CMAKE_ARGUMENT...]]: configures and builds everything.
 quillshift_build() {
     local build_dir=${1:-build}
-    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-Release}" &&
+    shift || true
+    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-Release}" "$@" &&
         cmake --build "$build_dir" -j2
+}
+
+# quillshift_build_sanitized [BUILD_DIR]: everything, tests included, with AddressSanitizer,
+# LeakSanitizer and UndefinedBehaviorSanitizer (default folder build-asan). -O1 keeps the build
+# and the sanitized tests quick; the benchmarks are left out.
+quillshift_build_sanitized() {
+    quillshift_build "${1:-build-asan}" -DQUILLSHIFT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+        -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
 }

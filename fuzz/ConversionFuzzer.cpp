@@ -1,0 +1,269 @@
+// Fuzz target for the script pipeline: arbitrary bytes go through the NUL check, the line
+// splitter, the converter and the writer's rendering, once with line lists (as the window does)
+// and once streaming (as the batch converter does). Any broken invariant aborts.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "conversion/LanguageTable.h"
+#include "conversion/LegacyConverter.h"
+#include "conversion/ScriptFileError.h"
+#include "conversion/ScriptLoader.h"
+#include "conversion/ScriptWriter.h"
+#include "conversion/StreamingConversion.h"
+#include "conversion/Windows1252.h"
+
+namespace {
+
+using namespace quillshift;
+
+constexpr std::string_view kPath = "fuzz.ifs";
+
+bool isTerminator(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// The load rules written out byte by byte: a line ends at CR or LF; after it one CR, then one LF
+// is skipped; a last line without terminator counts; every tab becomes four blanks.
+std::vector<std::string> referenceSplit(std::string_view text) {
+    std::vector<std::string> lines;
+    std::string line;
+    bool open = false;  // a line has started and not yet ended
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (!isTerminator(c)) {
+            line.append(c == '\t' ? 4 : 1, c == '\t' ? ' ' : c);
+            open = true;
+            ++i;
+            continue;
+        }
+        lines.push_back(line);
+        line.clear();
+        open = false;
+        if (text[i] == '\r') {
+            ++i;
+        }
+        if (i < text.size() && text[i] == '\n') {
+            ++i;
+        }
+    }
+    if (open) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The 1-based line on which a NUL at `nul` sits: one more than the lines ending before it.
+std::size_t referenceNulLine(std::string_view text, std::size_t nul) {
+    const std::string_view before = text.substr(0, nul);
+    std::size_t complete = referenceSplit(before).size();
+    if (!before.empty() && !isTerminator(before.back())) {
+        --complete;  // the last line of `before` is the NUL's own line
+    }
+    return complete + 1;
+}
+
+bool startsWithProgram(std::string_view line) {
+    constexpr std::string_view kProgram = "PROGRAM ";
+    if (line.size() < kProgram.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kProgram.size(); ++i) {
+        char c = line[i];
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+        if (c != kProgram[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool holdsTabOrBreak(std::string_view s) {
+    return s.find_first_of("\t\r\n") != std::string_view::npos;
+}
+
+bool isTrimmed(std::string_view s) {
+    return s.empty() || (static_cast<unsigned char>(s.front()) > 32 &&
+                         static_cast<unsigned char>(s.back()) > 32);
+}
+
+// What each rule may do to a line, whatever else the line holds.
+void checkBodyLine(std::string_view before, std::string_view after, BodyRule rule) {
+    switch (rule) {
+        case BodyRule::None:
+            FUZZ_CHECK(after == before);
+            break;
+        case BodyRule::GetPicture:
+            FUZZ_CHECK(after.size() < before.size());
+            break;
+        case BodyRule::DisplayResults:
+            FUZZ_CHECK(after.size() == before.size() + 2);
+            FUZZ_CHECK(after.find("//") != std::string_view::npos);
+            break;
+        case BodyRule::CheckVersion:
+            FUZZ_CHECK(after.find("(3,5,0)") != std::string_view::npos);
+            break;
+        case BodyRule::VersionMessage:
+            FUZZ_CHECK(after.starts_with("  ShowMessage('This script requires a newer version"));
+            break;
+    }
+    FUZZ_CHECK(!holdsTabOrBreak(after));
+}
+
+// Splits a rendered file at CR LF; every CR and every LF must belong to one of those pairs.
+std::vector<std::string_view> renderedLines(std::string_view file) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < file.size()) {
+        const std::size_t end = file.find("\r\n", start);
+        FUZZ_CHECK(end != std::string_view::npos);  // the last line ends with CR LF too
+        lines.push_back(file.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+void checkRenderedFile(std::string_view file, const ScriptProperties& properties,
+                       const std::vector<std::string>& body) {
+    const std::vector<std::string_view> lines = renderedLines(file);
+    FUZZ_CHECK(lines.size() == kScriptHeaderLineCount + body.size());
+    for (std::string_view line : lines) {
+        FUZZ_CHECK(!holdsTabOrBreak(line));
+    }
+    FUZZ_CHECK(lines[5] == "[Infos]");
+    const std::string_view language = lines[10];
+    FUZZ_CHECK(language.starts_with("Language="));
+    bool known = false;
+    for (const LanguageRow& row : LanguageTable::rows()) {
+        known = known || language.substr(9) == row.code;
+    }
+    FUZZ_CHECK(known);
+    FUZZ_CHECK(language.substr(9) == properties.languageCode());
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        FUZZ_CHECK(lines[kScriptHeaderLineCount + i] == body[i]);
+    }
+}
+
+void checkProperties(const ScriptProperties& properties) {
+    FUZZ_CHECK(properties.language < LanguageTable::kSize);
+    FUZZ_CHECK(properties.version.empty());
+    for (const std::string* field :
+         {&properties.authors, &properties.title, &properties.description, &properties.site}) {
+        FUZZ_CHECK(!holdsTabOrBreak(*field));
+    }
+    for (const std::string& comment : properties.comments) {
+        FUZZ_CHECK(!comment.empty());
+        FUZZ_CHECK(isTrimmed(comment));
+        FUZZ_CHECK(!holdsTabOrBreak(comment));
+    }
+}
+
+// Converts each line from a heap block of exactly its length, so that a read past the end of a
+// line is caught by AddressSanitizer (a std::string has spare capacity and a terminator).
+std::vector<std::string> convertFromExactBuffers(const std::vector<std::string>& lines,
+                                                 ScriptProperties& properties,
+                                                 std::vector<BodyRule>& rules) {
+    std::vector<std::string> body;
+    LegacyConverter converter(properties);
+    std::string out;
+    for (const std::string& line : lines) {
+        const auto exact = std::make_unique<char[]>(line.size());
+        std::memcpy(exact.get(), line.data(), line.size());
+        BodyRule rule = BodyRule::None;
+        if (converter.convertLine(std::string_view(exact.get(), line.size()), out, &rule)) {
+            body.push_back(out);
+            rules.push_back(rule);
+        }
+    }
+    return body;
+}
+
+void checkPipeline(std::string_view text) {
+    // Loading.
+    const std::vector<std::string> lines = splitScriptLines(text);
+    FUZZ_CHECK(lines == referenceSplit(text));
+
+    // Converting with line lists: one output line per line from the program line on.
+    ScriptProperties properties;
+    std::vector<std::string> body;
+    convertLegacyScript(lines, body, properties);
+    std::size_t programLine = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (startsWithProgram(lines[i])) {
+            programLine = i;
+            break;
+        }
+    }
+    FUZZ_CHECK(body.size() == lines.size() - programLine);
+    checkProperties(properties);
+
+    ScriptProperties exactProperties;
+    std::vector<BodyRule> rules;
+    FUZZ_CHECK(convertFromExactBuffers(lines, exactProperties, rules) == body);
+    FUZZ_CHECK(exactProperties == properties);
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        checkBodyLine(lines[programLine + i], body[i], rules[i]);
+    }
+
+    // Rendering the file.
+    const std::string file = renderOutputScript(properties, body);
+    checkRenderedFile(file, properties, body);
+
+    // Streaming gives the same properties, lines and bytes.
+    StreamingConversion streaming(text);
+    FUZZ_CHECK(streaming.properties() == properties);
+    std::string streamed;
+    appendScriptHeader(streaming.properties(), streamed);
+    StreamingConversion::BodyLine line{};
+    std::size_t count = 0;
+    while (streaming.nextBodyLine(line)) {
+        FUZZ_CHECK(count < body.size());
+        FUZZ_CHECK(line.lineNumber == programLine + count + 1);
+        FUZZ_CHECK(line.before == lines[programLine + count]);
+        FUZZ_CHECK(line.after == body[count]);
+        FUZZ_CHECK(line.rule == rules[count]);
+        streamed.append(line.after).append(kLineEnd);
+        ++count;
+    }
+    FUZZ_CHECK(count == body.size());
+    FUZZ_CHECK(streamed == file);
+
+    // The window shows the lines as Unicode and saves them back: every byte survives.
+    for (const std::string& l : lines) {
+        FUZZ_CHECK(windows1252::fromUtf8(windows1252::toUtf8(l)) == l);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::size_t nul = bytes.find('\0');
+    std::string message;
+    try {
+        requireNoNulByte(std::string(kPath), bytes);
+    } catch (const ScriptFileError& error) {
+        message = error.what();
+    }
+    if (nul == std::string_view::npos) {
+        FUZZ_CHECK(message.empty());
+        FUZZ_CHECK(findNulLine(bytes) == 0);
+        checkPipeline(bytes);
+        return 0;
+    }
+    // A file with a NUL byte is refused, naming its line.
+    const std::size_t line = referenceNulLine(bytes, nul);
+    FUZZ_CHECK(findNulLine(bytes) == line);
+    FUZZ_CHECK(message == "Cannot open file \"fuzz.ifs\". The file contains a NUL byte (line " +
+                              std::to_string(line) + "); it is not an 8-bit text script.");
+    // The text before the NUL is still worth converting.
+    checkPipeline(bytes.substr(0, nul));
+    return 0;
+}

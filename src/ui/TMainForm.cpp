@@ -1,15 +1,31 @@
 #include "ui/TMainForm.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
+#include <QStyle>
 #include <QToolBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+#include "conversion/LegacyConverter.h"
+#include "conversion/ScriptWriter.h"
 #include "settings/SettingsWriteError.h"
 #include "ui/TAboutPage.h"
+#include "ui/TCommentsMemo.h"
+#include "ui/TInspectorBarStyle.h"
+#include "ui/TInspectorItem.h"
+#include "ui/TLanguageCombo.h"
 #include "ui/TPageControl.h"
+#include "ui/TPropertyEdit.h"
 #include "ui/TQtDialogs.h"
 #include "ui/TScriptEditor.h"
 #include "ui/TTabImages.h"
@@ -23,6 +39,73 @@ constexpr int kMarkerInset = 3;
 
 const QColor kSilver(192, 192, 192);
 const QColor kGroupGrey(128, 128, 128);
+constexpr int kGroupCaptionHeight = 22;
+
+// The properties page, laid out for a page 793 wide: captions at the left, fields from 96.
+constexpr int kPropertiesDesignWidth = 793;
+constexpr int kCaptionLeft = 8;
+constexpr int kCaptionWidth = 86;
+constexpr int kCaptionHeight = 22;
+constexpr int kCaptionDrop = 4;
+constexpr int kFieldLeft = 96;
+constexpr int kEditWidth = 681;
+constexpr int kEditHeight = 21;
+constexpr int kEditRightGap = kPropertiesDesignWidth - kFieldLeft - kEditWidth;
+constexpr int kMinimumEditWidth = 40;
+constexpr int kLanguageWidth = 193;
+constexpr QSize kCommentsSize(681, 337);
+constexpr int kAuthorsTop = 16;
+constexpr int kTitleTop = 48;
+constexpr int kDescrTop = 80;
+constexpr int kAddressTop = 112;
+constexpr int kLangTop = 144;
+constexpr int kVersionTop = 176;
+constexpr int kCommentsTop = 216;
+
+const QString kOpenTitle = QStringLiteral("Open Reelvault Script File");
+const QString kSaveTitle = QStringLiteral("Save Reelvault Script File As...");
+const QString kScriptSuffix = QStringLiteral("ifs");
+
+struct CommandItemInfo {
+    const char* caption;
+    QStyle::StandardPixmap icon;
+};
+
+const QList<QList<CommandItemInfo>>& commandItemInfos() {
+    static const QList<QList<CommandItemInfo>> infos = {
+        {{"1 - Open Script...    ", QStyle::SP_DialogOpenButton},
+         {"2 - Convert !            ", QStyle::SP_BrowserReload},
+         {"3 - Adjust Properties", QStyle::SP_FileDialogDetailedView},
+         {"4 - Save Script As...", QStyle::SP_DialogSaveButton}},
+        {{"Edit Input", QStyle::SP_FileIcon}, {"Edit output", QStyle::SP_FileDialogContentsView}},
+        {{"About...", QStyle::SP_MessageBoxInformation}},
+    };
+    return infos;
+}
+
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+/// Suspends a pane's repainting for as long as it lives (when given a pane).
+class RepaintSuspension {
+public:
+    explicit RepaintSuspension(TScriptEditor* pane) : pane_(pane) {
+        if (pane_ != nullptr) {
+            pane_->suspendRepaint();
+        }
+    }
+    ~RepaintSuspension() {
+        if (pane_ != nullptr) {
+            pane_->resumeRepaint();
+        }
+    }
+    RepaintSuspension(const RepaintSuspension&) = delete;
+    RepaintSuspension& operator=(const RepaintSuspension&) = delete;
+
+private:
+    TScriptEditor* pane_;
+};
 
 std::unique_ptr<TDialogs> orQtDialogs(std::unique_ptr<TDialogs> dialogs) {
     return dialogs ? std::move(dialogs) : std::make_unique<TQtDialogs>();
@@ -84,6 +167,9 @@ QWidget* TMainForm::buildCommandBar() {
 
     InspectorBar1 = new QToolBox(Panel2);
     InspectorBar1->setObjectName(QStringLiteral("InspectorBar1"));
+    auto* captionStyle = new TInspectorBarStyle();
+    captionStyle->setParent(InspectorBar1);
+    const QList<QList<CommandItemInfo>>& infos = commandItemInfos();
     const QString captions[] = {QStringLiteral("WIZARD"), QStringLiteral("EDIT"),
                                 QStringLiteral("ABOUT")};
     const QString names[] = {QStringLiteral("InspectorBar1Wizard"),
@@ -102,9 +188,27 @@ QWidget* TMainForm::buildCommandBar() {
         auto* items = new QVBoxLayout(page);
         items->setContentsMargins(0, 0, 0, 0);
         items->setSpacing(0);
+        QList<TInspectorItem*> groupItems;
+        for (int item = 0; item < infos[group].size(); ++item) {
+            const CommandItemInfo& info = infos[group][item];
+            auto* button = new TInspectorItem(style()->standardIcon(info.icon),
+                                              QString::fromLatin1(info.caption), page);
+            button->setObjectName(QStringLiteral("%1Item%2").arg(names[group]).arg(item));
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, group, item] { InspectorBar1ItemClick(group, item); });
+            items->addWidget(button);
+            groupItems.append(button);
+        }
         items->addStretch(1);
+        items_.append(groupItems);
         InspectorBar1->addItem(page, captions[group]);
     }
+    for (QAbstractButton* caption : InspectorBar1->findChildren<QAbstractButton*>(
+             QStringLiteral("qt_toolbox_toolboxbutton"), Qt::FindDirectChildrenOnly)) {
+        caption->setStyle(captionStyle);
+        caption->setFixedHeight(kGroupCaptionHeight);
+    }
+    InspectorBar1->layout()->setSpacing(0);
     InspectorBar1->setCurrentIndex(WizardGroup);
     layout->addWidget(InspectorBar1);
     return Panel2;
@@ -138,9 +242,9 @@ QWidget* TMainForm::buildPages() {
     AdvMemo1->setReadOnly(false);
     AdvMemo2->setReadOnly(true);
 
-    // The properties fields are placed on this page with the properties page.
     TS_Options = new QWidget(PageControl);
     TS_Options->setObjectName(QStringLiteral("TS_Options"));
+    buildPropertiesPage();
 
     TS_About = new TAboutPage(PageControl);
     TS_About->setObjectName(QStringLiteral("TS_About"));
@@ -174,6 +278,112 @@ QWidget* TMainForm::buildPages() {
     return Panel1;
 }
 
+void TMainForm::buildPropertiesPage() {
+    auto caption = [this](const QString& name, const QString& text, QWidget* field) {
+        auto* label = new QLabel(text, TS_Options);
+        label->setObjectName(name);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setBuddy(field);
+        return label;
+    };
+    auto edit = [this](const QString& name) {
+        auto* field = new TPropertyEdit(TS_Options);
+        field->setObjectName(name);
+        return field;
+    };
+    E_Authors = edit(QStringLiteral("E_Authors"));
+    E_Title = edit(QStringLiteral("E_Title"));
+    E_Descr = edit(QStringLiteral("E_Descr"));
+    E_Address = edit(QStringLiteral("E_Address"));
+    CB_Lang = new TLanguageCombo(TS_Options);
+    CB_Lang->setObjectName(QStringLiteral("CB_Lang"));
+    E_Version = edit(QStringLiteral("E_Version"));
+    M_Comments = new TCommentsMemo(TS_Options);
+    M_Comments->setObjectName(QStringLiteral("M_Comments"));
+    M_Comments->setBackground(TPropertyEdit::kInfoTip);
+    M_Comments->installEventFilter(this);
+
+    L_Authors = caption(QStringLiteral("L_Authors"), QStringLiteral("Script Authors"), E_Authors);
+    L_Title = caption(QStringLiteral("L_Title"), QStringLiteral("Script Title"), E_Title);
+    L_Descr = caption(QStringLiteral("L_Descr"), QStringLiteral("Description"), E_Descr);
+    L_Address = caption(QStringLiteral("L_Address"), QStringLiteral("Site Address"), E_Address);
+    L_Lang = caption(QStringLiteral("L_Lang"), QStringLiteral("Site Language"), CB_Lang);
+    L_Version = caption(QStringLiteral("L_Version"), QStringLiteral("Script Version"), E_Version);
+    L_Comments = caption(QStringLiteral("L_Comments"), QStringLiteral("Comments"), M_Comments);
+
+    CB_Lang->setGeometry(kFieldLeft, kLangTop, kLanguageWidth, kEditHeight);
+    M_Comments->setGeometry(QRect(QPoint(kFieldLeft, kCommentsTop), kCommentsSize));
+    const std::pair<QLabel*, int> captions[] = {{L_Authors, kAuthorsTop},  {L_Title, kTitleTop},
+                                                {L_Descr, kDescrTop},      {L_Address, kAddressTop},
+                                                {L_Lang, kLangTop},        {L_Version, kVersionTop},
+                                                {L_Comments, kCommentsTop}};
+    for (const auto& [label, top] : captions) {
+        label->setGeometry(kCaptionLeft, top + kCaptionDrop, kCaptionWidth, kCaptionHeight);
+    }
+
+    QWidget::setTabOrder(E_Authors, E_Title);
+    QWidget::setTabOrder(E_Title, E_Descr);
+    QWidget::setTabOrder(E_Descr, E_Address);
+    QWidget::setTabOrder(E_Address, E_Version);
+    QWidget::setTabOrder(E_Version, CB_Lang);
+    QWidget::setTabOrder(CB_Lang, M_Comments);
+
+    TS_Options->installEventFilter(this);
+    layOutPropertiesPage();
+    connectFieldsToProperties();
+}
+
+void TMainForm::layOutPropertiesPage() {
+    const int width = std::max(kMinimumEditWidth, TS_Options->width() - kFieldLeft - kEditRightGap);
+    const std::pair<TPropertyEdit*, int> edits[] = {{E_Authors, kAuthorsTop},
+                                                    {E_Title, kTitleTop},
+                                                    {E_Descr, kDescrTop},
+                                                    {E_Address, kAddressTop},
+                                                    {E_Version, kVersionTop}};
+    for (const auto& [field, top] : edits) {
+        field->setGeometry(kFieldLeft, top, width, kEditHeight);
+    }
+}
+
+void TMainForm::connectFieldsToProperties() {
+    const std::pair<TPropertyEdit*, std::string quillshift::ScriptProperties::*> edits[] = {
+        {E_Authors, &quillshift::ScriptProperties::authors},
+        {E_Title, &quillshift::ScriptProperties::title},
+        {E_Descr, &quillshift::ScriptProperties::description},
+        {E_Address, &quillshift::ScriptProperties::site},
+        {E_Version, &quillshift::ScriptProperties::version}};
+    for (const auto& [field, member] : edits) {
+        connect(field, &QLineEdit::textChanged, this, [this, field = field, member = member] {
+            if (!showingProperties_) {
+                properties_.*member = field->bytes();
+            }
+        });
+    }
+    connect(CB_Lang, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!showingProperties_ && index >= 0) {
+            properties_.language = static_cast<std::size_t>(index);
+        }
+    });
+    connect(M_Comments, &QPlainTextEdit::textChanged, this, [this] {
+        if (!showingProperties_) {
+            properties_.comments = M_Comments->lines();
+        }
+    });
+}
+
+void TMainForm::showPropertiesInFields() {
+    showingProperties_ = true;
+    E_Authors->setBytes(properties_.authors);
+    E_Title->setBytes(properties_.title);
+    E_Descr->setBytes(properties_.description);
+    E_Address->setBytes(properties_.site);
+    CB_Lang->setCurrentIndex(static_cast<int>(
+        std::min(properties_.language, static_cast<std::size_t>(CB_Lang->count() - 1))));
+    E_Version->setBytes(properties_.version);
+    M_Comments->setLines(properties_.comments);
+    showingProperties_ = false;
+}
+
 void TMainForm::placeReadOnlyMarker() {
     L_ReadOnly->setGeometry(Panel1->width() - kMarkerInset - kMarkerSize.width(), kMarkerInset,
                             kMarkerSize.width(), kMarkerSize.height());
@@ -183,6 +393,12 @@ void TMainForm::placeReadOnlyMarker() {
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Panel1 && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
         placeReadOnlyMarker();
+    } else if (watched == TS_Options && event->type() == QEvent::Resize) {
+        layOutPropertiesPage();
+    } else if (watched == M_Comments && event->type() == QEvent::FocusIn) {
+        runGuarded(tr("Entering the comments"), [this] { M_CommentsEnter(); });
+    } else if (watched == M_Comments && event->type() == QEvent::FocusOut) {
+        runGuarded(tr("Leaving the comments"), [this] { M_CommentsExit(); });
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -211,7 +427,9 @@ void TMainForm::FormCreate() {
     selectPage(TS_Input);
     AdvMemo1->setLineNumbersVisible(false);
     AdvMemo2->setLineNumbersVisible(false);
-    // WIZARD items 1 to 3 are hidden here once the command bar has its items.
+    setItemVisible(ConvertItem, false);
+    setItemVisible(AdjustItem, false);
+    setItemVisible(SaveItem, false);
     SetPropertiesEnabled(false);
 }
 
@@ -263,14 +481,182 @@ void TMainForm::TS_AboutShow() {
 }
 
 void TMainForm::SetPropertiesEnabled(bool enabled) {
-    // The properties fields come with the properties page; until then there is nothing to lock.
-    Q_UNUSED(enabled);
+    for (QWidget* field : {static_cast<QWidget*>(E_Authors), static_cast<QWidget*>(E_Title),
+                           static_cast<QWidget*>(E_Descr), static_cast<QWidget*>(E_Address),
+                           static_cast<QWidget*>(CB_Lang), static_cast<QWidget*>(E_Version),
+                           static_cast<QWidget*>(M_Comments)}) {
+        field->setEnabled(enabled);
+    }
+    if (!enabled) {
+        properties_.clear();
+        showPropertiesInFields();
+        M_Comments->setBackground(kSilver);
+    } else {
+        M_Comments->setBackground(TPropertyEdit::kInfoTip);
+    }
+}
+
+void TMainForm::M_CommentsEnter() {
+    M_Comments->setBackground(QGuiApplication::palette().color(QPalette::Active, QPalette::Base));
+}
+
+void TMainForm::M_CommentsExit() {
+    M_Comments->setBackground(TPropertyEdit::kInfoTip);
+}
+
+QString TMainForm::commandCaption(int group, int item) {
+    const QList<QList<CommandItemInfo>>& infos = commandItemInfos();
+    if (group < 0 || group >= infos.size() || item < 0 || item >= infos[group].size()) {
+        return {};
+    }
+    return QString::fromLatin1(infos[group][item].caption);
+}
+
+QString TMainForm::scriptFileFilter() {
+    return QStringLiteral("RVLT Script files (*.ifs);;All files (*)");
+}
+
+TInspectorItem* TMainForm::commandItem(int group, int item) const {
+    if (group < 0 || group >= items_.size() || item < 0 || item >= items_[group].size()) {
+        return nullptr;
+    }
+    return items_[group][item];
+}
+
+void TMainForm::setItemVisible(int item, bool visible) {
+    commandItem(WizardGroup, item)->setVisible(visible);
 }
 
 void TMainForm::InspectorBar1ItemClick(int group, int item) {
-    // The command items and what they do come with the wizard workflow.
-    Q_UNUSED(group);
-    Q_UNUSED(item);
+    TInspectorItem* clicked = commandItem(group, item);
+    if (clicked == nullptr || clicked->isHidden()) {
+        return;
+    }
+    runGuarded(commandCaption(group, item), [this, group, item] {
+        switch (group) {
+            case WizardGroup:
+                if (item == OpenItem) {
+                    openScript();
+                } else if (item == ConvertItem) {
+                    convertScript();
+                } else if (item == AdjustItem) {
+                    adjustProperties();
+                } else if (item == SaveItem) {
+                    saveScriptAs();
+                }
+                break;
+            case EditGroup:
+                if (item == EditInputItem) {
+                    editPane(TS_Input, AdvMemo1);
+                } else {
+                    editPane(TS_Output, AdvMemo2);
+                }
+                break;
+            case AboutGroup:
+                selectPage(TS_About);
+                break;
+            default:
+                break;
+        }
+    });
+}
+
+void TMainForm::openScript() {
+    const QString path =
+        dialogs_->getOpenFileName(kOpenTitle, InputPath, scriptFileFilter(), kScriptSuffix);
+    if (path.isEmpty()) {
+        return;
+    }
+    openScriptFile(path);
+}
+
+void TMainForm::openScriptFile(const QString& path) {
+    // The save name follows the file only once it has loaded, so that it always names the script
+    // that is in the input pane.
+    AdvMemo1->loadFromFile(localPath(path));
+    const QFileInfo file(path);
+    DefaultSaveName = QStringLiteral("New ") + file.fileName();
+
+    AdvMemo1->setReadOnly(true);
+    AdvMemo1->setLineNumbersVisible(true);
+    AdvMemo2->clearLines();
+    AdvMemo2->setLineNumbersVisible(false);
+    L_ReadOnly->show();
+    selectPage(TS_Input);
+
+    setItemVisible(ConvertItem, true);
+    setItemVisible(AdjustItem, false);
+    setItemVisible(SaveItem, false);
+
+    SetPropertiesEnabled(false);
+
+    QString folder = file.absolutePath();
+    if (!folder.endsWith(QLatin1Char('/'))) {
+        folder += QLatin1Char('/');
+    }
+    InputPath = QDir::toNativeSeparators(folder);
+}
+
+void TMainForm::convertScript() {
+    SetPropertiesEnabled(false);
+    {
+        const RepaintSuspension suspension(PageControl->currentWidget() == TS_Output ? AdvMemo2
+                                                                                     : nullptr);
+        ConvertInput();
+    }
+    AdvMemo2->setReadOnly(true);
+    AdvMemo2->setLineNumbersVisible(true);
+    L_ReadOnly->show();
+    selectPage(TS_Output);
+
+    setItemVisible(ConvertItem, true);
+    setItemVisible(AdjustItem, true);
+    setItemVisible(SaveItem, false);
+}
+
+void TMainForm::ConvertInput() {
+    // Converted into copies first, so that a failure leaves the record and the fields as they were.
+    quillshift::ScriptProperties harvested = properties_;
+    std::vector<std::string> output;
+    quillshift::convertLegacyScript(AdvMemo1->lines(), output, harvested);
+    AdvMemo2->setLines(output);
+    properties_ = std::move(harvested);
+    showPropertiesInFields();
+}
+
+void TMainForm::adjustProperties() {
+    selectPage(TS_Options);
+    setItemVisible(AdjustItem, true);
+    setItemVisible(SaveItem, true);
+    SetPropertiesEnabled(true);
+}
+
+void TMainForm::saveScriptAs() {
+    const QString path =
+        dialogs_->getSaveFileName(kSaveTitle, DefaultSaveName, scriptFileFilter(), kScriptSuffix);
+    if (path.isEmpty()) {
+        return;
+    }
+    const QFileInfo target(path);
+    if (target.exists() || target.isSymLink()) {
+        // Only an explicit Yes replaces the file; No, Escape and closing the box keep it.
+        if (dialogs_->askYesNo(tr("Warning"), tr("Overwrite existing file?")) !=
+            TDialogs::Answer::Yes) {
+            return;
+        }
+    }
+    WriteOutputScript(path);
+}
+
+void TMainForm::WriteOutputScript(const QString& fileName) {
+    quillshift::writeOutputScript(localPath(fileName), properties_, AdvMemo2->lines());
+}
+
+void TMainForm::editPane(QWidget* page, TScriptEditor* pane) {
+    selectPage(page);
+    pane->setReadOnly(false);
+    L_ReadOnly->hide();
+    pane->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainForm::loadSettings() {

@@ -7,14 +7,20 @@
 #include <memory>
 #include <optional>
 
+#include "conversion/ScriptProperties.h"
 #include "ui/TDialogs.h"
 #include "ui/TErrorGuard.h"
 #include "ui/TFormSettings.h"
 
+class QAbstractButton;
 class QLabel;
 class QToolBox;
 class TAboutPage;
+class TCommentsMemo;
+class TInspectorItem;
+class TLanguageCombo;
 class TPageControl;
+class TPropertyEdit;
 class TScriptEditor;
 
 /// The program's one window: the command bar on the left, the page control with the script
@@ -44,8 +50,38 @@ public:
     /// already shown.
     void selectPage(QWidget* page);
 
-    /// Locks (false, clearing them) or unlocks (true) the properties fields.
+    /// Locks the properties fields (false): disables them, clears the record and with it the
+    /// fields, and paints the comments box silver. Unlocks them (true) keeping their values.
     void SetPropertiesEnabled(bool enabled);
+
+    /// Loads the script at `path` into the input pane and makes it the script being worked on:
+    /// the input pane becomes read-only with line numbers, the output pane is cleared, page
+    /// "Input" is shown, only "2 - Convert !" of the later steps is offered, the properties are
+    /// locked and cleared, and the save name and the open dialog's folder follow the file.
+    /// Throws quillshift::ScriptFileError when the file cannot be read; then only the input pane's
+    /// caret, selection and undo history have changed.
+    void openScriptFile(const QString& path);
+
+    /// Converts the input pane's lines: the output pane receives the converted body and the
+    /// properties record (cleared beforehand by the caller) the values harvested from the legacy
+    /// header, which the fields then show.
+    void ConvertInput();
+
+    /// Writes the converted script to `fileName`: the header built from the properties record,
+    /// then the output pane's lines as they are now. Throws quillshift::ScriptFileError.
+    void WriteOutputScript(const QString& fileName);
+
+    /// The properties record that the fields show and edit.
+    const quillshift::ScriptProperties& scriptProperties() const { return properties_; }
+
+    /// The command item `item` of group `group` (see Group), or null.
+    TInspectorItem* commandItem(int group, int item) const;
+
+    /// The caption of a command item, trailing blanks included; empty for an unknown item.
+    static QString commandCaption(int group, int item);
+
+    /// The filter of the open and save dialogs, in Qt's syntax.
+    static QString scriptFileFilter();
 
     // The folder of the last opened input script (with a trailing separator) and the name offered
     // when saving ("New " and the input file's name).
@@ -64,11 +100,32 @@ public:
     TScriptEditor* AdvMemo2;
     QLabel* L_ReadOnly;
 
+    QLabel* L_Authors;
+    QLabel* L_Title;
+    QLabel* L_Descr;
+    QLabel* L_Address;
+    QLabel* L_Lang;
+    QLabel* L_Version;
+    QLabel* L_Comments;
+    TPropertyEdit* E_Authors;
+    TPropertyEdit* E_Title;
+    TPropertyEdit* E_Descr;
+    TPropertyEdit* E_Address;
+    TLanguageCombo* CB_Lang;
+    TPropertyEdit* E_Version;
+    TCommentsMemo* M_Comments;
+
     /// Group indexes of the command bar.
     enum Group { WizardGroup = 0, EditGroup = 1, AboutGroup = 2 };
+    /// Item indexes within the groups.
+    enum WizardItem { OpenItem = 0, ConvertItem = 1, AdjustItem = 2, SaveItem = 3 };
+    enum EditItem { EditInputItem = 0, EditOutputItem = 1 };
+    enum AboutItem { AboutNoteItem = 0 };
 
 public slots:
-    /// A command item of the command bar was clicked.
+    /// A command item of the command bar was clicked: carries out its command. A hidden item
+    /// cannot be clicked, so nothing happens for one. A failure is reported and leaves the window
+    /// usable.
     void InspectorBar1ItemClick(int group, int item);
 
 protected:
@@ -80,7 +137,20 @@ private:
     void buildWindow();
     QWidget* buildCommandBar();
     QWidget* buildPages();
+    void buildPropertiesPage();
+    void layOutPropertiesPage();
     void placeReadOnlyMarker();
+    void setItemVisible(int item, bool visible);
+    void showPropertiesInFields();
+    void connectFieldsToProperties();
+
+    void openScript();
+    void convertScript();
+    void adjustProperties();
+    void saveScriptAs();
+    void editPane(QWidget* page, TScriptEditor* pane);
+    void M_CommentsEnter();
+    void M_CommentsExit();
 
     void FormCreate();
     void FormActivate();
@@ -97,5 +167,8 @@ private:
     std::unique_ptr<TDialogs> dialogs_;
     TErrorGuard guard_;
     TFormSettings settings_;
+    quillshift::ScriptProperties properties_;
+    QList<QList<TInspectorItem*>> items_;
+    bool showingProperties_ = false;
     bool activated_ = false;
 };

@@ -15,21 +15,32 @@ public:
         QString message;
         QString details;
     };
+    /// One file dialog as it was asked for; `place` is the starting folder of an open dialog and
+    /// the suggested name of a save dialog.
+    struct FileDialog {
+        QString title;
+        QString place;
+        QString filter;
+        QString defaultSuffix;
+    };
 
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
     std::deque<Answer> yesNoAnswers;
     QStringList calls;
     QList<Error> errors;
+    QList<FileDialog> fileDialogs;
 
-    QString getOpenFileName(const QString& title, const QString& folder, const QString&,
-                            const QString&) override {
+    QString getOpenFileName(const QString& title, const QString& folder, const QString& filter,
+                            const QString& defaultSuffix) override {
         calls << QStringLiteral("open:%1:%2").arg(title, folder);
+        fileDialogs.append({title, folder, filter, defaultSuffix});
         return take(openAnswers, QString());
     }
-    QString getSaveFileName(const QString& title, const QString& suggestedName, const QString&,
-                            const QString&) override {
+    QString getSaveFileName(const QString& title, const QString& suggestedName,
+                            const QString& filter, const QString& defaultSuffix) override {
         calls << QStringLiteral("save:%1:%2").arg(title, suggestedName);
+        fileDialogs.append({title, suggestedName, filter, defaultSuffix});
         return take(saveAnswers, QString());
     }
     Answer askYesNo(const QString& caption, const QString& text) override {

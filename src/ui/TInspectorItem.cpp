@@ -1,0 +1,67 @@
+#include "ui/TInspectorItem.h"
+
+#include <QEnterEvent>
+#include <QPainter>
+
+namespace {
+
+constexpr int kIconTop = 4;
+constexpr int kCaptionTop = kIconTop + TInspectorItem::kIconSize + 2;
+
+}  // namespace
+
+TInspectorItem::TInspectorItem(const QIcon& icon, const QString& caption, QWidget* parent)
+    : QAbstractButton(parent) {
+    setIcon(icon);
+    setIconSize(QSize(kIconSize, kIconSize));
+    setText(caption);
+    setAccessibleName(caption.trimmed());
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_Hover);
+    setFixedHeight(kRowHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QSize TInspectorItem::sizeHint() const {
+    return {fontMetrics().horizontalAdvance(text()) + 8, kRowHeight};
+}
+
+void TInspectorItem::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    const QRect area = rect();
+    if (isDown() || underMouse()) {
+        const QColor light = palette().color(QPalette::Window).lighter(isDown() ? 110 : 125);
+        painter.setPen(isDown() ? light.darker(160) : light);
+        painter.drawRect(area.adjusted(2, 1, -3, -2));
+    }
+
+    const QRect iconRect((width() - kIconSize) / 2, kIconTop + (isDown() ? 1 : 0), kIconSize,
+                         kIconSize);
+    icon().paint(&painter, iconRect, Qt::AlignCenter,
+                 isEnabled() ? QIcon::Normal : QIcon::Disabled);
+
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setFont(font());
+    const QFontMetrics metrics = fontMetrics();
+    const QRect captionRect(2, kCaptionTop, width() - 4, height() - kCaptionTop);
+    const int captionWidth = metrics.horizontalAdvance(text());
+    if (captionWidth <= captionRect.width()) {
+        // Centred with the trailing blanks counted, as the captions were written to be.
+        const int x = captionRect.left() + (captionRect.width() - captionWidth) / 2;
+        painter.drawText(QPoint(x, captionRect.top() + metrics.ascent()), text());
+    } else {
+        painter.drawText(captionRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                         text().trimmed());
+    }
+}
+
+void TInspectorItem::enterEvent(QEnterEvent* event) {
+    QAbstractButton::enterEvent(event);
+    update();
+}
+
+void TInspectorItem::leaveEvent(QEvent* event) {
+    QAbstractButton::leaveEvent(event);
+    update();
+}

@@ -1,0 +1,64 @@
+#include "ui/TPropertyEdit.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+
+#include <limits>
+
+#include "ui/TFieldText.h"
+#include "ui/TWindows1252Validator.h"
+
+TPropertyEdit::TPropertyEdit(QWidget* parent) : QLineEdit(parent) {
+    QFont font(QStringLiteral("Courier New"), 8);
+    font.setStyleHint(QFont::Monospace);
+    setFont(font);
+    setFrame(false);
+    setTextMargins(2, 0, 2, 0);
+    setMaxLength(std::numeric_limits<int>::max());
+    setValidator(
+        new TWindows1252Validator([this](const QString& problem) { refuse(problem); }, this));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Disabled, QPalette::Base, kSilver);
+    setPalette(palette);
+    setBackground(kInfoTip);
+}
+
+std::string TPropertyEdit::bytes() const {
+    return TFieldText::toBytes(text()).value_or(std::string());
+}
+
+void TPropertyEdit::setBytes(const std::string& bytes) {
+    setText(TFieldText::toText(bytes));
+    setCursorPosition(0);
+}
+
+void TPropertyEdit::setBackground(const QColor& colour) {
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Active, QPalette::Base, colour);
+    palette.setColor(QPalette::Inactive, QPalette::Base, colour);
+    setPalette(palette);
+}
+
+void TPropertyEdit::focusInEvent(QFocusEvent* event) {
+    setBackground(QGuiApplication::palette().color(QPalette::Active, QPalette::Base));
+    QLineEdit::focusInEvent(event);
+}
+
+void TPropertyEdit::focusOutEvent(QFocusEvent* event) {
+    setBackground(kInfoTip);
+    QLineEdit::focusOutEvent(event);
+}
+
+void TPropertyEdit::paintEvent(QPaintEvent* event) {
+    QLineEdit::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void TPropertyEdit::refuse(const QString& problem) {
+    const QString notice = TFieldText::refusalNotice(problem);
+    const QRect caret = cursorRect();
+    TFieldText::showRefusal(this, QPoint(caret.left(), height()), notice);
+    emit textRefused(notice);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QColor>
+#include <QLineEdit>
+
+#include <string>
+
+/// A single-line properties field: "Courier New" 8 point in a flat one-pixel border, pale yellow
+/// (info-tip) while enabled, the window colour while it has the keyboard focus and silver while
+/// disabled. Its text is Windows-1252: a typed, pasted or dropped entry holding a character that
+/// Windows-1252 cannot hold, or a line break, is refused as a whole with a visible notice.
+class TPropertyEdit : public QLineEdit {
+    Q_OBJECT
+
+public:
+    static constexpr QColor kInfoTip{255, 255, 225};
+    static constexpr QColor kSilver{192, 192, 192};
+
+    explicit TPropertyEdit(QWidget* parent = nullptr);
+
+    /// The text as Windows-1252 bytes.
+    std::string bytes() const;
+
+    /// Shows `bytes` (Windows-1252), whatever their length.
+    void setBytes(const std::string& bytes);
+
+signals:
+    /// An entry was refused; `notice` says why.
+    void textRefused(const QString& notice);
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void setBackground(const QColor& colour);
+    void refuse(const QString& problem);
+};

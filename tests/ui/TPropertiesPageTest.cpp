@@ -1,0 +1,380 @@
+#include <QAbstractItemView>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTreeView>
+
+#include "TTestWindow.h"
+#include "ui/TCommentsMemo.h"
+#include "ui/TLanguageCombo.h"
+#include "ui/TPageControl.h"
+#include "ui/TPropertyEdit.h"
+
+namespace {
+
+const QColor kInfoTip(255, 255, 225);
+const QColor kSilver(192, 192, 192);
+const QColor kWhite(Qt::white);
+
+const QByteArray kScript =
+    "(****\r\n{ Demo\r\n * (c) Ann\r\n * first comment (DE)\r\n * second comment\r\nprogram D;\r\n";
+
+QList<TPropertyEdit*> edits(const TMainForm& form) {
+    return {form.E_Authors, form.E_Title, form.E_Descr, form.E_Address, form.E_Version};
+}
+
+/// The colour the widget shows in the middle of its (empty) right part.
+QColor backgroundOf(QWidget* widget) {
+    const QImage image = widget->grab().toImage();
+    return QColor(image.pixel(image.width() - 8, image.height() / 2));
+}
+
+/// A window in the Adjusting state with kScript converted, shown and active.
+void adjusting(TTestWindow& w) {
+    QVERIFY(w.showActive());
+    w.open(w.writeFile(QStringLiteral("demo.ifs"), kScript));
+    w.convert();
+    w.adjust();
+    QVERIFY(w.form->E_Authors->isEnabled());
+}
+
+}  // namespace
+
+class TPropertiesPageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void layoutOnADesignSizedPage() {
+        TTestWindow w;
+        TMainForm& form = *w.form;
+        form.selectPage(form.TS_Options);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.TS_Options->resize(793, 560);
+
+        struct Row {
+            QLabel* caption;
+            QString text;
+            QWidget* field;
+            int top;
+        };
+        const Row rows[] = {
+            {form.L_Authors, QStringLiteral("Script Authors"), form.E_Authors, 16},
+            {form.L_Title, QStringLiteral("Script Title"), form.E_Title, 48},
+            {form.L_Descr, QStringLiteral("Description"), form.E_Descr, 80},
+            {form.L_Address, QStringLiteral("Site Address"), form.E_Address, 112},
+            {form.L_Lang, QStringLiteral("Site Language"), form.CB_Lang, 144},
+            {form.L_Version, QStringLiteral("Script Version"), form.E_Version, 176},
+            {form.L_Comments, QStringLiteral("Comments"), form.M_Comments, 216},
+        };
+        for (const Row& row : rows) {
+            QCOMPARE(row.caption->text(), row.text);
+            QCOMPARE(row.caption->parentWidget(), form.TS_Options);
+            QCOMPARE(row.caption->geometry().topLeft(), QPoint(8, row.top + 4));
+            QCOMPARE(row.caption->height(), 22);
+            QVERIFY(row.caption->geometry().right() < 96);
+            QCOMPARE(row.caption->buddy(), row.field);
+            QCOMPARE(row.field->parentWidget(), form.TS_Options);
+            QCOMPARE(row.field->geometry().topLeft(), QPoint(96, row.top));
+            QCOMPARE(row.field->font().family(), QStringLiteral("Courier New"));
+            QCOMPARE(row.field->font().pointSize(), 8);
+        }
+        for (TPropertyEdit* edit : edits(form)) {
+            QCOMPARE(edit->width(), 681);
+            QVERIFY(!edit->hasFrame());
+        }
+        QCOMPARE(form.CB_Lang->width(), 193);
+        QCOMPARE(form.M_Comments->size(), QSize(681, 337));
+        QCOMPARE(form.M_Comments->frameShadow(), QFrame::Sunken);
+        QCOMPARE(form.M_Comments->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(form.M_Comments->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(form.M_Comments->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+
+        // The edits follow the page's right edge; the comments box keeps its size.
+        for (int width : {993, 700}) {
+            form.TS_Options->resize(width, 560);
+            for (TPropertyEdit* edit : edits(form)) {
+                QCOMPARE(edit->geometry().right(), width - 16 - 1);
+            }
+            QCOMPARE(form.M_Comments->size(), QSize(681, 337));
+            QCOMPARE(form.CB_Lang->width(), 193);
+        }
+    }
+
+    void tabOrderPutsTheVersionBeforeTheLanguage() {
+        TTestWindow w;
+        adjusting(w);
+        TMainForm& form = *w.form;
+        form.E_Authors->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.E_Authors));
+        const QList<QWidget*> expected = {form.E_Title,   form.E_Descr, form.E_Address,
+                                          form.E_Version, form.CB_Lang, form.M_Comments};
+        for (QWidget* next : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), next->objectName());
+        }
+        // Tab leaves the comments box instead of being typed into it.
+        const QString comments = form.M_Comments->toPlainText();
+        QTest::keyClick(form.M_Comments, Qt::Key_Tab);
+        QCOMPARE(form.M_Comments->toPlainText(), comments);
+        QVERIFY(QApplication::focusWidget() != form.M_Comments);
+    }
+
+    void lockingClearsAndGreysUnlockingKeepsTheValues() {
+        TTestWindow w;
+        adjusting(w);
+        TMainForm& form = *w.form;
+        form.M_Comments->setFocus();
+        QTRY_VERIFY(form.M_Comments->hasFocus());
+
+        form.SetPropertiesEnabled(false);
+        QVERIFY(form.scriptProperties() == quillshift::ScriptProperties{});
+        for (TPropertyEdit* edit : edits(form)) {
+            QVERIFY(!edit->isEnabled());
+            QVERIFY(edit->text().isEmpty());
+            QCOMPARE(backgroundOf(edit), kSilver);
+        }
+        QVERIFY(!form.CB_Lang->isEnabled());
+        QCOMPARE(form.CB_Lang->currentIndex(), 0);
+        QVERIFY(!form.M_Comments->isEnabled());
+        QVERIFY(form.M_Comments->toPlainText().isEmpty());
+        QCOMPARE(backgroundOf(form.M_Comments), kSilver);
+
+        form.E_Title->setBytes("kept");
+        form.SetPropertiesEnabled(true);
+        QCOMPARE(form.E_Title->text(), QStringLiteral("kept"));
+        for (TPropertyEdit* edit : edits(form)) {
+            QVERIFY(edit->isEnabled());
+            QCOMPARE(backgroundOf(edit), kInfoTip);
+        }
+        QVERIFY(form.CB_Lang->isEnabled());
+        QVERIFY(form.M_Comments->isEnabled());
+        QCOMPARE(backgroundOf(form.M_Comments), kInfoTip);
+    }
+
+    void focusedFieldsShowTheWindowColour() {
+        TTestWindow w;
+        adjusting(w);
+        TMainForm& form = *w.form;
+        QWidget* everyField[] = {form.E_Authors, form.E_Title,   form.E_Descr,
+                                 form.E_Address, form.E_Version, form.M_Comments};
+        for (QWidget* field : everyField) {
+            field->setFocus();
+            QTRY_VERIFY(field->hasFocus());
+            QCOMPARE(backgroundOf(field), kWhite);
+            for (QWidget* other : everyField) {
+                if (other != field) {
+                    QCOMPARE(backgroundOf(other), kInfoTip);
+                }
+            }
+        }
+        form.CB_Lang->setFocus();
+        QTRY_VERIFY(form.CB_Lang->hasFocus());
+        QCOMPARE(backgroundOf(form.M_Comments), kInfoTip);
+    }
+
+    void editsReachTheRecordAtOnce() {
+        TTestWindow w;
+        adjusting(w);
+        TMainForm& form = *w.form;
+        using Field = std::string quillshift::ScriptProperties::*;
+        const std::pair<TPropertyEdit*, Field> fields[] = {
+            {form.E_Authors, &quillshift::ScriptProperties::authors},
+            {form.E_Title, &quillshift::ScriptProperties::title},
+            {form.E_Descr, &quillshift::ScriptProperties::description},
+            {form.E_Address, &quillshift::ScriptProperties::site},
+            {form.E_Version, &quillshift::ScriptProperties::version}};
+        for (const auto& [edit, member] : fields) {
+            edit->setFocus();
+            edit->end(false);
+            TTestWindow::type(edit, QStringLiteral("é€"));
+            const std::string expected = edit->bytes();
+            QVERIFY(expected.size() >= 2);
+            QCOMPARE(expected.substr(expected.size() - 2), std::string("\xE9\x80"));
+            QCOMPARE(form.scriptProperties().*member, expected);
+            QTest::keyClick(edit, Qt::Key_Backspace);
+            QCOMPARE(form.scriptProperties().*member, expected.substr(0, expected.size() - 1));
+            QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(form.scriptProperties().*member, expected);
+        }
+
+        // The language, chosen from the open list with the mouse.
+        form.CB_Lang->showPopup();
+        QAbstractItemView* list = form.CB_Lang->view();
+        QTRY_VERIFY(list->isVisible());
+        const QRect row = list->visualRect(list->model()->index(8, 1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+        QTRY_VERIFY(!list->isVisible());
+        QCOMPARE(form.CB_Lang->currentIndex(), 8);
+        QCOMPARE(form.scriptProperties().language, std::size_t{8});
+        QCOMPARE(form.scriptProperties().languageCode(), std::string_view("PT"));
+
+        form.M_Comments->setFocus();
+        form.M_Comments->selectAll();
+        TTestWindow::type(form.M_Comments, QStringLiteral("one\ntwo  \n\nfour"));
+        QCOMPARE(form.scriptProperties().comments,
+                 (std::vector<std::string>{"one", "two  ", "", "four"}));
+    }
+
+    void commentsAreTheLinesAsTyped_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("lines");
+        const QString longWord(300, QLatin1Char('x'));
+        QTest::newRow("nothing") << QString() << QStringList();
+        QTest::newRow("one line") << QStringLiteral("a b") << QStringList{QStringLiteral("a b")};
+        QTest::newRow("final line break not counted")
+            << QStringLiteral("a\n") << QStringList{QStringLiteral("a")};
+        QTest::newRow("final empty line after it counts")
+            << QStringLiteral("a\n\n") << QStringList{QStringLiteral("a"), QString()};
+        QTest::newRow("only a line break") << QStringLiteral("\n") << QStringList{QString()};
+        QTest::newRow("long word kept whole") << longWord << QStringList{longWord};
+        const QString longLine = QStringLiteral("word ").repeated(60).trimmed();
+        QTest::newRow("long line kept whole") << longLine << QStringList{longLine};
+        QTest::newRow("no-break space kept")
+            << QStringLiteral("a\u00A0b") << QStringList{QStringLiteral("a\u00A0b")};
+    }
+
+    void commentsAreTheLinesAsTyped() {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, lines);
+        TTestWindow w;
+        adjusting(w);
+        TMainForm& form = *w.form;
+        form.M_Comments->setFocus();
+        form.M_Comments->selectAll();
+        QTest::keyClick(form.M_Comments, Qt::Key_Delete);
+        TTestWindow::type(form.M_Comments, typed);
+        std::vector<std::string> expected;
+        for (const QString& line : lines) {
+            expected.push_back(line.toLatin1().toStdString());
+        }
+        QCOMPARE(TTestWindow::joined(form.scriptProperties().comments),
+                 TTestWindow::joined(expected));
+        QCOMPARE(form.M_Comments->lines(), expected);
+        if (typed.size() >= 300) {
+            // The box does wrap it on screen; the record does not see that.
+            QTRY_VERIFY(form.M_Comments->document()->firstBlock().layout()->lineCount() > 1);
+        }
+        // Shown again from the record, the box gives the same lines back.
+        TCommentsMemo copy;
+        copy.setLines(expected);
+        QCOMPARE(copy.lines(), expected);
+    }
+
+    void charactersWindows1252CannotHoldAreRefused() {
+        TTestWindow w;
+        adjusting(w);
+        TMainForm& form = *w.form;
+        for (TPropertyEdit* edit : edits(form)) {
+            edit->setFocus();
+            const QString before = edit->text();
+            const std::string recordBefore = edit->bytes();
+            QSignalSpy refused(edit, &TPropertyEdit::textRefused);
+            TTestWindow::type(edit, QStringLiteral("✓"));
+            QCOMPARE(edit->text(), before);
+            QCOMPARE(refused.size(), 1);
+            QVERIFY(refused[0][0].toString().contains(QStringLiteral("U+2713")));
+
+            QInputMethodEvent composed;
+            composed.setCommitString(QStringLiteral("Ωmega"));
+            QApplication::sendEvent(edit, &composed);
+            QCOMPARE(edit->text(), before);
+
+            QApplication::clipboard()->setText(QStringLiteral("two\nlines"));
+            edit->paste();
+            QCOMPARE(edit->text(), before);
+            QCOMPARE(refused.size(), 3);
+            QApplication::clipboard()->setText(QStringLiteral("Ça"));
+            edit->end(false);
+            edit->paste();
+            QCOMPARE(edit->bytes(), recordBefore +
+                                        "\xC7"
+                                        "a");
+        }
+
+        form.M_Comments->setFocus();
+        const QString before = form.M_Comments->toPlainText();
+        const std::vector<std::string> recordBefore = form.scriptProperties().comments;
+        QSignalSpy refused(form.M_Comments, &TCommentsMemo::textRefused);
+        TTestWindow::type(form.M_Comments, QStringLiteral("✓"));
+        QInputMethodEvent composed;
+        composed.setCommitString(QStringLiteral("日本"));
+        QApplication::sendEvent(form.M_Comments, &composed);
+        QApplication::clipboard()->setText(QStringLiteral("ok then ✗"));
+        form.M_Comments->paste();
+        QCOMPARE(refused.size(), 3);
+        QCOMPARE(form.M_Comments->toPlainText(), before);
+        QVERIFY(form.scriptProperties().comments == recordBefore);
+
+        // A pasted line break splits the line; Windows-1252 characters are kept as their bytes.
+        QApplication::clipboard()->setText(QStringLiteral("€uro\r\nline"));
+        form.M_Comments->moveCursor(QTextCursor::End);
+        form.M_Comments->paste();
+        std::vector<std::string> expected = recordBefore;
+        expected.back() += "\x80uro";
+        expected.push_back("line");
+        QCOMPARE(TTestWindow::joined(form.scriptProperties().comments),
+                 TTestWindow::joined(expected));
+    }
+
+    void languageListHasTwoColumns() {
+        TTestWindow w;
+        adjusting(w);
+        TLanguageCombo* combo = w.form->CB_Lang;
+        QCOMPARE(combo->count(), 9);
+        const char* codes[] = {"?", "BR", "DE", "EN", "EN,FR", "ES", "FR", "IT", "PT"};
+        const char* names[] = {"Unknown", "Brazilian", "German",  "English",   "English, French",
+                               "Spanish", "French",    "Italian", "Portuguese"};
+        QAbstractItemModel* model = combo->model();
+        QCOMPARE(model->columnCount(), 2);
+        for (int row = 0; row < 9; ++row) {
+            QCOMPARE(model->index(row, 0).data().toString(), QString::fromLatin1(codes[row]));
+            QCOMPARE(model->index(row, 1).data().toString(), QString::fromLatin1(names[row]));
+            QCOMPARE(model->index(row, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
+                     kInfoTip);
+            QCOMPARE(model->index(row, 1).data(Qt::BackgroundRole).value<QBrush>().color(),
+                     QColor(128, 128, 128));
+            QCOMPARE(model->index(row, 1).data(Qt::ForegroundRole).value<QBrush>().color(),
+                     kInfoTip);
+        }
+        auto* tree = qobject_cast<QTreeView*>(combo->view());
+        QVERIFY(tree != nullptr);
+        QCOMPARE(tree->columnWidth(0), 50);
+        QCOMPARE(tree->columnWidth(1), 300);
+
+        combo->showPopup();
+        QTRY_VERIFY(tree->isVisible());
+        QCOMPARE(tree->window()->height(), 200);
+        QVERIFY(tree->viewport()->width() >= 350);
+        combo->hidePopup();
+
+        // A fresh window selects row 0.
+        TTestWindow fresh;
+        QCOMPARE(fresh.form->CB_Lang->currentIndex(), 0);
+        QCOMPARE(fresh.form->CB_Lang->currentText(), QStringLiteral("?"));
+    }
+
+    void closedLanguageBoxShowsCodeAndName() {
+        TTestWindow w;
+        adjusting(w);
+        TLanguageCombo* combo = w.form->CB_Lang;
+        QCOMPARE(combo->currentIndex(), 2);
+        const QImage image = combo->grab().toImage();
+        // The code cell is pale yellow and the name cell grey, each with text drawn in it.
+        const int middle = image.height() / 2;
+        QCOMPARE(QColor(image.pixel(45, 4)), kInfoTip);
+        QCOMPARE(QColor(image.pixel(150, 4)), QColor(128, 128, 128));
+        bool nameInk = false;
+        for (int x = 60; x < 140; ++x) {
+            nameInk = nameInk || QColor(image.pixel(x, middle)).lightness() > 200;
+        }
+        QVERIFY(nameInk);
+    }
+};
+
+QTEST_MAIN(TPropertiesPageTest)
+#include "TPropertiesPageTest.moc"

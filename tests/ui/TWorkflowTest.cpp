@@ -1,0 +1,665 @@
+#include <QLabel>
+#include <QProcess>
+#include <QTest>
+#include <QToolBox>
+
+#include <unistd.h>
+
+#include "TTestWindow.h"
+#include "conversion/LanguageTable.h"
+#include "ui/TCommentsMemo.h"
+#include "ui/TLanguageCombo.h"
+#include "ui/TPageControl.h"
+#include "ui/TPropertyEdit.h"
+#include "ui/TScriptEditor.h"
+
+namespace {
+
+using Answer = TDialogs::Answer;
+
+const QByteArray kLegacyScript =
+    "(**********\r\n"
+    "{ Demo importer\r\n"
+    " * (c) 2005 Ann Author\r\n"
+    " * Source: http://www.demo.example/movies/ main\r\n"
+    " * Imports the title. (EN)\r\n"
+    "**********)\r\n"
+    "program Demo;\r\n"
+    "begin\r\n"
+    "  GetPicture(PicURL, False);\r\n"
+    "  DisplayResults;\r\n"
+    "end.\r\n";
+
+const QByteArray kOtherScript = "{ header\r\n{ Other script\r\nprogram Other;\r\nbegin\r\nend.\r\n";
+
+enum class State { Started, Opened, Converted, Adjusting };
+
+const char* stateName(State state) {
+    switch (state) {
+        case State::Started:
+            return "Started";
+        case State::Opened:
+            return "Opened";
+        case State::Converted:
+            return "Converted";
+        case State::Adjusting:
+            return "Adjusting";
+    }
+    return "?";
+}
+
+bool hidden(const TMainForm& form, int item) {
+    return form.commandItem(TMainForm::WizardGroup, item)->isHidden();
+}
+
+bool propertiesEnabled(const TMainForm& form) {
+    const QList<QWidget*> fields = {form.E_Authors, form.E_Title,   form.E_Descr,   form.E_Address,
+                                    form.CB_Lang,   form.E_Version, form.M_Comments};
+    const bool first = fields.first()->isEnabled();
+    for (QWidget* field : fields) {
+        if (field->isEnabled() != first) {
+            qWarning("the properties fields are partly enabled");
+        }
+    }
+    return first;
+}
+
+/// The workflow state the window is in, by the state table; "inconsistent" when it matches no row.
+QString stateOf(const TMainForm& form) {
+    const bool convert = !hidden(form, TMainForm::ConvertItem);
+    const bool adjust = !hidden(form, TMainForm::AdjustItem);
+    const bool save = !hidden(form, TMainForm::SaveItem);
+    const bool enabled = propertiesEnabled(form);
+    const bool cleared = form.scriptProperties() == quillshift::ScriptProperties{};
+    if (hidden(form, TMainForm::OpenItem)) {
+        return QStringLiteral("inconsistent: Open hidden");
+    }
+    if (!convert && !adjust && !save && !enabled && cleared) {
+        return stateName(State::Started);
+    }
+    if (convert && !adjust && !save && !enabled && cleared) {
+        return stateName(State::Opened);
+    }
+    if (convert && adjust && !save && !enabled) {
+        return stateName(State::Converted);
+    }
+    if (convert && adjust && save && enabled) {
+        return stateName(State::Adjusting);
+    }
+    return QStringLiteral("inconsistent: %1%2%3 enabled=%4 cleared=%5")
+        .arg(convert)
+        .arg(adjust)
+        .arg(save)
+        .arg(enabled)
+        .arg(cleared);
+}
+
+/// Everything of the window a user can observe, as one text.
+QString observed(const TMainForm& form) {
+    const quillshift::ScriptProperties& p = form.scriptProperties();
+    QStringList parts;
+    parts << QStringLiteral("state=%1").arg(stateOf(form))
+          << QStringLiteral("page=%1").arg(form.PageControl->currentWidget()->objectName())
+          << QStringLiteral("marker=%1").arg(!form.L_ReadOnly->isHidden())
+          << QStringLiteral("input ro=%1 numbers=%2 [%3]")
+                 .arg(form.AdvMemo1->isReadOnly())
+                 .arg(form.AdvMemo1->lineNumbersVisible())
+                 .arg(TTestWindow::joined(form.AdvMemo1->lines()))
+          << QStringLiteral("output ro=%1 numbers=%2 [%3]")
+                 .arg(form.AdvMemo2->isReadOnly())
+                 .arg(form.AdvMemo2->lineNumbersVisible())
+                 .arg(TTestWindow::joined(form.AdvMemo2->lines()))
+          << QStringLiteral("record=%1/%2/%3/%4/%5/%6/[%7]")
+                 .arg(TTestWindow::joined({p.authors, p.title, p.description, p.site}))
+                 .arg(p.language)
+                 .arg(TTestWindow::joined({p.version}))
+                 .arg(form.E_Authors->text(), form.E_Version->text())
+                 .arg(form.CB_Lang->currentIndex())
+                 .arg(TTestWindow::joined(p.comments))
+          << QStringLiteral("saveName=%1").arg(form.DefaultSaveName)
+          << QStringLiteral("inputPath=%1").arg(form.InputPath);
+    return parts.join(QLatin1Char('\n'));
+}
+
+std::vector<std::string> linesOf(const QByteArray& crlfText) {
+    std::vector<std::string> lines;
+    for (const QByteArray& line : crlfText.split('\n')) {
+        lines.push_back(line.chopped(line.endsWith('\r') ? 1 : 0).toStdString());
+    }
+    if (!lines.empty() && lines.back().empty()) {
+        lines.pop_back();
+    }
+    return lines;
+}
+
+/// What the batch converter writes for `input` with the given extra arguments.
+QByteArray batchConverted(const QString& input, const QString& output,
+                          const QStringList& extra = {}) {
+    QProcess process;
+    process.start(QStringLiteral(QUILLSHIFT_CONVERT_EXE),
+                  QStringList(extra) << QStringLiteral("--quiet") << input << output);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+        qWarning("quillshift-convert failed: %s", process.readAllStandardError().constData());
+        return "<quillshift-convert failed>";
+    }
+    return TTestWindow::readFile(output);
+}
+
+}  // namespace
+
+class TWorkflowTest : public QObject {
+    Q_OBJECT
+
+    /// Brings a fresh window into `state` with kLegacyScript as "old.ifs".
+    static void reach(TTestWindow& w, State state) {
+        if (state == State::Started) {
+            return;
+        }
+        w.open(w.writeFile(QStringLiteral("old.ifs"), kLegacyScript));
+        if (state == State::Opened) {
+            return;
+        }
+        w.convert();
+        if (state == State::Converted) {
+            return;
+        }
+        w.adjust();
+    }
+
+private slots:
+    void startsInStartedWithOnlyOpenOffered() {
+        TTestWindow w;
+        QCOMPARE(stateOf(*w.form), QStringLiteral("Started"));
+        QVERIFY(!hidden(*w.form, TMainForm::OpenItem));
+        QVERIFY(w.form->E_Authors->text().isEmpty());
+        QCOMPARE(w.form->CB_Lang->currentIndex(), 0);
+    }
+
+    void stateTable_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("group");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("offered");
+        struct Command {
+            const char* name;
+            int group;
+            int item;
+        };
+        const Command commands[] = {
+            {"Open", TMainForm::WizardGroup, TMainForm::OpenItem},
+            {"Convert", TMainForm::WizardGroup, TMainForm::ConvertItem},
+            {"Adjust", TMainForm::WizardGroup, TMainForm::AdjustItem},
+            {"Save", TMainForm::WizardGroup, TMainForm::SaveItem},
+            {"Edit Input", TMainForm::EditGroup, TMainForm::EditInputItem},
+            {"Edit output", TMainForm::EditGroup, TMainForm::EditOutputItem},
+            {"About", TMainForm::AboutGroup, TMainForm::AboutNoteItem},
+        };
+        for (State from : {State::Started, State::Opened, State::Converted, State::Adjusting}) {
+            for (const Command& command : commands) {
+                State to = from;
+                bool offered = true;
+                if (command.group == TMainForm::WizardGroup) {
+                    switch (command.item) {
+                        case TMainForm::OpenItem:
+                            to = State::Opened;
+                            break;
+                        case TMainForm::ConvertItem:
+                            offered = from != State::Started;
+                            to = offered ? State::Converted : from;
+                            break;
+                        case TMainForm::AdjustItem:
+                            offered = from == State::Converted || from == State::Adjusting;
+                            to = offered ? State::Adjusting : from;
+                            break;
+                        default:
+                            offered = from == State::Adjusting;
+                            break;
+                    }
+                }
+                QTest::addRow("%s, %s", stateName(from), command.name)
+                    << static_cast<int>(from) << command.group << command.item
+                    << static_cast<int>(to) << offered;
+            }
+        }
+    }
+
+    void stateTable() {
+        QFETCH(int, from);
+        QFETCH(int, group);
+        QFETCH(int, item);
+        QFETCH(int, to);
+        QFETCH(bool, offered);
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        reach(w, static_cast<State>(from));
+        QCOMPARE(stateOf(*w.form), QString::fromLatin1(stateName(static_cast<State>(from))));
+        const QString before = observed(*w.form);
+        const QStringList callsBefore = w.dialogs->calls;
+
+        w.dialogs->openAnswers.push_back(w.writeFile(QStringLiteral("other.ifs"), kOtherScript));
+        w.dialogs->saveAnswers.push_back(w.path(QStringLiteral("saved.ifs")));
+        QCOMPARE(w.click(group, item), offered);
+        if (!offered) {
+            // A hidden item is not there to be clicked; its handler does nothing for it either.
+            w.form->InspectorBar1ItemClick(group, item);
+        }
+
+        QCOMPARE(stateOf(*w.form), QString::fromLatin1(stateName(static_cast<State>(to))));
+        QVERIFY(w.dialogs->errors.isEmpty());
+        if (!offered) {
+            QCOMPARE(observed(*w.form), before);
+            QCOMPARE(w.dialogs->calls, callsBefore);
+            QVERIFY(!QFile::exists(w.path(QStringLiteral("saved.ifs"))));
+        }
+    }
+
+    void openShowsTheScriptReadOnlyAndOffersConvert() {
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        // Start from a window where everything the Open command sets is the other way round.
+        reach(w, State::Adjusting);
+        w.click(TMainForm::EditGroup, TMainForm::EditInputItem);
+        w.click(TMainForm::EditGroup, TMainForm::EditOutputItem);
+        w.form->AdvMemo2->setLineNumbersVisible(true);
+        w.click(TMainForm::AboutGroup, TMainForm::AboutNoteItem);
+
+        const QString file = w.writeFile(QStringLiteral("Second Script.ifs"), kOtherScript);
+        w.open(file);
+        TMainForm& form = *w.form;
+        QCOMPARE(form.PageControl->currentWidget(), form.TS_Input);
+        QVERIFY(!form.L_ReadOnly->isHidden());
+        QVERIFY(form.AdvMemo1->isReadOnly());
+        QVERIFY(form.AdvMemo1->lineNumbersVisible());
+        QCOMPARE(TTestWindow::joined(form.AdvMemo1->lines()),
+                 TTestWindow::joined(linesOf(kOtherScript)));
+        QCOMPARE(form.AdvMemo2->lineCount(), std::size_t{0});
+        QVERIFY(!form.AdvMemo2->lineNumbersVisible());
+        QCOMPARE(stateOf(form), QStringLiteral("Opened"));
+        QCOMPARE(form.DefaultSaveName, QStringLiteral("New Second Script.ifs"));
+        QCOMPARE(form.InputPath, w.folder.path() + QLatin1Char('/'));
+        QVERIFY(w.dialogs->errors.isEmpty());
+    }
+
+    void openDialogStartsInTheLastFolderAndSaveSuggestsTheNewName() {
+        TTestWindow w;
+        QVERIFY(QDir(w.folder.path()).mkdir(QStringLiteral("scripts")));
+        const QString file = w.writeFile(QStringLiteral("scripts/old.ifs"), kLegacyScript);
+        const QString startFolder = w.form->InputPath;
+        w.open(file);
+        w.convert();
+        w.adjust();
+        w.save(QString());  // cancelled
+        w.dialogs->openAnswers.push_back(QString());
+        w.click(TMainForm::WizardGroup, TMainForm::OpenItem);  // cancelled
+
+        const auto& dialogs = w.dialogs->fileDialogs;
+        QCOMPARE(dialogs.size(), 3);
+        const QString filter = QStringLiteral("RVLT Script files (*.ifs);;All files (*)");
+        QCOMPARE(dialogs[0].title, QStringLiteral("Open Reelvault Script File"));
+        QCOMPARE(dialogs[0].place, startFolder);
+        QCOMPARE(dialogs[0].filter, filter);
+        QCOMPARE(dialogs[0].defaultSuffix, QStringLiteral("ifs"));
+        QCOMPARE(dialogs[1].title, QStringLiteral("Save Reelvault Script File As..."));
+        QCOMPARE(dialogs[1].place, QStringLiteral("New old.ifs"));
+        QCOMPARE(dialogs[1].filter, filter);
+        QCOMPARE(dialogs[1].defaultSuffix, QStringLiteral("ifs"));
+        QCOMPARE(dialogs[2].place, w.folder.path() + QStringLiteral("/scripts/"));
+    }
+
+    void convertShowsTheOutputReadOnlyAndFillsTheProperties() {
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        reach(w, State::Opened);
+        // The output pane was made editable and its page shown: Convert locks it again.
+        w.click(TMainForm::EditGroup, TMainForm::EditOutputItem);
+        QVERIFY(!w.form->AdvMemo2->isReadOnly());
+        w.convert();
+        TMainForm& form = *w.form;
+        QCOMPARE(form.PageControl->currentWidget(), form.TS_Output);
+        QVERIFY(!form.L_ReadOnly->isHidden());
+        QVERIFY(form.AdvMemo2->isReadOnly());
+        QVERIFY(form.AdvMemo2->lineNumbersVisible());
+        QCOMPARE(
+            TTestWindow::joined(form.AdvMemo2->lines()),
+            QStringLiteral("program Demo;|begin|  GetPicture(PicURL);|  //DisplayResults;|end."));
+        QCOMPARE(stateOf(form), QStringLiteral("Converted"));
+
+        const quillshift::ScriptProperties& p = form.scriptProperties();
+        QCOMPARE(p.title, std::string("Demo importer"));
+        QCOMPARE(p.authors, std::string("(c) 2005 Ann Author"));
+        QCOMPARE(p.site, std::string("http://www.demo.example/movies/ "));
+        QCOMPARE(p.language, std::size_t{3});
+        QCOMPARE(p.comments, std::vector<std::string>{"Imports the title. (EN)"});
+        // The fields show the record, the address with its trailing blank.
+        QCOMPARE(form.E_Title->text(), QStringLiteral("Demo importer"));
+        QCOMPARE(form.E_Descr->text(),
+                 QStringLiteral("Movie importation script for Demo importer"));
+        QCOMPARE(form.E_Authors->text(), QStringLiteral("(c) 2005 Ann Author"));
+        QCOMPARE(form.E_Address->text(), QStringLiteral("http://www.demo.example/movies/ "));
+        QCOMPARE(form.CB_Lang->currentIndex(), 3);
+        QCOMPARE(form.M_Comments->toPlainText(), QStringLiteral("Imports the title. (EN)"));
+        QVERIFY(!form.E_Title->isEnabled());
+    }
+
+    void convertSuspendsRepaintingOnlyWhileTheOutputIsShown() {
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        reach(w, State::Opened);
+        QList<bool> updatesDuringConvert;
+        QObject::connect(w.form->AdvMemo2, &QsciScintilla::textChanged, w.form.get(),
+                         [&] { updatesDuringConvert << w.form->AdvMemo2->updatesEnabled(); });
+
+        // From the input page: the output pane is not on screen, nothing to suspend.
+        w.convert();
+        QVERIFY(!updatesDuringConvert.isEmpty());
+        QVERIFY(!updatesDuringConvert.contains(false));
+
+        // From the output page: suspended throughout, and resumed afterwards.
+        QCOMPARE(w.form->PageControl->currentWidget(), w.form->TS_Output);
+        updatesDuringConvert.clear();
+        w.convert();
+        QVERIFY(!updatesDuringConvert.isEmpty());
+        QVERIFY(!updatesDuringConvert.contains(true));
+        QVERIFY(w.form->AdvMemo2->updatesEnabled());
+    }
+
+    void adjustUnlocksThePropertiesAndOffersSave() {
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        reach(w, State::Converted);
+        const quillshift::ScriptProperties harvested = w.form->scriptProperties();
+        w.adjust();
+        TMainForm& form = *w.form;
+        QCOMPARE(form.PageControl->currentWidget(), form.TS_Options);
+        QVERIFY(form.L_ReadOnly->isHidden());
+        QCOMPARE(stateOf(form), QStringLiteral("Adjusting"));
+        QVERIFY(form.scriptProperties() == harvested);
+        QCOMPARE(form.E_Title->text(), QStringLiteral("Demo importer"));
+        // The panes keep their flags.
+        QVERIFY(form.AdvMemo1->isReadOnly());
+        QVERIFY(form.AdvMemo2->isReadOnly());
+    }
+
+    void editAndAboutItems_data() {
+        QTest::addColumn<int>("group");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<bool>("inputReadOnly");
+        QTest::addColumn<bool>("outputReadOnly");
+        QTest::newRow("Edit Input") << int(TMainForm::EditGroup) << int(TMainForm::EditInputItem)
+                                    << QStringLiteral("TS_Input") << false << true;
+        QTest::newRow("Edit output") << int(TMainForm::EditGroup) << int(TMainForm::EditOutputItem)
+                                     << QStringLiteral("TS_Output") << true << false;
+        QTest::newRow("About") << int(TMainForm::AboutGroup) << int(TMainForm::AboutNoteItem)
+                               << QStringLiteral("TS_About") << true << true;
+    }
+
+    void editAndAboutItems() {
+        QFETCH(int, group);
+        QFETCH(int, item);
+        QFETCH(QString, page);
+        QFETCH(bool, inputReadOnly);
+        QFETCH(bool, outputReadOnly);
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        reach(w, State::Converted);
+        w.form->selectPage(w.form->TS_Options);
+        QVERIFY(w.click(group, item));
+        TMainForm& form = *w.form;
+        QCOMPARE(form.PageControl->currentWidget()->objectName(), page);
+        QCOMPARE(form.AdvMemo1->isReadOnly(), inputReadOnly);
+        QCOMPARE(form.AdvMemo2->isReadOnly(), outputReadOnly);
+        QVERIFY(form.L_ReadOnly->isHidden());
+        QCOMPARE(stateOf(form), QStringLiteral("Converted"));
+        if (group == TMainForm::EditGroup) {
+            TScriptEditor* pane = item == 0 ? form.AdvMemo1 : form.AdvMemo2;
+            QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(pane));
+        }
+    }
+
+    void cancelledDialogsChangeNothing_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("item");
+        for (State from : {State::Started, State::Opened, State::Converted, State::Adjusting}) {
+            QTest::addRow("Open from %s", stateName(from))
+                << static_cast<int>(from) << int(TMainForm::OpenItem);
+        }
+        QTest::addRow("Save") << static_cast<int>(State::Adjusting) << int(TMainForm::SaveItem);
+    }
+
+    void cancelledDialogsChangeNothing() {
+        QFETCH(int, from);
+        QFETCH(int, item);
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        reach(w, static_cast<State>(from));
+        const QString before = observed(*w.form);
+        const QStringList folderBefore = QDir(w.folder.path()).entryList(QDir::Files);
+        const qsizetype callsBefore = w.dialogs->calls.size();
+
+        w.dialogs->openAnswers.push_back(QString());
+        w.dialogs->saveAnswers.push_back(QString());
+        QVERIFY(w.click(TMainForm::WizardGroup, item));
+        QCOMPARE(w.dialogs->calls.size(), callsBefore + 1);
+        QCOMPARE(observed(*w.form), before);
+        QCOMPARE(QDir(w.folder.path()).entryList(QDir::Files), folderBefore);
+        QVERIFY(w.dialogs->errors.isEmpty());
+    }
+
+    void failedOpenLeavesEverythingAsItWas_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QString>("why");
+        for (State from : {State::Started, State::Opened, State::Converted, State::Adjusting}) {
+            for (const char* why : {"missing", "folder", "NUL byte", "no permission"}) {
+                QTest::addRow("%s, %s", stateName(from), why)
+                    << static_cast<int>(from) << QString::fromLatin1(why);
+            }
+        }
+    }
+
+    void failedOpenLeavesEverythingAsItWas() {
+        QFETCH(int, from);
+        QFETCH(QString, why);
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        QString bad;
+        if (why == QLatin1String("missing")) {
+            bad = w.path(QStringLiteral("gone.ifs"));
+        } else if (why == QLatin1String("folder")) {
+            bad = w.path(QStringLiteral("folder.ifs"));
+            QVERIFY(QDir(w.folder.path()).mkdir(QStringLiteral("folder.ifs")));
+        } else if (why == QLatin1String("NUL byte")) {
+            bad = w.writeFile(QStringLiteral("binary.ifs"),
+                              QByteArray("program X;\r\nab\0cd\r\n", 18));
+        } else {
+            if (::geteuid() == 0) {
+                QSKIP("file permissions do not stop the superuser");
+            }
+            bad = w.writeFile(QStringLiteral("locked.ifs"), kOtherScript);
+            QVERIFY(QFile::setPermissions(bad, QFileDevice::Permissions()));
+        }
+        reach(w, static_cast<State>(from));
+        // Give the input pane an undo history and a caret away from the start.
+        w.click(TMainForm::EditGroup, TMainForm::EditInputItem);
+        w.form->AdvMemo1->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+        TTestWindow::type(w.form->AdvMemo1, QStringLiteral("typed"));
+        QVERIFY(w.form->AdvMemo1->isUndoAvailable());
+        w.click(TMainForm::AboutGroup, TMainForm::AboutNoteItem);
+        const QString before = observed(*w.form);
+
+        w.open(bad);
+        QCOMPARE(w.dialogs->errors.size(), 1);
+        const QString message = w.dialogs->errors[0].message;
+        QVERIFY2(message.startsWith(QStringLiteral("Cannot open file \"%1\". ").arg(bad)),
+                 qPrintable(message));
+        QVERIFY(w.dialogs->errors[0].details.startsWith(
+            QStringLiteral("Command: 1 - Open Script...\n")));
+        QCOMPARE(observed(*w.form), before);
+        // Only the pane's caret and undo history were reset.
+        QCOMPARE(w.form->AdvMemo1->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), 0L);
+        QVERIFY(!w.form->AdvMemo1->isUndoAvailable());
+
+        // The window goes on working: the next Open succeeds.
+        w.open(w.writeFile(QStringLiteral("good.ifs"), kOtherScript));
+        QCOMPARE(w.dialogs->errors.size(), 1);
+        QCOMPARE(w.form->DefaultSaveName, QStringLiteral("New good.ifs"));
+    }
+
+    void saveWritesTheEditedOutputAndTheRecord() {
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        const QString input = w.writeFile(QStringLiteral("old.ifs"), kLegacyScript);
+        reach(w, State::Converted);
+        w.click(TMainForm::EditGroup, TMainForm::EditOutputItem);
+        w.form->AdvMemo2->SendScintilla(QsciScintillaBase::SCI_DOCUMENTSTART);
+        TTestWindow::type(w.form->AdvMemo2, QStringLiteral("// Edited by hand\n"));
+        w.adjust();
+        w.form->E_Version->setFocus();
+        TTestWindow::type(w.form->E_Version, QStringLiteral("1.1"));
+        const QString saved = w.path(QStringLiteral("New old.ifs"));
+        w.save(saved);
+        QVERIFY(w.dialogs->errors.isEmpty());
+
+        QByteArray expected =
+            batchConverted(input, w.path(QStringLiteral("batch.ifs")),
+                           {QStringLiteral("--set"), QStringLiteral("Version=1.1")});
+        expected.replace("program Demo;\r\n", "// Edited by hand\r\nprogram Demo;\r\n");
+        QCOMPARE(TTestWindow::readFile(saved), expected);
+        QCOMPARE(stateOf(*w.form), QStringLiteral("Adjusting"));
+    }
+
+    void convertAfterAdjustDiscardsThePropertyEdits() {
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        const QString input = w.writeFile(QStringLiteral("old.ifs"), kLegacyScript);
+        reach(w, State::Adjusting);
+        w.form->E_Version->setFocus();
+        TTestWindow::type(w.form->E_Version, QStringLiteral("2.0"));
+        w.form->E_Title->selectAll();
+        TTestWindow::type(w.form->E_Title, QStringLiteral("Changed"));
+        QCOMPARE(w.form->scriptProperties().version, std::string("2.0"));
+
+        w.convert();
+        QCOMPARE(stateOf(*w.form), QStringLiteral("Converted"));
+        QVERIFY(hidden(*w.form, TMainForm::SaveItem));
+        QCOMPARE(w.form->scriptProperties().version, std::string());
+        QCOMPARE(w.form->E_Version->text(), QString());
+        QCOMPARE(w.form->E_Title->text(), QStringLiteral("Demo importer"));
+
+        w.adjust();
+        const QString saved = w.path(QStringLiteral("saved.ifs"));
+        w.save(saved);
+        QCOMPARE(TTestWindow::readFile(saved),
+                 batchConverted(input, w.path(QStringLiteral("batch.ifs"))));
+    }
+
+    void overwriteNeedsAnExplicitYes_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("Yes") << static_cast<int>(Answer::Yes) << true;
+        QTest::newRow("No or Escape") << static_cast<int>(Answer::No) << false;
+        QTest::newRow("close button") << static_cast<int>(Answer::Closed) << false;
+    }
+
+    void overwriteNeedsAnExplicitYes() {
+        QFETCH(int, answer);
+        QFETCH(bool, written);
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        reach(w, State::Adjusting);
+        const QString target = w.writeFile(QStringLiteral("existing.ifs"), "keep me\r\n");
+        const QString before = observed(*w.form);
+        w.save(target, static_cast<Answer>(answer));
+        QCOMPARE(w.dialogs->calls.last(), QStringLiteral("ask:Warning:Overwrite existing file?"));
+        QCOMPARE(TTestWindow::readFile(target) != QByteArray("keep me\r\n"), written);
+        if (written) {
+            QVERIFY(TTestWindow::readFile(target).startsWith("(*****"));
+        }
+        QCOMPARE(observed(*w.form), before);
+        QVERIFY(w.dialogs->errors.isEmpty());
+    }
+
+    void saveToANewFileAsksNothing() {
+        TTestWindow w;
+        reach(w, State::Adjusting);
+        w.save(w.path(QStringLiteral("fresh.ifs")), Answer::No);
+        QVERIFY(!w.dialogs->calls.last().startsWith(QStringLiteral("ask:")));
+        QVERIFY(QFile::exists(w.path(QStringLiteral("fresh.ifs"))));
+    }
+
+    void failedSaveIsReportedAndChangesNothing() {
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        reach(w, State::Adjusting);
+        const QString before = observed(*w.form);
+        const QString target = w.path(QStringLiteral("no such folder/new.ifs"));
+        w.save(target);
+        QCOMPARE(w.dialogs->errors.size(), 1);
+        QVERIFY2(w.dialogs->errors[0].message.startsWith(
+                     QStringLiteral("Cannot create file \"%1\". ").arg(target)),
+                 qPrintable(w.dialogs->errors[0].message));
+        QCOMPARE(observed(*w.form), before);
+        QVERIFY(!QFile::exists(target));
+    }
+
+    void fullRunWritesWhatTheBatchConverterWrites_data() {
+        QTest::addColumn<QString>("input");
+        const QDir golden(QStringLiteral(QUILLSHIFT_GOLDEN_DIR));
+        const QStringList inputs = golden.entryList({QStringLiteral("*.ifs")}, QDir::Files);
+        QVERIFY(inputs.size() >= 5);
+        for (const QString& name : inputs) {
+            QTest::newRow(qPrintable(name)) << golden.filePath(name);
+        }
+    }
+
+    void fullRunWritesWhatTheBatchConverterWrites() {
+        QFETCH(QString, input);
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        w.open(input);
+        w.convert();
+        w.adjust();
+        const QString saved = w.path(QStringLiteral("saved.ifs"));
+        w.save(saved);
+        QVERIFY(w.dialogs->errors.isEmpty());
+        const QByteArray written = TTestWindow::readFile(saved);
+        QCOMPARE(written, batchConverted(input, w.path(QStringLiteral("batch.ifs"))));
+        QVERIFY(written.startsWith("(****"));
+    }
+
+    void fullRunWithAdjustedPropertiesWritesThem() {
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        const QString input =
+            QStringLiteral(QUILLSHIFT_GOLDEN_DIR) + QStringLiteral("/typical.ifs");
+        w.open(input);
+        w.convert();
+        w.adjust();
+        TMainForm& form = *w.form;
+        form.E_Authors->setFocus();
+        form.E_Authors->selectAll();
+        TTestWindow::type(form.E_Authors, QStringLiteral("Zoë Ünal"));
+        form.E_Version->setFocus();
+        TTestWindow::type(form.E_Version, QStringLiteral("3.0 €"));
+        form.CB_Lang->setCurrentIndex(4);
+        form.M_Comments->setFocus();
+        form.M_Comments->selectAll();
+        TTestWindow::type(form.M_Comments, QStringLiteral("Adjusted by hand"));
+        const QString saved = w.path(QStringLiteral("saved.ifs"));
+        w.save(saved);
+
+        const QByteArray expected =
+            batchConverted(input, w.path(QStringLiteral("batch.ifs")),
+                           {QStringLiteral("--set"), QStringLiteral("Authors=Zoë Ünal"),
+                            QStringLiteral("--set"), QStringLiteral("Version=3.0 €"),
+                            QStringLiteral("--set"), QStringLiteral("Language=EN,FR"),
+                            QStringLiteral("--set"), QStringLiteral("Comments=Adjusted by hand")});
+        QCOMPARE(TTestWindow::readFile(saved), expected);
+        QVERIFY(expected.contains("Authors=Zo\xEB \xDCnal\r\n"));
+        QVERIFY(expected.contains("Version=3.0 \x80\r\n"));
+    }
+};
+
+QTEST_MAIN(TWorkflowTest)
+#include "TWorkflowTest.moc"

@@ -6,6 +6,7 @@
 #include <QTextBlock>
 
 #include "ui/TFieldText.h"
+#include "ui/TPropertyEdit.h"
 
 TCommentsMemo::TCommentsMemo(QWidget* parent) : QPlainTextEdit(parent) {
     QFont font(QStringLiteral("Courier New"), 8);
@@ -49,6 +50,7 @@ void TCommentsMemo::setLines(const std::vector<std::string>& lines) {
 
 void TCommentsMemo::setBackground(const QColor& colour) {
     QPalette palette = this->palette();
+    TPropertyEdit::keepLockedFieldReadable(palette);
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Base, colour);
     }

@@ -23,6 +23,9 @@ TLanguageCombo::TLanguageCombo(QWidget* parent) : QComboBox(parent) {
     QFont font(QStringLiteral("Courier New"), 8);
     font.setStyleHint(QFont::Monospace);
     setFont(font);
+    QPalette palette = this->palette();
+    TPropertyEdit::keepLockedFieldReadable(palette);
+    setPalette(palette);
 
     const auto& rows = quillshift::LanguageTable::rows();
     auto* model = new QStandardItemModel(static_cast<int>(rows.size()), 2, this);
@@ -100,8 +103,7 @@ void TLanguageCombo::paintEvent(QPaintEvent* /*event*/) {
                          field.height());
     painter.fillRect(codeCell, enabled ? TPropertyEdit::kInfoTip : TPropertyEdit::kSilver);
     painter.fillRect(nameCell, kNameBackground);
-    painter.setPen(enabled ? QColor(Qt::black)
-                           : palette().color(QPalette::Disabled, QPalette::Text));
+    painter.setPen(enabled ? QColor(Qt::black) : TPropertyEdit::kGrayText);
     painter.drawText(codeCell.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      model()->index(row, 0).data().toString());
     painter.setPen(enabled ? TPropertyEdit::kInfoTip : TPropertyEdit::kSilver);

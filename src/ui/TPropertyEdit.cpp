@@ -19,8 +19,18 @@ TPropertyEdit::TPropertyEdit(QWidget* parent) : QLineEdit(parent) {
         new TWindows1252Validator([this](const QString& problem) { refuse(problem); }, this));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Disabled, QPalette::Base, kSilver);
+    keepLockedFieldReadable(palette);
     setPalette(palette);
     setBackground(kInfoTip);
+}
+
+void TPropertyEdit::keepLockedFieldReadable(QPalette& palette) {
+    palette.setColor(QPalette::Disabled, QPalette::Text, kGrayText);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, kGrayText);
+    for (auto role :
+         {QPalette::Light, QPalette::Midlight, QPalette::Mid, QPalette::Dark, QPalette::Shadow}) {
+        palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
+    }
 }
 
 std::string TPropertyEdit::bytes() const {
@@ -52,7 +62,7 @@ void TPropertyEdit::focusOutEvent(QFocusEvent* event) {
 void TPropertyEdit::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);
     QPainter painter(this);
-    painter.setPen(palette().color(QPalette::Dark));
+    painter.setPen(palette().color(QPalette::Active, QPalette::Dark));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 

@@ -137,6 +137,9 @@ private slots:
             QVERIFY(!edit->isEnabled());
             QVERIFY(edit->text().isEmpty());
             QCOMPARE(backgroundOf(edit), kSilver);
+            // Still outlined on the silver page.
+            const QImage image = edit->grab().toImage();
+            QVERIFY(QColor(image.pixel(0, image.height() / 2)).lightness() < 160);
         }
         QVERIFY(!form.CB_Lang->isEnabled());
         QCOMPARE(form.CB_Lang->currentIndex(), 0);
@@ -144,7 +147,12 @@ private slots:
         QVERIFY(form.M_Comments->toPlainText().isEmpty());
         QCOMPARE(backgroundOf(form.M_Comments), kSilver);
 
+        // Locked values stay readable on silver.
         form.E_Title->setBytes("kept");
+        QCOMPARE(form.E_Title->palette().color(QPalette::Disabled, QPalette::Text),
+                 QColor(128, 128, 128));
+        QCOMPARE(form.M_Comments->palette().color(QPalette::Disabled, QPalette::Text),
+                 QColor(128, 128, 128));
         form.SetPropertiesEnabled(true);
         QCOMPARE(form.E_Title->text(), QStringLiteral("kept"));
         for (TPropertyEdit* edit : edits(form)) {

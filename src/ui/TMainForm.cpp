@@ -167,8 +167,9 @@ QWidget* TMainForm::buildCommandBar() {
 
     InspectorBar1 = new QToolBox(Panel2);
     InspectorBar1->setObjectName(QStringLiteral("InspectorBar1"));
+    // Owned by the window, so that it outlives the caption buttons that draw with it.
     auto* captionStyle = new TInspectorBarStyle();
-    captionStyle->setParent(InspectorBar1);
+    captionStyle->setParent(this);
     const QList<QList<CommandItemInfo>>& infos = commandItemInfos();
     const QString captions[] = {QStringLiteral("WIZARD"), QStringLiteral("EDIT"),
                                 QStringLiteral("ABOUT")};

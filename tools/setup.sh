@@ -47,9 +47,10 @@ quillshift_build() {
 }
 
 # quillshift_build_sanitized [BUILD_DIR]: everything, tests included, with AddressSanitizer,
-# LeakSanitizer and UndefinedBehaviorSanitizer (default folder build-asan). -O1 keeps the build
-# and the sanitized tests quick; the benchmarks are left out.
+# LeakSanitizer and UndefinedBehaviorSanitizer (default folder build-asan). Unoptimised, which
+# compiles in about half the time of -O1; the sanitized tests still run in seconds. The benchmarks
+# are left out.
 quillshift_build_sanitized() {
     quillshift_build "${1:-build-asan}" -DQUILLSHIFT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
-        -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
+        -DCMAKE_CXX_FLAGS_DEBUG="-g -O0" -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
 }

@@ -8,5 +8,6 @@ int main(int argc, char** argv) {
     TMainForm mainForm;
     application.setErrorGuard(&mainForm.errorGuard());
     mainForm.show();
+    mainForm.openStartupArguments(TApplication::arguments().mid(1));
     return TApplication::exec();
 }

@@ -27,6 +27,7 @@
 #include "ui/TPageControl.h"
 #include "ui/TPropertyEdit.h"
 #include "ui/TQtDialogs.h"
+#include "ui/TScriptDropTarget.h"
 #include "ui/TScriptEditor.h"
 #include "ui/TTabImages.h"
 
@@ -124,7 +125,18 @@ TMainForm::TMainForm(std::unique_ptr<TDialogs> dialogs, QWidget* parent,
     }
     setObjectName(QStringLiteral("MainForm"));
     buildWindow();
+    new TScriptDropTarget(*this, [this](const QString& path) {
+        runGuarded(tr("Opening a dropped file"), [this, path] { openScriptFile(path); });
+    });
     runGuarded(tr("Window creation"), [this] { FormCreate(); });
+}
+
+void TMainForm::openStartupArguments(const QStringList& arguments) {
+    if (arguments.isEmpty() || arguments.first().isEmpty()) {
+        return;
+    }
+    const QString path = QFileInfo(arguments.first()).absoluteFilePath();
+    runGuarded(tr("Opening the script given at start-up"), [this, path] { openScriptFile(path); });
 }
 
 TMainForm::~TMainForm() = default;

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -61,6 +62,12 @@ public:
     /// Throws quillshift::ScriptFileError when the file cannot be read; then only the input pane's
     /// caret, selection and undo history have changed.
     void openScriptFile(const QString& path);
+
+    /// Opens the script named by the first of the program's `arguments` (the file the desktop
+    /// passes when the user opens a script with Quillshift), as the open command would open it;
+    /// a file that cannot be read is reported and leaves the window as it was. Nothing happens
+    /// without arguments.
+    void openStartupArguments(const QStringList& arguments);
 
     /// Converts the input pane's lines: the output pane receives the converted body and the
     /// properties record (cleared beforehand by the caller) the values harvested from the legacy

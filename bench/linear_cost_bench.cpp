@@ -3,9 +3,8 @@
 // and grows with the size when it is not; Google Benchmark also fits the times to O(N) in bytes
 // (the _BigO and _RMS rows). The window's way (line lists) and the batch converter's (streaming)
 // are measured separately, each from the bytes of the file to the bytes of the converted file.
-// Times on a shared machine also move with the memory allocator's state and the caches, so a
-// suspicious row is best checked by counting instructions (valgrind --tool=callgrind with
-// --benchmark_filter=NAME/SIZE --benchmark_min_time=0.000001), which the scheduler cannot move.
+// Times on a shared machine also move with the load, the caches and the memory allocator's state;
+// bench/linear_cost_instructions.sh counts instructions instead, which none of those move.
 #include <benchmark/benchmark.h>
 
 #include <cstddef>

@@ -68,17 +68,29 @@ LegacyConverter::LegacyConverter(ScriptProperties& properties) : properties_(pro
     properties_.comments.clear();
 }
 
-bool LegacyConverter::convertLine(std::string_view line, std::string& out, BodyRule* rule) {
+bool LegacyConverter::convertLine(std::string_view line, std::string& scratch,
+                                  std::string_view& out, BodyRule* rule) {
     if (!inBody_ && startsWithIgnoringAsciiCase(line, kProgramPrefix)) {
         inBody_ = true;
     }
     if (inBody_) {
-        convertBodyLine(line, out, rule);
+        out = convertBodyLine(line, scratch, rule);
     } else {
         harvestHeaderLine(line);
     }
     ++index_;
     return inBody_;
+}
+
+bool LegacyConverter::convertLine(std::string_view line, std::string& out, BodyRule* rule) {
+    std::string_view converted;
+    if (!convertLine(line, out, converted, rule)) {
+        return false;
+    }
+    if (converted.data() != out.data()) {
+        out.assign(converted);
+    }
+    return true;
 }
 
 void LegacyConverter::harvestHeaderLine(std::string_view line) {
@@ -140,28 +152,28 @@ void LegacyConverter::harvestHeaderLine(std::string_view line) {
     properties_.comments.emplace_back(t);
 }
 
-void LegacyConverter::convertBodyLine(std::string_view line, std::string& out, BodyRule* rule) {
+std::string_view LegacyConverter::convertBodyLine(std::string_view line, std::string& scratch,
+                                                  BodyRule* rule) {
     const BodyKeywordPositions at = findBodyKeywords(line);
     BodyRule applied = BodyRule::None;
-    out.assign(line);
 
     // Every rule builds its result from the unchanged line, so only the last match survives.
     if (const std::size_t k = at[kGetPicture]; k != npos) {
         if (const std::size_t comma = line.find(',', k); comma != npos) {
             if (const std::size_t close = line.find(')', comma); close != npos) {
-                out.assign(line.substr(0, comma)).append(line.substr(close));
+                scratch.assign(line.substr(0, comma)).append(line.substr(close));
                 applied = BodyRule::GetPicture;
             }
         }
     }
     if (const std::size_t k = at[kDisplayResults]; k != npos) {
-        out.assign(line.substr(0, k)).append("//").append(line.substr(k));
+        scratch.assign(line.substr(0, k)).append("//").append(line.substr(k));
         applied = BodyRule::DisplayResults;
     }
     if (const std::size_t k = at[kCheckVersion]; k != npos) {
         if (const std::size_t open = line.find('(', k); open != npos) {
             if (const std::size_t close = line.find(')', open); close != npos) {
-                out.assign(line.substr(0, open + 1))
+                scratch.assign(line.substr(0, open + 1))
                     .append(kCheckVersionArguments)
                     .append(line.substr(close));
                 applied = BodyRule::CheckVersion;
@@ -169,12 +181,13 @@ void LegacyConverter::convertBodyLine(std::string_view line, std::string& out, B
         }
     }
     if (at[kShowMessage] != npos && findIgnoringAsciiCase(line, "REQUIRES A NEWER") != npos) {
-        out.assign(kVersionMessage);
+        scratch.assign(kVersionMessage);
         applied = BodyRule::VersionMessage;
     }
     if (rule) {
         *rule = applied;
     }
+    return applied == BodyRule::None ? line : std::string_view(scratch);
 }
 
 void convertLegacyScript(const std::vector<std::string>& input, std::vector<std::string>& output,

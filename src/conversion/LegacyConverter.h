@@ -33,6 +33,11 @@ public:
     /// whose result stands (None when no rule matched).
     bool convertLine(std::string_view line, std::string& out, BodyRule* rule = nullptr);
 
+    /// As convertLine, but for a body line `out` is pointed at the converted text: at `line`
+    /// itself when no rule matched, else into `scratch`, so that unchanged lines are not copied.
+    bool convertLine(std::string_view line, std::string& scratch, std::string_view& out,
+                     BodyRule* rule = nullptr);
+
     /// True once the program line has been seen.
     bool inBody() const { return inBody_; }
 
@@ -42,14 +47,13 @@ public:
 
 private:
     void harvestHeaderLine(std::string_view line);
-    void convertBodyLine(std::string_view line, std::string& out, BodyRule* rule);
+    std::string_view convertBodyLine(std::string_view line, std::string& scratch, BodyRule* rule);
 
     ScriptProperties& properties_;
     std::size_t index_ = 0;
     bool inBody_ = false;
     std::size_t infosLine_ = 0;
     std::string upper_;
-    std::string scratch_;
 };
 
 /// Converts a whole legacy script: replaces `output` with the converted body lines and harvests the

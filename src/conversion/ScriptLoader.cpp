@@ -73,7 +73,7 @@ std::size_t ScriptLineReader::findFrom(char c, std::size_t from) const {
 ScriptLineReader::ScriptLineReader(std::string_view bytes)
     : bytes_(bytes), nextCr_(findFrom('\r', 0)), nextLf_(findFrom('\n', 0)) {}
 
-bool ScriptLineReader::next(std::string& line) {
+bool ScriptLineReader::next(std::string_view& line, std::string& scratch) {
     if (position_ >= bytes_.size()) {
         return false;
     }
@@ -86,13 +86,23 @@ bool ScriptLineReader::next(std::string& line) {
         nextLf_ = findFrom('\n', position_);
     }
     const std::size_t end = std::min(nextCr_, nextLf_);
-    const std::string_view raw = bytes_.substr(position_, end - position_);
-    if (raw.find('\t') == std::string_view::npos) {
-        line.assign(raw);
-    } else {
-        text::expandTabsInto(raw, line);
+    line = bytes_.substr(position_, end - position_);
+    if (line.find('\t') != std::string_view::npos) {
+        text::expandTabsInto(line, scratch);
+        line = scratch;
     }
     position_ = skipTerminator(bytes_, end);
+    return true;
+}
+
+bool ScriptLineReader::next(std::string& line) {
+    std::string_view view;
+    if (!next(view, line)) {
+        return false;
+    }
+    if (view.data() != line.data()) {
+        line.assign(view);
+    }
     return true;
 }
 

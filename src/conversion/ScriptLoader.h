@@ -21,6 +21,11 @@ public:
     /// Puts the next line into `line` (reusing its storage) and returns true; false at the end.
     bool next(std::string& line);
 
+    /// Points `line` at the next line and returns true; false at the end. The view is into the
+    /// text itself, or into `scratch` when tabs had to be expanded; it stays valid until
+    /// `scratch` changes.
+    bool next(std::string_view& line, std::string& scratch);
+
 private:
     std::size_t findFrom(char c, std::size_t from) const;
 

@@ -44,8 +44,10 @@ private:
     ScriptProperties properties_;
     LegacyConverter converter_;
     ScriptLineReader reader_;
-    std::string line_;
-    std::string converted_;
+    std::string lineScratch_;
+    std::string convertedScratch_;
+    std::string_view line_;
+    std::string_view converted_;
     BodyRule rule_ = BodyRule::None;
     std::size_t lineNumber_ = 0;
     bool firstBodyLineWaiting_ = false;

@@ -166,19 +166,24 @@ void checkProperties(const ScriptProperties& properties) {
 }
 
 // Converts each line from a heap block of exactly its length, so that a read past the end of a
-// line is caught by AddressSanitizer (a std::string has spare capacity and a terminator).
+// line is caught by AddressSanitizer (a std::string has spare capacity and a terminator). Uses the
+// converter's view results, as streaming does: an unchanged line is handed back as the line
+// itself, so it must view exactly the input block.
 std::vector<std::string> convertFromExactBuffers(const std::vector<std::string>& lines,
                                                  ScriptProperties& properties,
                                                  std::vector<BodyRule>& rules) {
     std::vector<std::string> body;
     LegacyConverter converter(properties);
-    std::string out;
+    std::string scratch;
     for (const std::string& line : lines) {
         const auto exact = std::make_unique<char[]>(line.size());
         std::memcpy(exact.get(), line.data(), line.size());
+        const std::string_view in(exact.get(), line.size());
+        std::string_view out;
         BodyRule rule = BodyRule::None;
-        if (converter.convertLine(std::string_view(exact.get(), line.size()), out, &rule)) {
-            body.push_back(out);
+        if (converter.convertLine(in, scratch, out, &rule)) {
+            FUZZ_CHECK(rule != BodyRule::None || (out.data() == in.data() && out == in));
+            body.emplace_back(out);
             rules.push_back(rule);
         }
     }

@@ -3,6 +3,8 @@
 #include <QTest>
 #include <QToolBox>
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "TTestWindow.h"
@@ -451,7 +453,8 @@ private slots:
         QTest::addColumn<int>("from");
         QTest::addColumn<QString>("why");
         for (State from : {State::Started, State::Opened, State::Converted, State::Adjusting}) {
-            for (const char* why : {"missing", "folder", "NUL byte", "no permission"}) {
+            for (const char* why :
+                 {"missing", "folder", "NUL byte", "unreadable", "no permission"}) {
                 QTest::addRow("%s, %s", stateName(from), why)
                     << static_cast<int>(from) << QString::fromLatin1(why);
             }
@@ -472,6 +475,8 @@ private slots:
         } else if (why == QLatin1String("NUL byte")) {
             bad = w.writeFile(QStringLiteral("binary.ifs"),
                               QByteArray("program X;\r\nab\0cd\r\n", 18));
+        } else if (why == QLatin1String("unreadable")) {
+            bad = QStringLiteral("/proc/self/mem");  // opens, but reading it fails for everyone
         } else {
             if (::geteuid() == 0) {
                 QSKIP("file permissions do not stop the superuser");
@@ -588,19 +593,61 @@ private slots:
         QVERIFY(QFile::exists(w.path(QStringLiteral("fresh.ifs"))));
     }
 
+    void failedSaveIsReportedAndChangesNothing_data() {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing folder")
+            << QStringLiteral("missing") << QStringLiteral("No such file or directory");
+        QTest::newRow("onto a folder")
+            << QStringLiteral("folder") << QStringLiteral("Is a directory");
+        QTest::newRow("full disk") << QStringLiteral("full") << QStringLiteral("File too large");
+        QTest::newRow("place nobody may write") << QStringLiteral("system") << QString();
+    }
+
     void failedSaveIsReportedAndChangesNothing() {
+        QFETCH(QString, where);
+        QFETCH(QString, reason);
         TTestWindow w;
         QVERIFY(w.showActive());
         reach(w, State::Adjusting);
+        QString target = w.path(QStringLiteral("no such folder/new.ifs"));
+        const QByteArray existing = "an existing script that must survive";
+        if (where == QLatin1String("folder")) {
+            target = w.path(QStringLiteral("folder.ifs"));
+            QVERIFY(QDir(w.folder.path()).mkdir(QStringLiteral("folder.ifs")));
+        } else if (where == QLatin1String("full")) {
+            target = w.writeFile(QStringLiteral("existing.ifs"), existing);
+            // A full disk: the file system takes no more than a few bytes of the new file.
+            w.form->AdvMemo2->setLines(std::vector<std::string>(5000, std::string(100, 'x')));
+        } else if (where == QLatin1String("system")) {
+            target = QStringLiteral("/sys/quillshift-new.ifs");
+        }
         const QString before = observed(*w.form);
-        const QString target = w.path(QStringLiteral("no such folder/new.ifs"));
-        w.save(target);
+        const QStringList filesBefore = QDir(w.folder.path()).entryList(QDir::AllEntries);
+        {
+            rlimit previous{};
+            ::getrlimit(RLIMIT_FSIZE, &previous);
+            const auto previousSignal = ::signal(SIGXFSZ, SIG_IGN);
+            if (where == QLatin1String("full")) {
+                const rlimit small{4096, previous.rlim_max};
+                ::setrlimit(RLIMIT_FSIZE, &small);
+            }
+            w.save(target);
+            ::setrlimit(RLIMIT_FSIZE, &previous);
+            ::signal(SIGXFSZ, previousSignal);
+        }
         QCOMPARE(w.dialogs->errors.size(), 1);
-        QVERIFY2(w.dialogs->errors[0].message.startsWith(
-                     QStringLiteral("Cannot create file \"%1\". ").arg(target)),
-                 qPrintable(w.dialogs->errors[0].message));
+        const QString message = w.dialogs->errors[0].message;
+        QVERIFY2(
+            message.startsWith(QStringLiteral("Cannot create file \"%1\". %2").arg(target, reason)),
+            qPrintable(message));
         QCOMPARE(observed(*w.form), before);
-        QVERIFY(!QFile::exists(target));
+        QCOMPARE(QDir(w.folder.path()).entryList(QDir::AllEntries), filesBefore);
+        if (where == QLatin1String("full")) {
+            QCOMPARE(TTestWindow::readFile(target), existing);
+        } else if (where != QLatin1String("folder")) {
+            QVERIFY(!QFileInfo::exists(target));
+        }
     }
 
     void fullRunWritesWhatTheBatchConverterWrites_data() {

@@ -7,7 +7,6 @@
 namespace quillshift::text {
 
 namespace {
-constexpr char kTabReplacement[] = "    ";
 
 inline unsigned char upper(unsigned char c) {
     return static_cast<unsigned char>(c - ((c >= 'a' && c <= 'z') ? 32 : 0));
@@ -54,7 +53,7 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 }
 
 void expandTabsInto(std::string_view line, std::string& out) {
-    constexpr std::size_t kWidth = std::size(kTabReplacement) - 1;
+    constexpr std::size_t kWidth = kTabReplacement.size();
     const char* const begin = line.data();
     const char* const end = begin + line.size();
     auto nextTab = [end](const char* from) {
@@ -78,7 +77,7 @@ void expandTabsInto(std::string_view line, std::string& out) {
         if (tab == end) {
             return;
         }
-        dst = std::copy(kTabReplacement, kTabReplacement + kWidth, dst);
+        dst = std::copy(kTabReplacement.begin(), kTabReplacement.end(), dst);
         from = tab + 1;
     }
 }

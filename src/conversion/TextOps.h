@@ -28,6 +28,9 @@ inline bool contains(std::string_view haystack, std::string_view needle) {
 /// True when `a` and `b` are equal ignoring the letter case of a to z.
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+/// What a tab becomes in a script: four blanks, whatever its column.
+inline constexpr std::string_view kTabReplacement = "    ";
+
 /// Returns `line` with every tab replaced by four blanks, whatever its column.
 std::string expandTabs(std::string_view line);
 

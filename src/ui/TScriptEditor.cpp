@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "conversion/ScriptLoader.h"
+#include "conversion/TextOps.h"
 #include "conversion/Windows1252.h"
 #include "ui/TPascalLexer.h"
 
@@ -29,7 +30,16 @@ constexpr int kMinimumLineNumberDigits = 4;
 std::optional<std::string> encodeForPane(const QString& text, std::string* problem) {
     const QByteArray utf8 = text.toUtf8();
     return quillshift::windows1252::fromUtf8(
-        TScriptEditor::expandTabs(std::string_view(utf8.constData(), utf8.size())), problem);
+        quillshift::text::expandTabs(std::string_view(utf8.constData(), utf8.size())), problem);
+}
+
+/// Appends `line` to `bytes` with its tabs replaced (copied as it is when it has none).
+void appendExpanded(std::string& bytes, std::string_view line) {
+    if (line.find('\t') == std::string_view::npos) {
+        bytes += line;
+    } else {
+        bytes += quillshift::text::expandTabs(line);
+    }
 }
 
 /// True when `text` must be stored by the pane itself: it holds a character outside ASCII, which
@@ -146,19 +156,6 @@ void TScriptEditor::applyCharacterRepresentations() {
     }
 }
 
-std::string TScriptEditor::expandTabs(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (char c : text) {
-        if (c == '\t') {
-            result += kTabReplacement;
-        } else {
-            result += c;
-        }
-    }
-    return result;
-}
-
 std::string TScriptEditor::documentBytes() const {
     const long length = SendScintilla(SCI_GETLENGTH);
     if (length <= 0) {
@@ -218,14 +215,14 @@ void TScriptEditor::setLines(const std::vector<std::string>& lines) {
         if (i > 0) {
             bytes += '\n';
         }
-        bytes += expandTabs(lines[i]);
+        appendExpanded(bytes, lines[i]);
     }
     replaceContent(bytes);
 }
 
 void TScriptEditor::appendLine(std::string_view line) {
     std::string bytes = SendScintilla(SCI_GETLENGTH) > 0 ? "\n" : "";
-    bytes += expandTabs(line);
+    appendExpanded(bytes, line);
     if (bytes.empty()) {
         return;
     }
@@ -352,7 +349,7 @@ void TScriptEditor::keyPressEvent(QKeyEvent* event) {
     if (!isReadOnly()) {
         const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
         if (event->key() == Qt::Key_Tab && modifiers == Qt::NoModifier && !isListActive()) {
-            insertTypedBytes(std::string(kTabReplacement));
+            insertTypedBytes(std::string(quillshift::text::kTabReplacement));
             event->accept();
             return;
         }

@@ -65,12 +65,6 @@ public:
     /// Shows the completion list for the word before the caret.
     void showCompletions();
 
-    /// The four blanks that stand for a tab.
-    static constexpr std::string_view kTabReplacement = "    ";
-
-    /// `text` with every tab replaced by four blanks.
-    static std::string expandTabs(std::string_view text);
-
 public slots:
     void paste() override;
 

@@ -6,17 +6,17 @@
 #include <random>
 #include <string>
 
-#include "TempFolder.h"
 #include "settings/IniFile.h"
 #include "settings/WindowSettings.h"
+#include "support/TempDir.h"
 
 namespace quillshift {
 namespace {
 
 using namespace std::string_literals;
-using settings_test::readBytes;
-using settings_test::TempFolder;
-using settings_test::writeBytes;
+using testing::readBytes;
+using testing::TempDir;
+using testing::writeBytes;
 
 constexpr ScreenSize kFullHd{1920, 1080};
 constexpr const char* kExeFolder = "/opt/quillshift/";
@@ -56,7 +56,7 @@ class BadSettingsFileTest : public ::testing::TestWithParam<BadFile> {};
 
 TEST_P(BadSettingsFileTest, ReadsWhatItCanAndKeepsEveryByteOnSave) {
     const BadFile& bad = GetParam();
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("quillshift.INI");
     writeBytes(path, bad.bytes);
 

@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
 #include "settings/SettingsWriteError.h"
+#include "support/TempDir.h"
 
 namespace quillshift {
 namespace {
 
-using settings_test::readBytes;
-using settings_test::TempFolder;
-using settings_test::writeBytes;
+using testing::readBytes;
+using testing::TempDir;
+using testing::writeBytes;
 
 // ---- Reading integers and booleans -------------------------------------------------------------
 
@@ -408,7 +408,7 @@ TEST(IniFileTest, AnyBytesParseAndRead) {
 // ---- Files on disk -----------------------------------------------------------------------------
 
 TEST(IniFileTest, MissingFileIsEmptyAndSaveCreatesIt) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("q.INI");
     IniFile file = IniFile::load(path);
     EXPECT_EQ(file.problem(), "");
@@ -420,7 +420,7 @@ TEST(IniFileTest, MissingFileIsEmptyAndSaveCreatesIt) {
 }
 
 TEST(IniFileTest, SaveReplacesTheFileAndLeavesNoTemporaryFiles) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("q.INI");
     writeBytes(path, "; mine\r\n[Form]\r\nHeight=600\r\n");
     IniFile file = IniFile::load(path);
@@ -435,7 +435,7 @@ TEST(IniFileTest, SaveReplacesTheFileAndLeavesNoTemporaryFiles) {
 }
 
 TEST(IniFileTest, FileOfExactlyTheLimitIsRead) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("q.INI");
     std::string bytes = "[Form]\nHeight=700\n;";
     bytes.resize(IniFile::kMaxFileSize, 'x');
@@ -446,7 +446,7 @@ TEST(IniFileTest, FileOfExactlyTheLimitIsRead) {
 }
 
 TEST(IniFileTest, UnusableFilesReadAsEmptyAndAreNeverReplaced) {
-    TempFolder folder;
+    TempDir folder;
     const std::string big = folder.file("big.INI");
     std::string bytes = "[Form]\nHeight=700\n;";
     bytes.resize(IniFile::kMaxFileSize + 1, 'x');
@@ -474,7 +474,7 @@ TEST(IniFileTest, UnusableFilesReadAsEmptyAndAreNeverReplaced) {
 }
 
 TEST(IniFileTest, SaveIntoAFolderThatCannotExistFailsWithTheFileName) {
-    TempFolder folder;
+    TempDir folder;
     writeBytes(folder.file("plain"), "x");
     const std::string path = folder.file("plain/q.INI");
     IniFile file = IniFile::load(path);

@@ -9,14 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 namespace quillshift {
 namespace {
 
-using settings_test::runUnprivileged;
-using settings_test::TempFolder;
-using settings_test::writeBytes;
+using testing::runUnprivileged;
+using testing::TempDir;
+using testing::writeBytes;
 
 TEST(SettingsLocationTest, BesideExecutableReplacesOnlyTheExtension) {
     const std::pair<const char*, const char*> cases[] = {
@@ -150,14 +151,14 @@ TEST(SettingsLocationTest, MissingLookupsCountAsNothingUsable) {
 }
 
 TEST(SettingsLocationTest, SystemLocationUsesTheRealFolder) {
-    TempFolder folder;
+    TempDir folder;
     const std::string executable = folder.file("quillshift");
     EXPECT_EQ(SettingsLocation::forSystem(executable).settingsFilePath(),
               folder.file("quillshift.INI"));
 }
 
 TEST(SettingsLocationTest, FolderIsWritable) {
-    TempFolder folder;
+    TempDir folder;
     writeBytes(folder.file("plain"), "x");
     EXPECT_TRUE(SettingsLocation::folderIsWritable(folder.path()));
     EXPECT_TRUE(SettingsLocation::folderIsWritable(folder.path() + "/"));
@@ -166,7 +167,7 @@ TEST(SettingsLocationTest, FolderIsWritable) {
 }
 
 TEST(SettingsLocationTest, PermissionsDecideWhetherAFolderIsWritable) {
-    TempFolder folder;
+    TempDir folder;
     const std::string open = folder.file("open");
     const std::string installed = folder.file("installed");
     std::filesystem::create_directory(open);
@@ -179,7 +180,7 @@ TEST(SettingsLocationTest, PermissionsDecideWhetherAFolderIsWritable) {
 }
 
 TEST(SettingsLocationTest, CreateFolderForMakesMissingFolders) {
-    TempFolder folder;
+    TempDir folder;
     const std::string file = folder.file("cfg/quillshift/quillshift.INI");
     EXPECT_EQ(SettingsLocation::createFolderFor(file), "");
     struct stat info {};
@@ -191,7 +192,7 @@ TEST(SettingsLocationTest, CreateFolderForMakesMissingFolders) {
 }
 
 TEST(SettingsLocationTest, CreateFolderForSaysWhichFolderFailed) {
-    TempFolder folder;
+    TempDir folder;
     writeBytes(folder.file("plain"), "x");
     const std::string problem = SettingsLocation::createFolderFor(folder.file("plain/q/x.INI"));
     EXPECT_NE(problem.find(folder.file("plain/q")), std::string::npos) << problem;

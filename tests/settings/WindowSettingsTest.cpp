@@ -8,18 +8,19 @@
 #include <filesystem>
 #include <string>
 
-#include "TempFolder.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsLocation.h"
 #include "settings/SettingsWriteError.h"
+#include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 namespace quillshift {
 namespace {
 
-using settings_test::readBytes;
-using settings_test::runUnprivileged;
-using settings_test::TempFolder;
-using settings_test::writeBytes;
+using testing::readBytes;
+using testing::runUnprivileged;
+using testing::TempDir;
+using testing::writeBytes;
 
 constexpr ScreenSize kFullHd{1920, 1080};
 constexpr const char* kExeFolder = "/opt/quillshift/";
@@ -29,7 +30,7 @@ WindowSettings readText(const std::string& text, ScreenSize screen = kFullHd) {
 }
 
 TEST(WindowSettingsTest, FirstStartIsA800By600WindowCentredOnThePrimaryScreen) {
-    TempFolder folder;
+    TempDir folder;
     const WindowSettings settings =
         WindowSettings::load(folder.file("quillshift.INI"), kFullHd, kExeFolder);
     EXPECT_EQ(settings.height, 600);
@@ -113,7 +114,7 @@ TEST(WindowSettingsTest, MaximizedTrueIsNotANumber) {
 }
 
 TEST(WindowSettingsTest, SaveWritesANewFileInItsOrder) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("quillshift.INI");
     WindowSettings settings;
     settings.height = 700;
@@ -129,7 +130,7 @@ TEST(WindowSettingsTest, SaveWritesANewFileInItsOrder) {
 }
 
 TEST(WindowSettingsTest, MaximisedWindowKeepsTheLastNormalBounds) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("quillshift.INI");
 
     // Start, resize to 900x700, close.
@@ -162,7 +163,7 @@ TEST(WindowSettingsTest, MaximisedWindowKeepsTheLastNormalBounds) {
 }
 
 TEST(WindowSettingsTest, MaximisedAtFirstCloseWritesNoBounds) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("quillshift.INI");
     WindowSettings settings;
     settings.maximized = true;
@@ -178,7 +179,7 @@ TEST(WindowSettingsTest, MaximisedAtFirstCloseWritesNoBounds) {
 }
 
 TEST(WindowSettingsTest, SaveKeepsCommentsAndUnknownLines) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("quillshift.INI");
     writeBytes(path,
                "; written by hand\r\n[Path]\r\nInput=/old/\r\nOutput=/out/\r\n\r\n[Form]\r\n"
@@ -194,7 +195,7 @@ TEST(WindowSettingsTest, SaveKeepsCommentsAndUnknownLines) {
 }
 
 TEST(WindowSettingsTest, ValuesRoundTrip) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("quillshift.INI");
     WindowSettings cases[4];
     cases[0].inputPath = "/home/ann/My Scripts/";
@@ -212,7 +213,7 @@ TEST(WindowSettingsTest, ValuesRoundTrip) {
 }
 
 TEST(WindowSettingsTest, InputPathTheFileCannotHoldLeavesTheStoredOneAlone) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("quillshift.INI");
     writeBytes(path, "[Path]\nInput=/old/\n");
     WindowSettings settings;
@@ -224,7 +225,7 @@ TEST(WindowSettingsTest, InputPathTheFileCannotHoldLeavesTheStoredOneAlone) {
 }
 
 TEST(WindowSettingsTest, SaveCreatesTheConfigurationFolder) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("config/quillshift/quillshift.INI");
     WindowSettings settings;
     settings.save(path);
@@ -232,7 +233,7 @@ TEST(WindowSettingsTest, SaveCreatesTheConfigurationFolder) {
 }
 
 TEST(WindowSettingsTest, UnwritableLocationGivesTheErrorText) {
-    TempFolder folder;
+    TempDir folder;
     writeBytes(folder.file("plain"), "x");
     const std::string paths[] = {
         folder.file("plain/quillshift.INI"),      // folder is a file
@@ -250,7 +251,7 @@ TEST(WindowSettingsTest, UnwritableLocationGivesTheErrorText) {
 }
 
 TEST(WindowSettingsTest, SettingsFileThatCannotBeReadIsLeftAlone) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.file("quillshift.INI");
     std::filesystem::create_directory(path);
     EXPECT_EQ(WindowSettings::load(path, kFullHd, kExeFolder).height, 600);
@@ -264,7 +265,7 @@ TEST(WindowSettingsTest, SettingsFileThatCannotBeReadIsLeftAlone) {
 }
 
 TEST(WindowSettingsTest, ReadOnlyInstallationFolderGivesTheErrorTextAndKeepsTheFile) {
-    TempFolder folder;
+    TempDir folder;
     const std::string installed = folder.file("installed");
     const std::string path = installed + "/quillshift.INI";
     std::filesystem::create_directory(installed);
@@ -294,7 +295,7 @@ TEST(WindowSettingsTest, ReadOnlyInstallationFolderGivesTheErrorTextAndKeepsTheF
 }
 
 TEST(WindowSettingsTest, InstalledProgramKeepsItsSettingsInTheConfigurationFolder) {
-    TempFolder folder;
+    TempDir folder;
     const std::string installed = folder.file("opt");
     const std::string config = folder.file("config");
     std::filesystem::create_directory(installed);

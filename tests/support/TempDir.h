@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,12 +19,20 @@ public:
     TempDir() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "quillshift-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot create a temporary folder");
+        }
+        path_ = pattern;
     }
+    // Tests take rights away from what they create; give them back so that everything goes.
     ~TempDir() {
         std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
+        const auto ownerAll = std::filesystem::perms::owner_all;
+        const auto add = std::filesystem::perm_options::add;
+        std::filesystem::permissions(path_, ownerAll, add, ignored);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
+            std::filesystem::permissions(entry.path(), ownerAll, add, ignored);
+        }
         std::filesystem::remove_all(path_, ignored);
     }
     TempDir(const TempDir&) = delete;

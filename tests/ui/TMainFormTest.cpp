@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "TFakeDialogs.h"
+#include "TTestWindow.h"
 #include "conversion/ReelvaultSites.h"
 #include "conversion/ScriptFileError.h"
 #include "ui/TAboutPage.h"
@@ -15,17 +16,6 @@
 #include "ui/TScriptEditor.h"
 
 namespace {
-
-struct Window {
-    TFakeDialogs* dialogs;
-    std::unique_ptr<TMainForm> form;
-};
-
-Window makeWindow() {
-    auto dialogs = std::make_unique<TFakeDialogs>();
-    TFakeDialogs* fake = dialogs.get();
-    return {fake, std::make_unique<TMainForm>(std::move(dialogs))};
-}
 
 bool markerShown(const TMainForm& form) {
     return !form.L_ReadOnly->isHidden();
@@ -38,7 +28,7 @@ class TMainFormTest : public QObject {
 
 private slots:
     void startsAsTheWizardsFirstStep() {
-        Window window = makeWindow();
+        TTestWindow window;
         TMainForm& form = *window.form;
         QCOMPARE(form.windowTitle().left(34), QStringLiteral("Quillshift for RVLT - Rel. 1.0.0.0"));
         QVERIFY(form.windowTitle().size() > 34);
@@ -60,7 +50,7 @@ private slots:
     }
 
     void layout() {
-        Window window = makeWindow();
+        TTestWindow window;
         TMainForm& form = *window.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -124,7 +114,7 @@ private slots:
         QFETCH(bool, outputReadOnly);
         QFETCH(int, how);
         QFETCH(bool, shown);
-        Window window = makeWindow();
+        TTestWindow window;
         TMainForm& form = *window.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -151,7 +141,7 @@ private slots:
     }
 
     void markerSitsAtTheTopRightOverTheTabs() {
-        Window window = makeWindow();
+        TTestWindow window;
         TMainForm& form = *window.form;
         form.AdvMemo1->setReadOnly(true);
         form.selectPage(form.TS_Input);
@@ -227,7 +217,7 @@ private slots:
     }
 
     void windowPaints() {
-        Window window = makeWindow();
+        TTestWindow window;
         TMainForm& form = *window.form;
         form.AdvMemo1->setLines(
             {"program Demo;", "begin", "  ShowMessage('Hello'); // greet", "end."});
@@ -254,7 +244,7 @@ private slots:
     }
 
     void failingCommandLeavesTheWindowUsable() {
-        Window window = makeWindow();
+        TTestWindow window;
         TMainForm& form = *window.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -289,7 +279,7 @@ private slots:
     }
 
     void firstActivationPutsTheFocusOnTheRightPanel() {
-        Window window = makeWindow();
+        TTestWindow window;
         TMainForm& form = *window.form;
         form.show();
         form.activateWindow();
@@ -305,7 +295,7 @@ private slots:
     }
 
     void closesWhenNothingFails() {
-        Window window = makeWindow();
+        TTestWindow window;
         window.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.form.get()));
         QVERIFY(window.form->close());

@@ -25,6 +25,7 @@ public:
         return {};
     }
     Answer askYesNo(const QString&, const QString&) override { return Answer::No; }
+    void fileTakenFrom(const QString&) override {}
     void showError(const QString& message, const QString&) override {
         qFatal("unexpected error: %s", qPrintable(message));
     }

@@ -26,6 +26,11 @@ public:
     /// Asks a Yes/No question in a warning box with Yes as the default button; Escape answers No.
     virtual Answer askYesNo(const QString& caption, const QString& text) = 0;
 
+    /// Tells the dialogs that the user took a file from `folder` without a file dialog (from the
+    /// file manager or by dropping it on the window): a save dialog then starts there, as it does
+    /// after a file was chosen in a dialog.
+    virtual void fileTakenFrom(const QString& folder) = 0;
+
     /// Reports a failed command: `message` says what failed, `details` when and in which command.
     virtual void showError(const QString& message, const QString& details) = 0;
 };

@@ -126,7 +126,7 @@ TMainForm::TMainForm(std::unique_ptr<TDialogs> dialogs, QWidget* parent,
     setObjectName(QStringLiteral("MainForm"));
     buildWindow();
     new TScriptDropTarget(*this, [this](const QString& path) {
-        runGuarded(tr("Opening a dropped file"), [this, path] { openScriptFile(path); });
+        runGuarded(tr("Opening a dropped file"), [this, path] { openFileWithoutDialog(path); });
     });
     runGuarded(tr("Window creation"), [this] { FormCreate(); });
 }
@@ -136,7 +136,13 @@ void TMainForm::openStartupArguments(const QStringList& arguments) {
         return;
     }
     const QString path = QFileInfo(arguments.first()).absoluteFilePath();
-    runGuarded(tr("Opening the script given at start-up"), [this, path] { openScriptFile(path); });
+    runGuarded(tr("Opening the script given at start-up"),
+               [this, path] { openFileWithoutDialog(path); });
+}
+
+void TMainForm::openFileWithoutDialog(const QString& path) {
+    openScriptFile(path);
+    dialogs_->fileTakenFrom(QFileInfo(path).absolutePath());
 }
 
 TMainForm::~TMainForm() = default;

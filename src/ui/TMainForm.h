@@ -141,6 +141,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // openScriptFile() for a file that came from the desktop or a drop rather than the open
+    // dialog; the save dialog then starts in its folder.
+    void openFileWithoutDialog(const QString& path);
     void buildWindow();
     QWidget* buildCommandBar();
     QWidget* buildPages();

@@ -18,10 +18,12 @@ public:
     QString getSaveFileName(const QString& title, const QString& suggestedName,
                             const QString& filter, const QString& defaultSuffix) override;
     Answer askYesNo(const QString& caption, const QString& text) override;
+    void fileTakenFrom(const QString& folder) override { lastFolder_ = folder; }
     void showError(const QString& message, const QString& details) override;
 
 private:
     QPointer<QWidget> parent_;
-    /// The folder of the last file chosen in a file dialog; the save dialog starts there.
+    /// The folder of the last file chosen in a file dialog or taken without one; the save dialog
+    /// starts there.
     QString lastFolder_;
 };

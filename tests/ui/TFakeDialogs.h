@@ -47,6 +47,9 @@ public:
         calls << QStringLiteral("ask:%1:%2").arg(caption, text);
         return take(yesNoAnswers, Answer::Closed);
     }
+    void fileTakenFrom(const QString& folder) override {
+        calls << QStringLiteral("taken:%1").arg(folder);
+    }
     void showError(const QString& message, const QString& details) override {
         calls << QStringLiteral("error");
         errors.append({message, details});

@@ -9,6 +9,7 @@
 
 #include "TTestWindow.h"
 #include "conversion/LanguageTable.h"
+#include "support/Unprivileged.h"
 #include "ui/TCommentsMemo.h"
 #include "ui/TLanguageCombo.h"
 #include "ui/TPageControl.h"
@@ -18,6 +19,7 @@
 namespace {
 
 using Answer = TDialogs::Answer;
+using quillshift::testing::ActingAsNobody;
 
 const QByteArray kLegacyScript =
     "(**********\r\n"
@@ -49,27 +51,6 @@ const char* stateName(State state) {
     }
     return "?";
 }
-
-// File permissions do not stop the superuser: while one of these lives, a process run by root
-// acts as the "nobody" user, and it is root again afterwards.
-class ActingAsNobody {
-public:
-    explicit ActingAsNobody(bool wanted) : switched_(wanted && ::geteuid() == 0) {
-        if (switched_ && ::seteuid(65534) != 0) {
-            qFatal("cannot act as the nobody user");
-        }
-    }
-    ~ActingAsNobody() {
-        if (switched_ && ::seteuid(0) != 0) {
-            qFatal("cannot become root again");
-        }
-    }
-    ActingAsNobody(const ActingAsNobody&) = delete;
-    ActingAsNobody& operator=(const ActingAsNobody&) = delete;
-
-private:
-    bool switched_;
-};
 
 bool hidden(const TMainForm& form, int item) {
     return form.commandItem(TMainForm::WizardGroup, item)->isHidden();

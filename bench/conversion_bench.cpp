@@ -97,7 +97,7 @@ void streamingPipeline(benchmark::State& state) {
     for (auto _ : state) {
         StreamingConversion conversion(script);
         std::string header;
-        appendScriptHeader(conversion.properties(), header);
+        conversion.appendHeader(header);
         write(header);
         StreamingConversion::BodyLine line{};
         while (conversion.nextBodyLine(line)) {
@@ -116,7 +116,7 @@ void streamingToString(benchmark::State& state) {
         StreamingConversion conversion(script);
         std::string written;
         written.reserve(script.size() + script.size() / 16 + 4096);
-        appendScriptHeader(conversion.properties(), written);
+        conversion.appendHeader(written);
         StreamingConversion::BodyLine line{};
         while (conversion.nextBodyLine(line)) {
             written.append(line.after).append(kLineEnd);

@@ -223,9 +223,12 @@ void checkPipeline(std::string_view text) {
 
     // Streaming gives the same properties, lines and bytes.
     StreamingConversion streaming(text);
-    FUZZ_CHECK(streaming.properties() == properties);
+    ScriptProperties withoutComments = properties;
+    withoutComments.comments.clear();
+    FUZZ_CHECK(streaming.properties() == withoutComments);
+    FUZZ_CHECK(streaming.joinedComments() == joinComments(properties.comments));
     std::string streamed;
-    appendScriptHeader(streaming.properties(), streamed);
+    streaming.appendHeader(streamed);
     StreamingConversion::BodyLine line{};
     std::size_t count = 0;
     while (streaming.nextBodyLine(line)) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "conversion/LanguageTable.h"
+#include "conversion/ScriptWriter.h"
 #include "conversion/TextOps.h"
 #include "conversion/Windows1252.h"
 
@@ -147,7 +148,8 @@ CliOptions parseCommandLine(const std::vector<std::string>& arguments) {
     return options;
 }
 
-void applyOverrides(const std::vector<PropertyOverride>& overrides, ScriptProperties& properties) {
+void applyOverrides(const std::vector<PropertyOverride>& overrides, ScriptProperties& properties,
+                    std::string* joinedComments) {
     for (const PropertyOverride& o : overrides) {
         switch (o.field) {
             case Field::Authors:
@@ -169,6 +171,10 @@ void applyOverrides(const std::vector<PropertyOverride>& overrides, ScriptProper
                 properties.comments.clear();
                 if (!o.value.empty()) {
                     properties.comments.push_back(o.value);
+                }
+                if (joinedComments) {
+                    *joinedComments = joinComments(properties.comments);
+                    properties.comments.clear();
                 }
                 break;
             case Field::Language:

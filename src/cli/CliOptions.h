@@ -38,8 +38,10 @@ struct CliOptions {
 /// Parses the arguments after the program name. Throws UsageError.
 CliOptions parseCommandLine(const std::vector<std::string>& arguments);
 
-/// Applies the overrides to `properties` in the order they were given.
-void applyOverrides(const std::vector<PropertyOverride>& overrides, ScriptProperties& properties);
+/// Applies the overrides to `properties` in the order they were given. With `joinedComments`, the
+/// comments are held there, joined as the header writes them, and a Comments override sets that.
+void applyOverrides(const std::vector<PropertyOverride>& overrides, ScriptProperties& properties,
+                    std::string* joinedComments = nullptr);
 
 /// The text printed by --help.
 std::string helpText();

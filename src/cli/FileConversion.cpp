@@ -1,10 +1,9 @@
 #include "cli/FileConversion.h"
 
-#include <sys/stat.h>
-
-#include <array>
+#include <cerrno>
 #include <optional>
 
+#include "cli/ShownText.h"
 #include "conversion/AtomicFileWriter.h"
 #include "conversion/ScriptFileError.h"
 #include "conversion/ScriptLoader.h"
@@ -16,13 +15,40 @@ namespace quillshift::cli {
 
 namespace {
 
-// Lines of the converted header that hold the properties ("Authors=" to "Comments=" without the
-// fixed "Requires=" line).
-constexpr std::array<std::size_t, 7> kPropertyLines{6, 7, 8, 9, 10, 11, 13};
+constexpr std::size_t kReportChunk = 1 << 16;
 
-bool isExistingNonFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+// Script text for the report, converted piece by piece so that a huge value is never copied whole.
+void printScriptText(std::ostream& report, std::string_view bytes) {
+    for (std::size_t at = 0; at < bytes.size(); at += kReportChunk) {
+        report << printableText(windows1252::toUtf8(bytes.substr(at, kReportChunk)));
+    }
+}
+
+void printDryRun(std::ostream& report, const std::string& input, const std::string& output,
+                 const StreamingConversion& conversion) {
+    report << "Would write " << quotedName(output) << " from " << quotedName(input) << ":\n";
+    forEachScriptHeaderLine(conversion.properties(), conversion.joinedComments(),
+                            [&](std::string_view key, std::string_view value, bool isProperty) {
+                                if (isProperty) {
+                                    report << "  " << key;
+                                    printScriptText(report, value);
+                                    report << '\n';
+                                }
+                            });
+}
+
+// The writer's "already exists" tells a batch user how to replace the file.
+template <typename Action>
+void withForceHint(const std::string& output, Action&& action) {
+    try {
+        action();
+    } catch (const ScriptFileError& error) {
+        if (error.errorNumber() == EEXIST) {
+            throw ScriptFileError::cannotCreate(
+                output, "The file already exists; use --force to replace it.", EEXIST);
+        }
+        throw;
+    }
 }
 
 }  // namespace
@@ -37,37 +63,46 @@ std::string outputPathInFolder(const std::string& folder, const std::string& inp
     return path + "New " + name;
 }
 
-ConversionStats convertScriptFile(const std::string& input, const std::string& output,
-                                  const CliOptions& options, std::ostream& report) {
-    if (!options.force && isExistingNonFolder(output)) {
-        throw std::runtime_error(ScriptFileError::cannotCreate(
-                                     output, "The file already exists; use --force to replace it.")
-                                     .what());
+std::string errorMessage(const std::exception& error) {
+    if (const auto* fileError = dynamic_cast<const ScriptFileError*>(&error)) {
+        return fileError->action() + " " + quotedName(fileError->path()) + ". " +
+               fileError->reason();
     }
+    return error.what();
+}
+
+ConversionStats convertScriptFile(const std::string& input, const std::string& output,
+                                  const CliOptions& options, const RunInputs& inputs,
+                                  std::ostream& report) {
     const std::string bytes = readFileBytes(input);
     requireNoNulByte(input, bytes);
+    if (inputs.contains(output)) {
+        throw ScriptFileError::cannotCreate(output, "It is an input of this run.");
+    }
 
     StreamingConversion conversion(bytes);
-    if (conversion.infosLine() != 0 && !options.force) {
-        throw std::runtime_error(
-            "Skipped \"" + input + "\": it already has a converted header ([Infos] on line " +
-            std::to_string(conversion.infosLine()) + "); use --force to convert it again.");
+    if (conversion.convertedMarkLine() != 0 && !options.force) {
+        throw std::runtime_error("Skipped " + quotedName(input) + ": line " +
+                                 std::to_string(conversion.convertedMarkLine()) +
+                                 " shows that it already has a converted header; use --force to "
+                                 "convert it again.");
     }
     ScriptProperties& properties = conversion.properties();
-    applyOverrides(options.overrides, properties);
+    applyOverrides(options.overrides, properties, &conversion.joinedComments());
 
+    const IfTargetExists ifExists = options.force ? IfTargetExists::Replace : IfTargetExists::Fail;
     std::optional<AtomicFileWriter> file;
-    if (options.dryRun) {
-        const std::vector<std::string> header = buildScriptHeader(properties);
-        report << "Would write \"" << output << "\" from \"" << input << "\":\n";
-        for (std::size_t i : kPropertyLines) {
-            report << "  " << windows1252::toUtf8(header[i]) << '\n';
+    withForceHint(output, [&] {
+        if (options.dryRun) {
+            AtomicFileWriter::check(output, ifExists);
+        } else {
+            file.emplace(output, ifExists);
         }
+    });
+    if (file) {
+        conversion.writeHeader([&](std::string_view bytes) { file->write(bytes); });
     } else {
-        file.emplace(output);
-        std::string header;
-        appendScriptHeader(properties, header);
-        file->write(header);
+        printDryRun(report, input, output, conversion);
     }
 
     ConversionStats stats;
@@ -77,9 +112,11 @@ ConversionStats convertScriptFile(const std::string& input, const std::string& o
         if (line.rule != BodyRule::None && line.after != line.before) {
             ++stats.rewritten;
             if (options.dryRun) {
-                report << line.lineNumber << ": " << bodyRuleName(line.rule) << ": "
-                       << windows1252::toUtf8(line.before) << " -> "
-                       << windows1252::toUtf8(line.after) << '\n';
+                report << line.lineNumber << ": " << bodyRuleName(line.rule) << ": ";
+                printScriptText(report, line.before);
+                report << " -> ";
+                printScriptText(report, line.after);
+                report << '\n';
             }
         }
         if (file) {
@@ -88,7 +125,7 @@ ConversionStats convertScriptFile(const std::string& input, const std::string& o
         }
     }
     if (file) {
-        file->commit();
+        withForceHint(output, [&] { file->commit(); });
     }
     return stats;
 }

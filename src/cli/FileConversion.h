@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/CliOptions.h"
+#include "cli/RunInputs.h"
 
 namespace quillshift::cli {
 
@@ -14,15 +15,21 @@ struct ConversionStats {
 };
 
 /// Converts the legacy script `input` into `output`, streaming the body so that memory stays
-/// close to the input's size. With options.dryRun nothing is written and the properties and the
-/// rewritten lines are printed to `report` instead.
-/// Throws ScriptFileError for a file that cannot be read or written, and std::runtime_error when
-/// `output` exists or `input` already has a converted header (both unless options.force); the
-/// message is the text to show the user. Nothing is written then.
+/// within about twice the input's size. With options.dryRun nothing is written: the properties
+/// and the rewritten lines are printed to `report` instead, and a write that would certainly fail
+/// fails all the same.
+/// Throws ScriptFileError for a file that cannot be read or written (`output` existing without
+/// options.force, or being one of `inputs`, among them), and std::runtime_error when `input`
+/// already has a converted header (unless options.force); what() is the text to show the user,
+/// with file names quoted for a terminal. Nothing is written then.
 ConversionStats convertScriptFile(const std::string& input, const std::string& output,
-                                  const CliOptions& options, std::ostream& report);
+                                  const CliOptions& options, const RunInputs& inputs,
+                                  std::ostream& report);
 
 /// The output path for `input` in folder `folder`: "New " followed by the input's file name.
 std::string outputPathInFolder(const std::string& folder, const std::string& input);
+
+/// The text of `error` for the terminal: a ScriptFileError with its path quoted by quotedName.
+std::string errorMessage(const std::exception& error);
 
 }  // namespace quillshift::cli

@@ -112,10 +112,30 @@ BodyKeywordPositions findBodyKeywords(std::string_view line) {
 }
 
 std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperWord) {
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (matchesAt(text, at, upperWord)) {
-            return at;
+    // A byte of the word that has no letter case ("(" of "(EN)", ":" of "HTTP://") is looked
+    // for with memchr, and only its hits are compared.
+    std::size_t anchor = 0;
+    while (anchor < upperWord.size() && upperWord[anchor] >= 'A' && upperWord[anchor] <= 'Z') {
+        ++anchor;
+    }
+    if (anchor == upperWord.size()) {
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            if (matchesAt(text, at, upperWord)) {
+                return at;
+            }
         }
+        return std::string_view::npos;
+    }
+    for (std::size_t from = anchor; from < text.size();) {
+        const void* hit = std::memchr(text.data() + from, upperWord[anchor], text.size() - from);
+        if (hit == nullptr) {
+            break;
+        }
+        const auto found = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        if (matchesAt(text, found - anchor, upperWord)) {
+            return found - anchor;
+        }
+        from = found + 1;
     }
     return std::string_view::npos;
 }

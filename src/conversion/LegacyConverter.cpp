@@ -5,6 +5,7 @@
 #include "conversion/BodyKeywords.h"
 #include "conversion/LanguageTable.h"
 #include "conversion/ReelvaultSites.h"
+#include "conversion/ScriptWriter.h"
 #include "conversion/TextOps.h"
 
 namespace quillshift {
@@ -12,7 +13,6 @@ namespace quillshift {
 namespace {
 
 constexpr std::string_view kProgramPrefix = "PROGRAM ";
-constexpr std::string_view kInfosSection = "[Infos]";
 constexpr std::string_view kDescriptionPrefix = "Movie importation script for ";
 constexpr std::string_view kVersionMessage =
     "  ShowMessage('This script requires a newer version of Reelvault (at least the version "
@@ -46,6 +46,21 @@ bool startsWithIgnoringAsciiCase(std::string_view s, std::string_view upperPrefi
 
 constexpr std::size_t npos = std::string_view::npos;
 
+// "[Infos]" as a hand edit may leave it: any letter case, blanks inside the brackets, and a
+// comment after them.
+bool isInfosHeading(std::string_view t) {
+    if (t.empty() || t.front() != '[') {
+        return false;
+    }
+    const std::size_t close = t.find(']');
+    if (close == npos ||
+        !text::equalsIgnoringAsciiCase(text::trimView(t.substr(1, close - 1)), "Infos")) {
+        return false;
+    }
+    const std::string_view rest = text::trimView(t.substr(close + 1));
+    return rest.empty() || rest.front() == ';' || rest.front() == '#' || rest.starts_with("//");
+}
+
 }  // namespace
 
 std::string_view bodyRuleName(BodyRule rule) {
@@ -64,7 +79,8 @@ std::string_view bodyRuleName(BodyRule rule) {
     return {};
 }
 
-LegacyConverter::LegacyConverter(ScriptProperties& properties) : properties_(properties) {
+LegacyConverter::LegacyConverter(ScriptProperties& properties, std::string* joinedComments)
+    : properties_(properties), joinedComments_(joinedComments) {
     properties_.comments.clear();
 }
 
@@ -95,8 +111,17 @@ bool LegacyConverter::convertLine(std::string_view line, std::string& out, BodyR
 
 void LegacyConverter::harvestHeaderLine(std::string_view line) {
     std::string_view t = text::trimView(line);
-    if (infosLine_ == 0 && text::equalsIgnoringAsciiCase(t, kInfosSection)) {
-        infosLine_ = index_ + 1;
+    // Legacy headers may open with the same frame of asterisks as a converted one, so the frame
+    // counts only with the converted header's empty second line and its third line below it.
+    if (index_ == 0) {
+        openedLikeConvertedHeader_ = t == kScriptHeaderOpening;
+    } else if (index_ == 1) {
+        openedLikeConvertedHeader_ = openedLikeConvertedHeader_ && t.empty();
+    }
+    const bool framedHeader = index_ == 2 && openedLikeConvertedHeader_ &&
+                              text::equalsIgnoringAsciiCase(t, kScriptHeaderName);
+    if (convertedMarkLine_ == 0 && (framedHeader || isInfosHeading(t))) {
+        convertedMarkLine_ = index_ + 1;
     }
     if (index_ == 0) {
         return;
@@ -122,11 +147,13 @@ void LegacyConverter::harvestHeaderLine(std::string_view line) {
         return;
     }
 
-    text::upperAsciiInto(t, upper_);
-    const std::string_view upper = upper_;
+    // Searched in place rather than in an upper-cased copy: one header line may be huge.
+    const auto containsIgnoringCase = [&](std::string_view upperWord) {
+        return findIgnoringAsciiCase(t, upperWord) != npos;
+    };
     const auto& languages = LanguageTable::rows();
     for (std::size_t i = 1; i < languages.size(); ++i) {
-        if (text::contains(upper, languages[i].legacyTag)) {
+        if (containsIgnoringCase(languages[i].legacyTag)) {
             properties_.language = i;
             break;
         }
@@ -138,18 +165,22 @@ void LegacyConverter::harvestHeaderLine(std::string_view line) {
         }
     }
 
-    if (text::contains(upper, "(C)") || text::contains(upper, "(P)")) {
+    if (containsIgnoringCase("(C)") || containsIgnoringCase("(P)")) {
         properties_.authors.assign(t);
         return;
     }
-    if (const std::size_t p = upper.find("HTTP://"); p != npos) {
+    if (const std::size_t p = findIgnoringAsciiCase(t, "HTTP://"); p != npos) {
         const std::string_view address = t.substr(p);
         const std::size_t blank = address.find(' ');
         // A blank that ends the address stays part of the value; the writer trims it.
         properties_.site.assign(blank == npos ? address : address.substr(0, blank + 1));
         return;
     }
-    properties_.comments.emplace_back(t);
+    if (joinedComments_) {
+        joinedComments_->append(" ").append(t);  // t is trimmed already
+    } else {
+        properties_.comments.emplace_back(t);
+    }
 }
 
 std::string_view LegacyConverter::convertBodyLine(std::string_view line, std::string& scratch,

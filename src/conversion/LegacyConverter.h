@@ -26,7 +26,10 @@ public:
     /// Starts a run that harvests into `properties`, which must outlive the converter. Its comments
     /// are cleared now; Title, Description, Authors, Site and Language are set only by header lines
     /// that carry them, and Version is never touched.
-    explicit LegacyConverter(ScriptProperties& properties);
+    /// With `joinedComments`, the comment lines are not stored one by one in properties.comments
+    /// but appended to *joinedComments as the writer joins them (see joinComments), which costs
+    /// far less memory for a header of many short lines; it must outlive the converter too.
+    explicit LegacyConverter(ScriptProperties& properties, std::string* joinedComments = nullptr);
 
     /// Feeds the next line. Returns false for a header line (nothing to output). Returns true for a
     /// body line and puts its converted text into `out`; `rule`, when given, receives the rule
@@ -41,9 +44,11 @@ public:
     /// True once the program line has been seen.
     bool inBody() const { return inBody_; }
 
-    /// 1-based number of the first header line that reads "[Infos]" (ignoring case and surrounding
-    /// blanks), the mark of a script that already has a converted header; 0 when there is none.
-    std::size_t infosLine() const { return infosLine_; }
+    /// 1-based number of the first header line that marks a script that already has a converted
+    /// header, 0 when there is none: a line that is the "[Infos]" section heading in any letter
+    /// case, with blanks inside the brackets or a comment after them ("[ infos ] ; edited"), or
+    /// the third line of a script that opens with the converted header's first three lines.
+    std::size_t convertedMarkLine() const { return convertedMarkLine_; }
 
 private:
     void harvestHeaderLine(std::string_view line);
@@ -52,8 +57,9 @@ private:
     ScriptProperties& properties_;
     std::size_t index_ = 0;
     bool inBody_ = false;
-    std::size_t infosLine_ = 0;
-    std::string upper_;
+    std::size_t convertedMarkLine_ = 0;
+    bool openedLikeConvertedHeader_ = false;
+    std::string* joinedComments_;
 };
 
 /// Converts a whole legacy script: replaces `output` with the converted body lines and harvests the

@@ -5,20 +5,30 @@
 namespace quillshift {
 
 namespace {
-ScriptFileError makeError(std::string_view what, std::string_view path, std::string_view reason) {
+std::string message(std::string_view action, std::string_view path, std::string_view reason) {
     std::string text;
-    text.reserve(what.size() + path.size() + reason.size() + 5);
-    text.append(what).append(" \"").append(path).append("\". ").append(reason);
-    return ScriptFileError(text);
+    text.reserve(action.size() + path.size() + reason.size() + 5);
+    text.append(action).append(" \"").append(path).append("\". ").append(reason);
+    return text;
 }
 }  // namespace
 
-ScriptFileError ScriptFileError::cannotOpen(std::string_view path, std::string_view reason) {
-    return makeError("Cannot open file", path, reason);
+ScriptFileError::ScriptFileError(std::string_view action, std::string_view path,
+                                 std::string_view reason, int errorNumber)
+    : std::runtime_error(message(action, path, reason)),
+      action_(action),
+      path_(path),
+      reason_(reason),
+      errorNumber_(errorNumber) {}
+
+ScriptFileError ScriptFileError::cannotOpen(std::string_view path, std::string_view reason,
+                                            int errorNumber) {
+    return {"Cannot open file", path, reason, errorNumber};
 }
 
-ScriptFileError ScriptFileError::cannotCreate(std::string_view path, std::string_view reason) {
-    return makeError("Cannot create file", path, reason);
+ScriptFileError ScriptFileError::cannotCreate(std::string_view path, std::string_view reason,
+                                              int errorNumber) {
+    return {"Cannot create file", path, reason, errorNumber};
 }
 
 std::string systemErrorText(int errorNumber) {

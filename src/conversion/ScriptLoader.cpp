@@ -16,7 +16,8 @@ namespace quillshift {
 
 namespace {
 
-constexpr std::string_view kNotAFile = "It is a device or other special file, not a script file.";
+constexpr std::string_view kNotAFile =
+    "It is a device, pipe or socket, not a regular file, so it is not read as a script.";
 constexpr std::string_view kTooLarge = "The file is larger than 1 GiB, too large to be a script.";
 
 inline std::size_t findLineEnd(std::string_view bytes, std::size_t from) {
@@ -55,8 +56,8 @@ private:
     int fd_;
 };
 
-bool isDeviceOrSocket(mode_t mode) {
-    return S_ISCHR(mode) || S_ISBLK(mode) || S_ISSOCK(mode);
+bool isSpecialFile(mode_t mode) {
+    return !S_ISREG(mode) && !S_ISDIR(mode);
 }
 
 }  // namespace
@@ -137,30 +138,31 @@ std::size_t findNulLine(std::string_view bytes) {
 }
 
 std::string readFileBytes(const std::string& path) {
-    // Devices are refused before they are opened: opening some of them waits or has effects.
-    if (struct stat before{};
-        ::stat(path.c_str(), &before) == 0 && isDeviceOrSocket(before.st_mode)) {
+    // Anything but a regular file is refused before it is opened: opening a pipe waits for a
+    // writer, and opening a device may wait or have effects.
+    if (struct stat before{}; ::stat(path.c_str(), &before) == 0 && isSpecialFile(before.st_mode)) {
         throw ScriptFileError::cannotOpen(path, kNotAFile);
     }
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without blocking, in case the file was replaced by a pipe in the meantime: fstat tells.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (file.get() < 0) {
-        throw ScriptFileError::cannotOpen(path, systemErrorText(errno));
+        throw ScriptFileError::cannotOpen(path, systemErrorText(errno), errno);
     }
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) {
-        throw ScriptFileError::cannotOpen(path, systemErrorText(errno));
+        throw ScriptFileError::cannotOpen(path, systemErrorText(errno), errno);
     }
     if (S_ISDIR(info.st_mode)) {
-        throw ScriptFileError::cannotOpen(path, systemErrorText(EISDIR));
+        throw ScriptFileError::cannotOpen(path, systemErrorText(EISDIR), EISDIR);
     }
-    if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode)) {
+    if (!S_ISREG(info.st_mode)) {
         throw ScriptFileError::cannotOpen(path, kNotAFile);
     }
-    if (S_ISREG(info.st_mode) && static_cast<std::uintmax_t>(info.st_size) > kMaxScriptFileSize) {
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxScriptFileSize) {
         throw ScriptFileError::cannotOpen(path, kTooLarge);
     }
     std::string bytes;
-    if (S_ISREG(info.st_mode) && info.st_size > 0) {
+    if (info.st_size > 0) {
         bytes.reserve(static_cast<std::size_t>(info.st_size));
     }
     char chunk[65536];
@@ -170,12 +172,12 @@ std::string readFileBytes(const std::string& path) {
             if (errno == EINTR) {
                 continue;
             }
-            throw ScriptFileError::cannotOpen(path, systemErrorText(errno));
+            throw ScriptFileError::cannotOpen(path, systemErrorText(errno), errno);
         }
         if (got == 0) {
             return bytes;
         }
-        // A pipe, or a file that grew after fstat, may go on past the limit.
+        // A file that grew after fstat may go on past the limit.
         if (static_cast<std::size_t>(got) > kMaxScriptFileSize - bytes.size()) {
             throw ScriptFileError::cannotOpen(path, kTooLarge);
         }

@@ -45,10 +45,11 @@ std::size_t findNulLine(std::string_view bytes);
 /// big is not one, and reading it whole could exhaust the memory.
 inline constexpr std::size_t kMaxScriptFileSize = std::size_t{1} << 30;
 
-/// Reads the whole file at `path` as bytes. Regular files and pipes are read; anything else
-/// (a device such as /dev/zero, which never ends) is refused without reading.
+/// Reads the whole file at `path` as bytes. Only regular files are read: a pipe (which may wait
+/// for a writer for ever), a socket or a device (such as /dev/zero, which never ends) is refused
+/// at once, without waiting.
 /// Throws ScriptFileError `Cannot open file "PATH". REASON` when it cannot be opened or read
-/// (a directory gives "Is a directory"), is not a regular file or pipe, or is larger than
+/// (a directory gives "Is a directory"), is not a regular file, or is larger than
 /// kMaxScriptFileSize.
 std::string readFileBytes(const std::string& path);
 

@@ -8,19 +8,11 @@ namespace quillshift {
 
 namespace {
 
-constexpr std::string_view kOpeningFrame = "(***************************************************";
 constexpr std::string_view kClosingFrame = "***************************************************)";
 constexpr std::string_view kLicenceLine =
     "License=This program is free software; you can redistribute it and/or modify it under the  "
     "terms of the GNU General Public License as published by the Free Software Foundation;  "
     "either version 2 of the License, or (at your option) any later version. |";
-
-std::string keyValue(std::string_view key, std::string_view value) {
-    std::string line;
-    line.reserve(key.size() + value.size());
-    line.append(key).append(value);
-    return line;
-}
 
 }  // namespace
 
@@ -32,37 +24,51 @@ std::string joinComments(const std::vector<std::string>& comments) {
     return joined;
 }
 
-std::vector<std::string> buildScriptHeader(const ScriptProperties& properties) {
+void forEachScriptHeaderLine(const ScriptProperties& properties, std::string_view joinedComments,
+                             const HeaderLineSink& sink) {
     using text::trimView;
-    return {
-        std::string(kOpeningFrame),
-        "",
-        "Reelvault importation script",
-        std::string(sites::kScriptsWebAddress),
-        "",
-        "[Infos]",
-        keyValue("Authors=", trimView(properties.authors)),
-        keyValue("Title=", trimView(properties.title)),
-        keyValue("Description=", trimView(properties.description)),
-        keyValue("Site=", trimView(properties.site)),
-        keyValue("Language=", properties.languageCode()),
-        keyValue("Version=", trimView(properties.version)),
-        "Requires=3.5.0 BETA-2",
-        keyValue("Comments=", joinComments(properties.comments)),
-        std::string(kLicenceLine),
-        "GetInfo=1",
-        "",
-        "[Options]",
-        "",
-        std::string(kClosingFrame),
-        "",
+    const auto fixed = [&](std::string_view line) { sink(line, {}, false); };
+    const auto property = [&](std::string_view key, std::string_view value) {
+        sink(key, value, true);
     };
+    fixed(kScriptHeaderOpening);
+    fixed("");
+    fixed(kScriptHeaderName);
+    fixed(sites::kScriptsWebAddress);
+    fixed("");
+    fixed("[Infos]");
+    property("Authors=", trimView(properties.authors));
+    property("Title=", trimView(properties.title));
+    property("Description=", trimView(properties.description));
+    property("Site=", trimView(properties.site));
+    property("Language=", properties.languageCode());
+    property("Version=", trimView(properties.version));
+    fixed("Requires=3.5.0 BETA-2");
+    property("Comments=", joinedComments);
+    fixed(kLicenceLine);
+    fixed("GetInfo=1");
+    fixed("");
+    fixed("[Options]");
+    fixed("");
+    fixed(kClosingFrame);
+    fixed("");
+}
+
+std::vector<std::string> buildScriptHeader(const ScriptProperties& properties) {
+    std::vector<std::string> lines;
+    lines.reserve(kScriptHeaderLineCount);
+    forEachScriptHeaderLine(properties, joinComments(properties.comments),
+                            [&](std::string_view key, std::string_view value, bool) {
+                                lines.emplace_back(key).append(value);
+                            });
+    return lines;
 }
 
 void appendScriptHeader(const ScriptProperties& properties, std::string& out) {
-    for (const std::string& line : buildScriptHeader(properties)) {
-        out.append(line).append(kLineEnd);
-    }
+    forEachScriptHeaderLine(properties, joinComments(properties.comments),
+                            [&](std::string_view key, std::string_view value, bool) {
+                                out.append(key).append(value).append(kLineEnd);
+                            });
 }
 
 std::string renderOutputScript(const ScriptProperties& properties,
@@ -81,8 +87,8 @@ std::string renderOutputScript(const ScriptProperties& properties,
 }
 
 void writeOutputScript(const std::string& path, const ScriptProperties& properties,
-                       const std::vector<std::string>& body) {
-    AtomicFileWriter file(path);
+                       const std::vector<std::string>& body, IfTargetExists ifExists) {
+    AtomicFileWriter file(path, ifExists);
     std::string header;
     appendScriptHeader(properties, header);
     file.write(header);

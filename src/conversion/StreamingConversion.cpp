@@ -1,9 +1,16 @@
 #include "conversion/StreamingConversion.h"
 
+#include "conversion/ScriptWriter.h"
+
 namespace quillshift {
 
 StreamingConversion::StreamingConversion(std::string_view bytes)
-    : converter_(properties_), reader_(bytes) {
+    : converter_(properties_, &joinedComments_), reader_(bytes) {
+    // The joined comments are never longer than the text plus one blank. Reserving that at once
+    // costs no memory that is not used (the pages are touched only as the comments fill them),
+    // and saves the copies of a growing string, which for a header of millions of short lines
+    // would hold about three times the comments at once.
+    joinedComments_.reserve(bytes.size() + 1);
     while (!firstBodyLineWaiting_ && reader_.next(line_, lineScratch_)) {
         ++lineNumber_;
         firstBodyLineWaiting_ =
@@ -22,6 +29,19 @@ bool StreamingConversion::nextBodyLine(BodyLine& line) {
     }
     line = {lineNumber_, line_, converted_, rule_};
     return true;
+}
+
+void StreamingConversion::appendHeader(std::string& out) const {
+    writeHeader([&](std::string_view bytes) { out.append(bytes); });
+}
+
+void StreamingConversion::writeHeader(const std::function<void(std::string_view)>& write) const {
+    forEachScriptHeaderLine(properties_, joinedComments_,
+                            [&](std::string_view key, std::string_view value, bool) {
+                                write(key);
+                                write(value);
+                                write(kLineEnd);
+                            });
 }
 
 }  // namespace quillshift

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -31,17 +32,33 @@ public:
     /// (see requireNoNulByte).
     explicit StreamingConversion(std::string_view bytes);
 
-    /// The harvested properties (starting from the cleared record).
+    /// The harvested properties (starting from the cleared record), without the comments: those
+    /// are kept joined, see joinedComments().
     ScriptProperties& properties() { return properties_; }
+    const ScriptProperties& properties() const { return properties_; }
 
-    /// See LegacyConverter::infosLine.
-    std::size_t infosLine() const { return converter_.infosLine(); }
+    /// The harvested comments, joined as the header's "Comments=" value (see joinComments). Kept
+    /// as one string because a header of many short lines would cost many times its size as a
+    /// list. Assign to it to set other comments.
+    std::string& joinedComments() { return joinedComments_; }
+    const std::string& joinedComments() const { return joinedComments_; }
+
+    /// Appends the converted header for properties() and joinedComments() to `out`, each line
+    /// followed by CR LF.
+    void appendHeader(std::string& out) const;
+
+    /// Hands the same bytes to `write`, in pieces, without building the header in memory.
+    void writeHeader(const std::function<void(std::string_view)>& write) const;
+
+    /// See LegacyConverter::convertedMarkLine.
+    std::size_t convertedMarkLine() const { return converter_.convertedMarkLine(); }
 
     /// Converts the next body line into `line`; returns false when there is none left.
     bool nextBodyLine(BodyLine& line);
 
 private:
     ScriptProperties properties_;
+    std::string joinedComments_;
     LegacyConverter converter_;
     ScriptLineReader reader_;
     std::string lineScratch_;

@@ -393,7 +393,7 @@ void IniFile::save() const {
         throw SettingsWriteError(path_, problem_ + " The file was left as it is.");
     }
     try {
-        writeFileAtomically(path_, text());
+        writeFileAtomically(path_, text(), IfTargetExists::Replace);
     } catch (const ScriptFileError& error) {
         throw SettingsWriteError(path_, error.what());
     }

@@ -657,18 +657,20 @@ void TMainForm::saveScriptAs() {
         return;
     }
     const QFileInfo target(path);
+    auto ifExists = quillshift::IfTargetExists::Fail;
     if (target.exists() || target.isSymLink()) {
         // Only an explicit Yes replaces the file; No, Escape and closing the box keep it.
         if (dialogs_->askYesNo(tr("Warning"), tr("Overwrite existing file?")) !=
             TDialogs::Answer::Yes) {
             return;
         }
+        ifExists = quillshift::IfTargetExists::Replace;
     }
-    WriteOutputScript(path);
+    WriteOutputScript(path, ifExists);
 }
 
-void TMainForm::WriteOutputScript(const QString& fileName) {
-    quillshift::writeOutputScript(localPath(fileName), properties_, AdvMemo2->lines());
+void TMainForm::WriteOutputScript(const QString& fileName, quillshift::IfTargetExists ifExists) {
+    quillshift::writeOutputScript(localPath(fileName), properties_, AdvMemo2->lines(), ifExists);
 }
 
 void TMainForm::editPane(QWidget* page, TScriptEditor* pane) {

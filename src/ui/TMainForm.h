@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "conversion/AtomicFileWriter.h"
 #include "conversion/ScriptProperties.h"
 #include "ui/TDialogs.h"
 #include "ui/TErrorGuard.h"
@@ -75,8 +76,10 @@ public:
     void ConvertInput();
 
     /// Writes the converted script to `fileName`: the header built from the properties record,
-    /// then the output pane's lines as they are now. Throws quillshift::ScriptFileError.
-    void WriteOutputScript(const QString& fileName);
+    /// then the output pane's lines as they are now. An existing file is replaced only when
+    /// `ifExists` says so (the user answered Yes). Throws quillshift::ScriptFileError.
+    void WriteOutputScript(const QString& fileName,
+                           quillshift::IfTargetExists ifExists = quillshift::IfTargetExists::Fail);
 
     /// The properties record that the fields show and edit.
     const quillshift::ScriptProperties& scriptProperties() const { return properties_; }

@@ -87,8 +87,8 @@ TEST_F(BadInputCommand, DeviceAsInputIsRefusedAtOnce) {
     }
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err,
-              "Cannot open file \"/dev/zero\". It is a device or other special file, not a script "
-              "file.\n");
+              "Cannot open file \"/dev/zero\". It is a device, pipe or socket, not a regular file, "
+              "so it is not read as a script.\n");
     EXPECT_EQ(listFolder(dir.path()), "in.ifs;");
 }
 

@@ -73,7 +73,7 @@ TEST_F(ConvertCommand, SkipsAConvertedScriptUnlessForced) {
     const auto skipped = run({"done.ifs", "again.ifs"});
     EXPECT_EQ(skipped.exitCode, 1);
     EXPECT_EQ(skipped.err,
-              "Skipped \"done.ifs\": it already has a converted header ([Infos] on line 6); use "
+              "Skipped \"done.ifs\": line 3 shows that it already has a converted header; use "
               "--force to convert it again.\n");
     EXPECT_FALSE(fs::exists(dir.file("again.ifs")));
 

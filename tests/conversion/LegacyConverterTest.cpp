@@ -205,12 +205,19 @@ TEST(LegacyConverter, ClearsCommentsButLeavesOtherFieldsToTheCaller) {
     EXPECT_EQ(properties.version, "1.0");
 }
 
-TEST(LegacyConverter, FindsAnInfosLineBeforeTheProgramLine) {
+TEST(LegacyConverter, FindsTheMarkOfAConvertedHeaderBeforeTheProgramLine) {
+    const std::string opening = "(" + std::string(51, '*');
     const std::pair<Lines, std::size_t> cases[] = {
         {{"(***", "", "x", "y", "", "[Infos]", "program A;"}, 6},
         {{"  [INFOS]  "}, 1},
+        {{"{", "[ infos ]"}, 2},
+        {{"{", "{", "[Infos] ; edited by hand"}, 3},
+        {{"  " + opening, "", "REELVAULT importation script", "[Info]"}, 3},
+        {{opening, "{ A legacy title", "Reelvault importation script"}, 0},
+        {{"{", "", "Reelvault importation script"}, 0},
         {{"program A;", "[Infos]"}, 0},
         {{"{", "{ [Infos] in a title"}, 0},
+        {{"{", "[Infos] x"}, 0},
     };
     for (const auto& [lines, expected] : cases) {
         ScriptProperties properties;
@@ -219,7 +226,7 @@ TEST(LegacyConverter, FindsAnInfosLineBeforeTheProgramLine) {
         for (const auto& line : lines) {
             converter.convertLine(line, out);
         }
-        EXPECT_EQ(converter.infosLine(), expected) << lines.back();
+        EXPECT_EQ(converter.convertedMarkLine(), expected) << lines.back();
     }
 }
 

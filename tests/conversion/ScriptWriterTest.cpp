@@ -86,14 +86,14 @@ TEST(ScriptWriter, WritesTheRenderedBytesToTheFile) {
     p.title = "T";
     p.comments = {"c"};
     const Lines body(3000, std::string(500, 'x'));  // larger than the write buffer
-    writeOutputScript(dir.file("out.ifs"), p, body);
+    writeOutputScript(dir.file("out.ifs"), p, body, IfTargetExists::Fail);
     EXPECT_EQ(testing::readBytes(dir.file("out.ifs")), renderOutputScript(p, body));
 }
 
 TEST(ScriptWriter, FailureNamesTheFileAndLeavesNothing) {
     testing::TempDir dir;
     const std::string path = dir.file("missing/out.ifs");
-    EXPECT_EQ(testing::errorText([&] { writeOutputScript(path, {}, {"x"}); }),
+    EXPECT_EQ(testing::errorText([&] { writeOutputScript(path, {}, {"x"}, IfTargetExists::Fail); }),
               "Cannot create file \"" + path + "\". No such file or directory");
     EXPECT_EQ(testing::listFolder(dir.path()), "");
 }

@@ -7,6 +7,7 @@ QUILLSHIFT_PACKAGES=(
     qt6-base-dev qt6-qpa-plugins libqscintilla2-qt6-dev fonts-liberation
     libgtest-dev libbenchmark-dev
     appstream desktop-file-utils
+    xvfb openbox xdotool x11-utils wmctrl libx11-dev
 )
 
 # Only for running the fuzzers (tools/fuzz.sh); the corpus replay in the tests needs none of them.

@@ -1,12 +1,16 @@
 // The batch converter given inputs it cannot read and outputs it cannot write: each failure is
 // reported with the file's name and the reason, exits with 1, and leaves no file behind, not even
 // half of one, and no existing output changed.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
 
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
@@ -108,6 +112,8 @@ TEST_F(BadInputCommand, ReadOnlyOutputFolderKeepsTheExistingFile) {
                             "Cannot create file \"ro/out.ifs\". Permission denied\n"));
     EXPECT_TRUE(runAsNobody({"-o", "ro", "in.ifs"}, 1,
                             "Cannot create file \"ro/New in.ifs\". Permission denied\n"));
+    EXPECT_TRUE(runAsNobody({"-n", "in.ifs", "ro/new.ifs"}, 1,
+                            "Cannot create file \"ro/new.ifs\". Permission denied\n"));
     EXPECT_EQ(readBytes(dir.file("ro/out.ifs")), "precious");
     EXPECT_EQ(listFolder(dir.file("ro")), "out.ifs;");
 }
@@ -155,6 +161,172 @@ TEST_F(BadInputCommand, FullDiskKeepsTheExistingOutputAndLeavesNoPart) {
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(readBytes(dir.file("out.ifs")), "precious");
     EXPECT_EQ(listFolder(dir.path()), "big.ifs;in.ifs;out.ifs;");
+}
+
+// Everything in a folder: each entry's kind, and the contents of the regular files.
+std::map<std::string, std::string> snapshot(const std::string& folder) {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = fs::relative(entry.path(), folder).string();
+        const auto status = entry.symlink_status();
+        if (fs::is_symlink(status)) {
+            entries[name] = "link to " + fs::read_symlink(entry.path()).string();
+        } else if (fs::is_regular_file(status)) {
+            entries[name] = readBytes(entry.path().string());
+        } else {
+            entries[name] = "kind " + std::to_string(static_cast<int>(status.type()));
+        }
+    }
+    return entries;
+}
+
+// Runs that must leave every existing file as it was: an output that is one of the inputs, a
+// target that is not a regular file, a folder that cannot take the outputs, and names that would
+// break the report or reach the terminal as control sequences.
+TEST(BadRunCommand, LeavesEveryExistingFileAsItWas) {
+    using Folder = const testing::TempDir&;
+    const std::string noHeader = kGolden + "/no-header.ifs";
+    const std::string notRegular =
+        "It is a device, pipe or socket, not a regular file, so it is not";
+    const std::string usage = "\nTry 'quillshift-convert --help' for more information.\n";
+    struct Row {
+        const char* name;
+        std::function<void(Folder)> setUp;
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string err;
+        std::string out = {};
+        std::set<std::string> created = {};
+    };
+    const std::vector<Row> rows{
+        {"output is the input",
+         {},
+         {"--force", "in.ifs", "in.ifs"},
+         1,
+         "Cannot create file \"in.ifs\". It is an input of this run.\n"},
+        {"output is a later input",
+         [&](Folder d) {
+             fs::create_directory(d.file("d"));
+             fs::copy_file(noHeader, d.file("d/x.ifs"));
+             fs::copy_file(noHeader, d.file("d/New x.ifs"));
+         },
+         {"--force", "-o", "d", "d/x.ifs", "d/New x.ifs"},
+         1,
+         "Cannot create file \"d/New x.ifs\". It is an input of this run.\n",
+         "d/New x.ifs -> d/New New x.ifs (5 lines, 2 rewritten)\n",
+         {"d/New New x.ifs"}},
+        {"input through a link",
+         [](Folder d) { fs::create_symlink("in.ifs", d.file("link.ifs")); },
+         {"--force", "in.ifs", "link.ifs"},
+         1,
+         "Cannot create file \"link.ifs\". It is an input of this run.\n"},
+        {"input through ..",
+         [](Folder d) { fs::create_directory(d.file("sub")); },
+         {"--force", "in.ifs", "sub/../in.ifs"},
+         1,
+         "Cannot create file \"sub/../in.ifs\". It is an input of this run.\n"},
+        {"input through a hard link",
+         [](Folder d) { fs::create_hard_link(d.file("in.ifs"), d.file("hard.ifs")); },
+         {"--force", "in.ifs", "hard.ifs"},
+         1,
+         "Cannot create file \"hard.ifs\". It is an input of this run.\n"},
+        {"hard-linked output",
+         [](Folder d) {
+             writeBytes(d.file("other.ifs"), "precious");
+             fs::create_hard_link(d.file("other.ifs"), d.file("second name.ifs"));
+         },
+         {"--force", "in.ifs", "other.ifs"},
+         1,
+         "Cannot create file \"other.ifs\". The file has 2 hard links; replacing it would leave "
+         "the old contents under its other names.\n"},
+        {"pipe as output",
+         [](Folder d) { ::mkfifo(d.file("pipe").c_str(), 0644); },
+         {"--force", "in.ifs", "pipe"},
+         1,
+         "Cannot create file \"pipe\". " + notRegular + " replaced.\n"},
+        {"pipe as input",
+         [](Folder d) { ::mkfifo(d.file("fifo.ifs").c_str(), 0644); },
+         {"fifo.ifs", "out.ifs"},
+         1,
+         "Cannot open file \"fifo.ifs\". " + notRegular + " read as a script.\n"},
+        {"missing input beside its output",
+         [](Folder d) { writeBytes(d.file("out.ifs"), "precious"); },
+         {"gone.ifs", "out.ifs"},
+         1,
+         "Cannot open file \"gone.ifs\". No such file or directory\n"},
+        {"missing output folder",
+         {},
+         {"-o", "nowhere", "in.ifs", "gone.ifs"},
+         2,
+         "quillshift-convert: the output folder \"nowhere\" cannot be used: No such file or "
+         "directory" +
+             usage},
+        {"output folder that is a file",
+         {},
+         {"-o", "in.ifs", "in.ifs"},
+         2,
+         "quillshift-convert: the output folder \"in.ifs\" is not a folder" + usage},
+        {"dry run into a missing folder",
+         {},
+         {"-n", "in.ifs", "no/out.ifs"},
+         1,
+         "Cannot create file \"no/out.ifs\". No such file or directory\n"},
+        {"dry run onto an existing file",
+         [](Folder d) { writeBytes(d.file("out.ifs"), "precious"); },
+         {"-n", "in.ifs", "out.ifs"},
+         1,
+         "Cannot create file \"out.ifs\". The file already exists; use --force to replace it.\n"},
+        {"control characters in names",
+         [&](Folder d) {
+             fs::copy_file(noHeader, d.file("a\nb.ifs"));
+             fs::create_directory(d.file("\x1b[31m"));
+         },
+         {"-o", "\x1b[31m", "a\nb.ifs", "gone\t.ifs"},
+         1,
+         "Cannot open file 'gone'$'\\t''.ifs'. No such file or directory\n",
+         "'a'$'\\n''b.ifs' -> $'\\033''[31m/New a'$'\\n''b.ifs' (5 lines, 2 rewritten)\n",
+         {"\x1b[31m/New a\nb.ifs"}},
+    };
+    for (const Row& row : rows) {
+        const testing::TempDir dir;
+        fs::copy_file(kGolden + "/typical.ifs", dir.file("in.ifs"));
+        if (row.setUp) {
+            row.setUp(dir);
+        }
+        const auto before = snapshot(dir.path());
+        const auto result = testing::runProgram(QUILLSHIFT_CONVERT_EXE, row.arguments, dir.path());
+        EXPECT_EQ(result.exitCode, row.exitCode) << row.name;
+        EXPECT_EQ(result.err, row.err) << row.name;
+        EXPECT_EQ(result.out, row.out) << row.name;
+        auto after = snapshot(dir.path());
+        for (const std::string& name : row.created) {
+            EXPECT_EQ(after.erase(name), 1u) << row.name << ": " << name;
+        }
+        EXPECT_EQ(after, before) << row.name;
+    }
+}
+
+// The report is part of the result: when it cannot be written, the run says so and fails, though
+// the script itself was converted.
+TEST(BadRunCommand, ReportThatCannotBeWrittenFailsTheRun) {
+    int closedPipe[2];
+    ASSERT_EQ(::pipe(closedPipe), 0);
+    ::close(closedPipe[0]);
+    const int full = ::open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    for (const auto& [fd, reason] :
+         {std::pair{full, "No space left on device"}, std::pair{closedPipe[1], "Broken pipe"}}) {
+        const testing::TempDir dir;
+        const auto result = testing::runProgram(
+            QUILLSHIFT_CONVERT_EXE, {kGolden + "/no-header.ifs", "out.ifs"}, dir.path(), fd);
+        EXPECT_EQ(result.exitCode, 1) << reason;
+        EXPECT_EQ(result.err,
+                  std::string("quillshift-convert: cannot write the report to standard output: ") +
+                      reason + "\n");
+        EXPECT_EQ(readBytes(dir.file("out.ifs")), readBytes(kGolden + "/no-header.expected"));
+    }
+    ::close(full);
+    ::close(closedPipe[1]);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "TTestWindow.h"
@@ -456,7 +457,7 @@ private slots:
         QTest::addColumn<QString>("why");
         for (State from : {State::Started, State::Opened, State::Converted, State::Adjusting}) {
             for (const char* why :
-                 {"missing", "folder", "NUL byte", "unreadable", "no permission"}) {
+                 {"missing", "folder", "NUL byte", "unreadable", "no permission", "pipe"}) {
                 QTest::addRow("%s, %s", stateName(from), why)
                     << static_cast<int>(from) << QString::fromLatin1(why);
             }
@@ -477,6 +478,9 @@ private slots:
         } else if (why == QLatin1String("NUL byte")) {
             bad = w.writeFile(QStringLiteral("binary.ifs"),
                               QByteArray("program X;\r\nab\0cd\r\n", 18));
+        } else if (why == QLatin1String("pipe")) {
+            bad = w.path(QStringLiteral("pipe.ifs"));  // no writer: opening it would wait for ever
+            QVERIFY(::mkfifo(QFile::encodeName(bad).constData(), 0644) == 0);
         } else if (why == QLatin1String("unreadable")) {
             bad = QStringLiteral("/proc/self/mem");  // opens, but reading it fails for everyone
         } else {

@@ -192,6 +192,10 @@ Converts Reelvault 3.4.x importation scripts (.ifs) to the 3.5.0 script format. 
 exactly what Quillshift writes after Open, Convert, Adjust Properties and Save with no edits.
 With -o, each INPUT is written into DIR as "New <input file name>".
 
+Every file is written completely or not at all, and an existing file is replaced only with
+--force. Only regular files are read and replaced: devices, pipes and sockets are refused, and so
+is a file with other names (hard links). An output is never one of the run's inputs.
+
 Options:
   -o, --output-dir DIR   write each converted script into the folder DIR
       --set FIELD=VALUE  set a property of the converted header (repeatable). FIELD is one of
@@ -206,10 +210,12 @@ Options:
       --version          show the version and exit
 
 For each converted script one line is printed: "INPUT -> OUTPUT (N lines, K rewritten)", where N
-counts the body lines written after the header and K those a conversion rule changed.
+counts the body lines written after the header and K those a conversion rule changed. A file name
+holding control characters is shown quoted for the shell, as in 'a'$'\n''b.ifs'.
 
 Exit status: 0 when every script converted, 1 when any failed (each failure is reported on one
-line of standard error; the other scripts still convert), 2 for a usage error.
+line of standard error; the other scripts still convert) or the report could not be written,
+2 for a usage error (among them a DIR that is missing or not a folder; nothing is converted then).
 )HELP";
 }
 

@@ -12,7 +12,7 @@
 #include "FuzzCheck.h"
 #include "conversion/LanguageTable.h"
 #include "conversion/LegacyConverter.h"
-#include "conversion/ScriptFileError.h"
+#include "base/FileError.h"
 #include "conversion/ScriptLoader.h"
 #include "conversion/ScriptWriter.h"
 #include "conversion/StreamingConversion.h"
@@ -257,7 +257,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string message;
     try {
         requireNoNulByte(std::string(kPath), bytes);
-    } catch (const ScriptFileError& error) {
+    } catch (const FileError& error) {
         message = error.what();
     }
     if (nul == std::string_view::npos) {

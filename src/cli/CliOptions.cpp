@@ -3,9 +3,9 @@
 #include <array>
 #include <utility>
 
+#include "base/TextOps.h"
 #include "conversion/LanguageTable.h"
 #include "conversion/ScriptWriter.h"
-#include "conversion/TextOps.h"
 #include "conversion/Windows1252.h"
 
 namespace quillshift::cli {

@@ -3,9 +3,10 @@
 #include <cerrno>
 #include <optional>
 
+#include "base/AtomicFileWriter.h"
+#include "base/FileError.h"
+#include "base/Paths.h"
 #include "cli/ShownText.h"
-#include "conversion/AtomicFileWriter.h"
-#include "conversion/ScriptFileError.h"
 #include "conversion/ScriptLoader.h"
 #include "conversion/ScriptWriter.h"
 #include "conversion/StreamingConversion.h"
@@ -42,9 +43,9 @@ template <typename Action>
 void withForceHint(const std::string& output, Action&& action) {
     try {
         action();
-    } catch (const ScriptFileError& error) {
+    } catch (const FileError& error) {
         if (error.errorNumber() == EEXIST) {
-            throw ScriptFileError::cannotCreate(
+            throw FileError::cannotCreate(
                 output, "The file already exists; use --force to replace it.", EEXIST);
         }
         throw;
@@ -54,17 +55,11 @@ void withForceHint(const std::string& output, Action&& action) {
 }  // namespace
 
 std::string outputPathInFolder(const std::string& folder, const std::string& input) {
-    const std::size_t slash = input.rfind('/');
-    const std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
-    std::string path = folder;
-    if (!path.empty() && path.back() != '/') {
-        path.push_back('/');
-    }
-    return path + "New " + name;
+    return paths::joinPath(folder, "New " + std::string(paths::fileNameOf(input)));
 }
 
 std::string errorMessage(const std::exception& error) {
-    if (const auto* fileError = dynamic_cast<const ScriptFileError*>(&error)) {
+    if (const auto* fileError = dynamic_cast<const FileError*>(&error)) {
         return fileError->action() + " " + quotedName(fileError->path()) + ". " +
                fileError->reason();
     }
@@ -77,7 +72,7 @@ ConversionStats convertScriptFile(const std::string& input, const std::string& o
     const std::string bytes = readFileBytes(input);
     requireNoNulByte(input, bytes);
     if (inputs.contains(output)) {
-        throw ScriptFileError::cannotCreate(output, "It is an input of this run.");
+        throw FileError::cannotCreate(output, "It is an input of this run.");
     }
 
     StreamingConversion conversion(bytes);

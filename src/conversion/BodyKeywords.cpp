@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/TextOps.h"
+
 namespace quillshift {
 
 namespace {
@@ -33,16 +35,12 @@ inline unsigned setBytes(Bytes16 v) {
 #endif
 }
 
-inline char upperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
-
 inline bool matchesAt(std::string_view text, std::size_t at, std::string_view upperWord) {
     if (at > text.size() || text.size() - at < upperWord.size()) {
         return false;
     }
     for (std::size_t j = 0; j < upperWord.size(); ++j) {
-        if (upperAscii(text[at + j]) != upperWord[j]) {
+        if (text::upperAscii(text[at + j]) != upperWord[j]) {
             return false;
         }
     }
@@ -109,35 +107,6 @@ BodyKeywordPositions findBodyKeywords(std::string_view line) {
         scanBlock(tail, i, line, found, missing);
     }
     return found;
-}
-
-std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperWord) {
-    // A byte of the word that has no letter case ("(" of "(EN)", ":" of "HTTP://") is looked
-    // for with memchr, and only its hits are compared.
-    std::size_t anchor = 0;
-    while (anchor < upperWord.size() && upperWord[anchor] >= 'A' && upperWord[anchor] <= 'Z') {
-        ++anchor;
-    }
-    if (anchor == upperWord.size()) {
-        for (std::size_t at = 0; at < text.size(); ++at) {
-            if (matchesAt(text, at, upperWord)) {
-                return at;
-            }
-        }
-        return std::string_view::npos;
-    }
-    for (std::size_t from = anchor; from < text.size();) {
-        const void* hit = std::memchr(text.data() + from, upperWord[anchor], text.size() - from);
-        if (hit == nullptr) {
-            break;
-        }
-        const auto found = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-        if (matchesAt(text, found - anchor, upperWord)) {
-            return found - anchor;
-        }
-        from = found + 1;
-    }
-    return std::string_view::npos;
 }
 
 }  // namespace quillshift

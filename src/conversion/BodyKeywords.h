@@ -20,8 +20,4 @@ using BodyKeywordPositions = std::array<std::size_t, kBodyKeywordCount>;
 /// this, so it looks at 16 bytes at a time and copies nothing but the line's last bytes.
 BodyKeywordPositions findBodyKeywords(std::string_view line);
 
-/// Position of the first occurrence of `upperWord` (upper-case letters, blanks and signs) in the
-/// upper-cased `text`, or npos. Copies nothing.
-std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperWord);
-
 }  // namespace quillshift

@@ -1,6 +1,6 @@
 #include "conversion/LanguageTable.h"
 
-#include "conversion/TextOps.h"
+#include "base/TextOps.h"
 
 namespace quillshift {
 

@@ -2,11 +2,11 @@
 
 #include <array>
 
+#include "base/TextOps.h"
 #include "conversion/BodyKeywords.h"
 #include "conversion/LanguageTable.h"
 #include "conversion/ReelvaultSites.h"
 #include "conversion/ScriptWriter.h"
-#include "conversion/TextOps.h"
 
 namespace quillshift {
 
@@ -38,11 +38,6 @@ constexpr std::array<std::string_view, 15> kBoilerplatePhrases{
     "either version 2",
     "option) any",
 };
-
-bool startsWithIgnoringAsciiCase(std::string_view s, std::string_view upperPrefix) {
-    return s.size() >= upperPrefix.size() &&
-           text::equalsIgnoringAsciiCase(s.substr(0, upperPrefix.size()), upperPrefix);
-}
 
 constexpr std::size_t npos = std::string_view::npos;
 
@@ -86,7 +81,7 @@ LegacyConverter::LegacyConverter(ScriptProperties& properties, std::string* join
 
 bool LegacyConverter::convertLine(std::string_view line, std::string& scratch,
                                   std::string_view& out, BodyRule* rule) {
-    if (!inBody_ && startsWithIgnoringAsciiCase(line, kProgramPrefix)) {
+    if (!inBody_ && text::startsWithIgnoringAsciiCase(line, kProgramPrefix)) {
         inBody_ = true;
     }
     if (inBody_) {
@@ -149,7 +144,7 @@ void LegacyConverter::harvestHeaderLine(std::string_view line) {
 
     // Searched in place rather than in an upper-cased copy: one header line may be huge.
     const auto containsIgnoringCase = [&](std::string_view upperWord) {
-        return findIgnoringAsciiCase(t, upperWord) != npos;
+        return text::findIgnoringAsciiCase(t, upperWord) != npos;
     };
     const auto& languages = LanguageTable::rows();
     for (std::size_t i = 1; i < languages.size(); ++i) {
@@ -169,7 +164,7 @@ void LegacyConverter::harvestHeaderLine(std::string_view line) {
         properties_.authors.assign(t);
         return;
     }
-    if (const std::size_t p = findIgnoringAsciiCase(t, "HTTP://"); p != npos) {
+    if (const std::size_t p = text::findIgnoringAsciiCase(t, "HTTP://"); p != npos) {
         const std::string_view address = t.substr(p);
         const std::size_t blank = address.find(' ');
         // A blank that ends the address stays part of the value; the writer trims it.
@@ -211,7 +206,7 @@ std::string_view LegacyConverter::convertBodyLine(std::string_view line, std::st
             }
         }
     }
-    if (at[kShowMessage] != npos && findIgnoringAsciiCase(line, "REQUIRES A NEWER") != npos) {
+    if (at[kShowMessage] != npos && text::findIgnoringAsciiCase(line, "REQUIRES A NEWER") != npos) {
         scratch.assign(kVersionMessage);
         applied = BodyRule::VersionMessage;
     }

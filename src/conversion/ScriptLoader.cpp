@@ -9,15 +9,14 @@
 #include <cstdint>
 #include <cstring>
 
-#include "conversion/ScriptFileError.h"
-#include "conversion/TextOps.h"
+#include "base/FileError.h"
+#include "base/FileReading.h"
+#include "base/TextOps.h"
 
 namespace quillshift {
 
 namespace {
 
-constexpr std::string_view kNotAFile =
-    "It is a device, pipe or socket, not a regular file, so it is not read as a script.";
 constexpr std::string_view kTooLarge = "The file is larger than 1 GiB, too large to be a script.";
 
 inline std::size_t findLineEnd(std::string_view bytes, std::size_t from) {
@@ -38,26 +37,6 @@ inline std::size_t skipTerminator(std::string_view bytes, std::size_t at) {
         ++at;
     }
     return at;
-}
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-bool isSpecialFile(mode_t mode) {
-    return !S_ISREG(mode) && !S_ISDIR(mode);
 }
 
 }  // namespace
@@ -138,59 +117,15 @@ std::size_t findNulLine(std::string_view bytes) {
 }
 
 std::string readFileBytes(const std::string& path) {
-    // Anything but a regular file is refused before it is opened: opening a pipe waits for a
-    // writer, and opening a device may wait or have effects.
-    if (struct stat before{}; ::stat(path.c_str(), &before) == 0 && isSpecialFile(before.st_mode)) {
-        throw ScriptFileError::cannotOpen(path, kNotAFile);
-    }
-    // Without blocking, in case the file was replaced by a pipe in the meantime: fstat tells.
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (file.get() < 0) {
-        throw ScriptFileError::cannotOpen(path, systemErrorText(errno), errno);
-    }
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) {
-        throw ScriptFileError::cannotOpen(path, systemErrorText(errno), errno);
-    }
-    if (S_ISDIR(info.st_mode)) {
-        throw ScriptFileError::cannotOpen(path, systemErrorText(EISDIR), EISDIR);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        throw ScriptFileError::cannotOpen(path, kNotAFile);
-    }
-    if (static_cast<std::uintmax_t>(info.st_size) > kMaxScriptFileSize) {
-        throw ScriptFileError::cannotOpen(path, kTooLarge);
-    }
-    std::string bytes;
-    if (info.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
-    }
-    char chunk[65536];
-    while (true) {
-        const ssize_t got = ::read(file.get(), chunk, sizeof chunk);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw ScriptFileError::cannotOpen(path, systemErrorText(errno), errno);
-        }
-        if (got == 0) {
-            return bytes;
-        }
-        // A file that grew after fstat may go on past the limit.
-        if (static_cast<std::size_t>(got) > kMaxScriptFileSize - bytes.size()) {
-            throw ScriptFileError::cannotOpen(path, kTooLarge);
-        }
-        bytes.append(chunk, static_cast<std::size_t>(got));
-    }
+    return readRegularFile(path, kMaxScriptFileSize, kTooLarge);
 }
 
 void requireNoNulByte(const std::string& path, std::string_view bytes) {
     const std::size_t line = findNulLine(bytes);
     if (line != 0) {
-        throw ScriptFileError::cannotOpen(path, "The file contains a NUL byte (line " +
-                                                    std::to_string(line) +
-                                                    "); it is not an 8-bit text script.");
+        throw FileError::cannotOpen(path, "The file contains a NUL byte (line " +
+                                              std::to_string(line) +
+                                              "); it is not an 8-bit text script.");
     }
 }
 

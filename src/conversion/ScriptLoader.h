@@ -48,18 +48,18 @@ inline constexpr std::size_t kMaxScriptFileSize = std::size_t{1} << 30;
 /// Reads the whole file at `path` as bytes. Only regular files are read: a pipe (which may wait
 /// for a writer for ever), a socket or a device (such as /dev/zero, which never ends) is refused
 /// at once, without waiting.
-/// Throws ScriptFileError `Cannot open file "PATH". REASON` when it cannot be opened or read
+/// Throws FileError `Cannot open file "PATH". REASON` when it cannot be opened or read
 /// (a directory gives "Is a directory"), is not a regular file, or is larger than
 /// kMaxScriptFileSize.
 std::string readFileBytes(const std::string& path);
 
 /// Checks that `bytes` (read from `path`) is 8-bit text.
-/// Throws ScriptFileError `Cannot open file "PATH". The file contains a NUL byte (line N); it is
+/// Throws FileError `Cannot open file "PATH". The file contains a NUL byte (line N); it is
 /// not an 8-bit text script.` when it holds a NUL byte.
 void requireNoNulByte(const std::string& path, std::string_view bytes);
 
 /// Reads the script at `path` and returns its lines (splitScriptLines).
-/// Throws ScriptFileError as readFileBytes and requireNoNulByte do; nothing is returned then.
+/// Throws FileError as readFileBytes and requireNoNulByte do; nothing is returned then.
 std::vector<std::string> loadScriptFile(const std::string& path);
 
 }  // namespace quillshift

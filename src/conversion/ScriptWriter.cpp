@@ -1,8 +1,8 @@
 #include "conversion/ScriptWriter.h"
 
-#include "conversion/AtomicFileWriter.h"
+#include "base/AtomicFileWriter.h"
+#include "base/TextOps.h"
 #include "conversion/ReelvaultSites.h"
-#include "conversion/TextOps.h"
 
 namespace quillshift {
 

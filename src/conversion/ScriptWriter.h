@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "conversion/AtomicFileWriter.h"
+#include "base/AtomicFileWriter.h"
 #include "conversion/ScriptProperties.h"
 
 namespace quillshift {
@@ -50,7 +50,7 @@ std::string renderOutputScript(const ScriptProperties& properties,
                                const std::vector<std::string>& body);
 
 /// Writes renderOutputScript(properties, body) to `path` with an AtomicFileWriter, so an existing
-/// file is replaced (or, with IfTargetExists::Fail, kept) atomically. Throws ScriptFileError
+/// file is replaced (or, with IfTargetExists::Fail, kept) atomically. Throws FileError
 /// `Cannot create file "PATH". REASON`; an existing file is then left as it was.
 void writeOutputScript(const std::string& path, const ScriptProperties& properties,
                        const std::vector<std::string>& body, IfTargetExists ifExists);

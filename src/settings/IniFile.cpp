@@ -9,9 +9,10 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "conversion/AtomicFileWriter.h"
-#include "conversion/ScriptFileError.h"
-#include "conversion/TextOps.h"
+#include "base/AtomicFileWriter.h"
+#include "base/FileError.h"
+#include "base/FileReading.h"
+#include "base/TextOps.h"
 #include "settings/SettingsWriteError.h"
 
 namespace quillshift {
@@ -206,50 +207,14 @@ IniFile IniFile::parse(std::string_view text) {
 
 IniFile IniFile::load(const std::string& path) {
     IniFile file;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        const int error = errno;
-        if (error != ENOENT && error != ENOTDIR) {
-            file.problem_ = ScriptFileError::cannotOpen(path, systemErrorText(error)).what();
+    try {
+        file = parse(readRegularFile(path, kMaxFileSize,
+                                     "It is larger than 1 MiB, too large to be a settings file."));
+    } catch (const FileError& error) {
+        // A missing file (or folder) is the first start, not a problem.
+        if (error.errorNumber() != ENOENT && error.errorNumber() != ENOTDIR) {
+            file.problem_ = error.what();
         }
-        file.path_ = path;
-        return file;
-    }
-    std::string problem;
-    std::string bytes;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        problem = systemErrorText(errno);
-    } else if (!S_ISREG(info.st_mode)) {
-        problem = "It is not a regular file.";
-    } else {
-        // Read one byte past the limit to notice a file that grew after fstat.
-        bytes.resize(kMaxFileSize + 1);
-        std::size_t filled = 0;
-        while (filled < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                problem = systemErrorText(errno);
-                break;
-            }
-            if (got == 0) {
-                break;
-            }
-            filled += static_cast<std::size_t>(got);
-        }
-        bytes.resize(filled);
-        if (problem.empty() && filled > kMaxFileSize) {
-            problem = "It is larger than 1 MiB, too large to be a settings file.";
-        }
-    }
-    ::close(fd);
-    if (problem.empty()) {
-        file = parse(bytes);
-    } else {
-        file.problem_ = ScriptFileError::cannotOpen(path, problem).what();
     }
     file.path_ = path;
     return file;
@@ -394,7 +359,7 @@ void IniFile::save() const {
     }
     try {
         writeFileAtomically(path_, text(), IfTargetExists::Replace);
-    } catch (const ScriptFileError& error) {
+    } catch (const FileError& error) {
         throw SettingsWriteError(path_, error.what());
     }
 }

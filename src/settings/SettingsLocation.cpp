@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <utility>
 
-#include "conversion/ScriptFileError.h"
+#include "base/FileError.h"
+#include "base/Paths.h"
 
 namespace quillshift {
 
@@ -26,14 +27,6 @@ std::optional<std::string> absoluteFolder(const std::optional<std::string>& fold
         result.pop_back();
     }
     return result;
-}
-
-std::string joinPath(std::string folder, std::string_view name) {
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    folder.append(name);
-    return folder;
 }
 
 }  // namespace
@@ -69,7 +62,7 @@ std::string SettingsLocation::settingsFilePath() const {
         configHome = absoluteFolder(environment("XDG_CONFIG_HOME"));
         if (!configHome) {
             if (const std::optional<std::string> home = absoluteFolder(environment("HOME"))) {
-                configHome = joinPath(*home, ".config");
+                configHome = paths::joinPath(*home, ".config");
             }
         }
     }
@@ -78,12 +71,11 @@ std::string SettingsLocation::settingsFilePath() const {
     }
     std::string fileName(kApplicationName);
     fileName += ".INI";
-    return joinPath(joinPath(*configHome, kApplicationName), fileName);
+    return paths::joinPath(paths::joinPath(*configHome, kApplicationName), fileName);
 }
 
 std::string SettingsLocation::besideExecutable(std::string_view executablePath) {
-    const std::size_t slash = executablePath.rfind('/');
-    const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    const std::size_t nameStart = executablePath.size() - paths::fileNameOf(executablePath).size();
     const std::size_t dot = executablePath.rfind('.');
     std::string result(executablePath);
     if (dot != std::string_view::npos && dot > nameStart) {
@@ -94,11 +86,7 @@ std::string SettingsLocation::besideExecutable(std::string_view executablePath) 
 }
 
 std::string SettingsLocation::folderWithSeparator(std::string_view path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string_view::npos) {
-        return "./";
-    }
-    return std::string(path.substr(0, slash + 1));
+    return paths::folderWithSeparator(path);
 }
 
 std::string SettingsLocation::createFolderFor(const std::string& filePath) {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "conversion/AtomicFileWriter.h"
+#include "base/AtomicFileWriter.h"
 #include "conversion/ScriptProperties.h"
 #include "ui/TDialogs.h"
 #include "ui/TErrorGuard.h"
@@ -60,7 +60,7 @@ public:
     /// the input pane becomes read-only with line numbers, the output pane is cleared, page
     /// "Input" is shown, only "2 - Convert !" of the later steps is offered, the properties are
     /// locked and cleared, and the save name and the open dialog's folder follow the file.
-    /// Throws quillshift::ScriptFileError when the file cannot be read; then only the input pane's
+    /// Throws quillshift::FileError when the file cannot be read; then only the input pane's
     /// caret, selection and undo history have changed.
     void openScriptFile(const QString& path);
 
@@ -77,7 +77,7 @@ public:
 
     /// Writes the converted script to `fileName`: the header built from the properties record,
     /// then the output pane's lines as they are now. An existing file is replaced only when
-    /// `ifExists` says so (the user answered Yes). Throws quillshift::ScriptFileError.
+    /// `ifExists` says so (the user answered Yes). Throws quillshift::FileError.
     void WriteOutputScript(const QString& fileName,
                            quillshift::IfTargetExists ifExists = quillshift::IfTargetExists::Fail);
 

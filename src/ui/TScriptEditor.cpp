@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "conversion/ScriptLoader.h"
-#include "conversion/TextOps.h"
+#include "base/TextOps.h"
 #include "conversion/Windows1252.h"
 #include "ui/TPascalLexer.h"
 

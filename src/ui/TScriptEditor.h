@@ -48,7 +48,7 @@ public:
 
     /// Replaces the content by the script file at `path`. First collapses the selection, clears
     /// the undo history and puts the caret at the start; then reads the file. When the file cannot
-    /// be read or holds a NUL byte, throws quillshift::ScriptFileError and keeps the lines.
+    /// be read or holds a NUL byte, throws quillshift::FileError and keeps the lines.
     void loadFromFile(const std::string& path);
 
     /// Shows or hides the line-number gutter ("0001" style).

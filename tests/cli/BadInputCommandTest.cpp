@@ -91,8 +91,8 @@ TEST_F(BadInputCommand, DeviceAsInputIsRefusedAtOnce) {
     }
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err,
-              "Cannot open file \"/dev/zero\". It is a device, pipe or socket, not a regular file, "
-              "so it is not read as a script.\n");
+              "Cannot open file \"/dev/zero\". It is a device, pipe or socket, not a regular "
+              "file.\n");
     EXPECT_EQ(listFolder(dir.path()), "in.ifs;");
 }
 
@@ -186,8 +186,7 @@ std::map<std::string, std::string> snapshot(const std::string& folder) {
 TEST(BadRunCommand, LeavesEveryExistingFileAsItWas) {
     using Folder = const testing::TempDir&;
     const std::string noHeader = kGolden + "/no-header.ifs";
-    const std::string notRegular =
-        "It is a device, pipe or socket, not a regular file, so it is not";
+    const std::string notRegular = "It is a device, pipe or socket, not a regular file";
     const std::string usage = "\nTry 'quillshift-convert --help' for more information.\n";
     struct Row {
         const char* name;
@@ -243,12 +242,12 @@ TEST(BadRunCommand, LeavesEveryExistingFileAsItWas) {
          [](Folder d) { ::mkfifo(d.file("pipe").c_str(), 0644); },
          {"--force", "in.ifs", "pipe"},
          1,
-         "Cannot create file \"pipe\". " + notRegular + " replaced.\n"},
+         "Cannot create file \"pipe\". " + notRegular + ", so it is not replaced.\n"},
         {"pipe as input",
          [](Folder d) { ::mkfifo(d.file("fifo.ifs").c_str(), 0644); },
          {"fifo.ifs", "out.ifs"},
          1,
-         "Cannot open file \"fifo.ifs\". " + notRegular + " read as a script.\n"},
+         "Cannot open file \"fifo.ifs\". " + notRegular + ".\n"},
         {"missing input beside its output",
          [](Folder d) { writeBytes(d.file("out.ifs"), "precious"); },
          {"gone.ifs", "out.ifs"},

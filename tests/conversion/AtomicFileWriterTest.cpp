@@ -10,8 +10,8 @@
 #include <functional>
 #include <memory>
 
-#include "conversion/AtomicFileWriter.h"
-#include "conversion/ScriptFileError.h"
+#include "base/AtomicFileWriter.h"
+#include "base/FileError.h"
 #include "support/ErrorText.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"

@@ -2,8 +2,8 @@
 
 #include <random>
 
+#include "base/TextOps.h"
 #include "conversion/BodyKeywords.h"
-#include "conversion/TextOps.h"
 
 namespace quillshift {
 namespace {
@@ -52,9 +52,10 @@ TEST(BodyKeywords, AgreesWithThePlainSearchOnRandomLines) {
 }
 
 TEST(BodyKeywords, FindsAPhraseIgnoringCase) {
-    EXPECT_EQ(findIgnoringAsciiCase("x requires A Newer one", "REQUIRES A NEWER"), 2u);
-    EXPECT_EQ(findIgnoringAsciiCase("requires a newe", "REQUIRES A NEWER"), std::string_view::npos);
-    EXPECT_EQ(findIgnoringAsciiCase("requires\ta newer", "REQUIRES A NEWER"),
+    EXPECT_EQ(text::findIgnoringAsciiCase("x requires A Newer one", "REQUIRES A NEWER"), 2u);
+    EXPECT_EQ(text::findIgnoringAsciiCase("requires a newe", "REQUIRES A NEWER"),
+              std::string_view::npos);
+    EXPECT_EQ(text::findIgnoringAsciiCase("requires\ta newer", "REQUIRES A NEWER"),
               std::string_view::npos);
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "conversion/ScriptFileError.h"
+#include "base/FileError.h"
 #include "conversion/ScriptLoader.h"
 #include "support/ErrorText.h"
 #include "support/TempDir.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "conversion/ScriptFileError.h"
+#include "base/FileError.h"
 #include "conversion/ScriptWriter.h"
 #include "support/ErrorText.h"
 #include "support/TempDir.h"

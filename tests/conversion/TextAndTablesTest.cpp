@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/TextOps.h"
 #include "conversion/LanguageTable.h"
 #include "conversion/ScriptProperties.h"
-#include "conversion/TextOps.h"
 
 namespace quillshift {
 namespace {

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "TFakeDialogs.h"
-#include "conversion/ScriptFileError.h"
+#include "base/FileError.h"
 #include "ui/TApplication.h"
 #include "ui/TErrorGuard.h"
 
@@ -21,7 +21,7 @@ public:
 protected:
     bool event(QEvent* event) override {
         if (event->type() == QEvent::User) {
-            throw quillshift::ScriptFileError::cannotOpen("/tmp/gone.ifs", "No such file");
+            throw quillshift::FileError::cannotOpen("/tmp/gone.ifs", "No such file");
         }
         if (event->type() == QEvent::User + 1) {
             ++handled;
@@ -60,7 +60,7 @@ private slots:
         try {
             switch (kind) {
                 case 0:
-                    throw quillshift::ScriptFileError::cannotOpen("/home/ann/old.ifs",
+                    throw quillshift::FileError::cannotOpen("/home/ann/old.ifs",
                                                                   "Permission denied");
                 case 1:
                     throw std::runtime_error("Unable to write to /opt/Q.INI");
@@ -71,7 +71,7 @@ private slots:
                 case 4:
                     throw std::runtime_error("");
                 default:
-                    throw quillshift::ScriptFileError::cannotOpen(
+                    throw quillshift::FileError::cannotOpen(
                         "/tmp/r\xc3\xa9"
                         "a.ifs",
                         "No such file");
@@ -88,7 +88,7 @@ private slots:
         int stepsDone = 0;
         const bool finished = guard.run(QStringLiteral("1 - Open Script...    "), [&stepsDone] {
             ++stepsDone;
-            throw quillshift::ScriptFileError::cannotOpen("/x/y.ifs", "No such file or directory");
+            throw quillshift::FileError::cannotOpen("/x/y.ifs", "No such file or directory");
         });
         QVERIFY(!finished);
         QCOMPARE(stepsDone, 1);

@@ -9,7 +9,7 @@
 #include "TFakeDialogs.h"
 #include "TTestWindow.h"
 #include "conversion/ReelvaultSites.h"
-#include "conversion/ScriptFileError.h"
+#include "base/FileError.h"
 #include "ui/TAboutPage.h"
 #include "ui/TMainForm.h"
 #include "ui/TPageControl.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/ScriptFileError.h"
+#include "base/FileError.h"
 #include "ui/TScriptEditor.h"
 
 namespace {
@@ -230,7 +230,7 @@ private slots:
         QString message;
         try {
             pane->loadFromFile(path.toStdString());
-        } catch (const quillshift::ScriptFileError& error) {
+        } catch (const quillshift::FileError& error) {
             message = QString::fromUtf8(error.what());
         }
         QVERIFY2(message.startsWith(QStringLiteral("Cannot open file \"%1\"").arg(path) + reason),

@@ -28,7 +28,7 @@ enum class IfTargetExists {
 /// its other names). A symbolic link is followed; its final target must be a regular file or
 /// absent (a dangling link is itself replaced).
 ///
-/// Every failure throws ScriptFileError `Cannot create file "PATH". REASON`, PATH being the path
+/// Every failure throws FileError `Cannot create file "PATH". REASON`, PATH being the path
 /// given to the constructor, with the errno behind it where there is one.
 class AtomicFileWriter {
 public:

@@ -1,4 +1,4 @@
-#include "conversion/TextOps.h"
+#include "base/TextOps.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,20 +6,9 @@
 
 namespace quillshift::text {
 
-namespace {
-
-inline unsigned char upper(unsigned char c) {
-    return static_cast<unsigned char>(c - ((c >= 'a' && c <= 'z') ? 32 : 0));
-}
-}  // namespace
-
 void upperAsciiInto(std::string_view s, std::string& out) {
     out.resize(s.size());
-    const auto* src = reinterpret_cast<const unsigned char*>(s.data());
-    auto* dst = reinterpret_cast<unsigned char*>(out.data());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        dst[i] = upper(src[i]);
-    }
+    std::transform(s.begin(), s.end(), out.begin(), [](char c) { return upperAscii(c); });
 }
 
 std::string upperAscii(std::string_view s) {
@@ -45,7 +34,7 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (upper(static_cast<unsigned char>(a[i])) != upper(static_cast<unsigned char>(b[i]))) {
+        if (upperAscii(a[i]) != upperAscii(b[i])) {
             return false;
         }
     }
@@ -86,6 +75,45 @@ std::string expandTabs(std::string_view line) {
     std::string out;
     expandTabsInto(line, out);
     return out;
+}
+
+bool startsWithIgnoringAsciiCase(std::string_view s, std::string_view upperPrefix) {
+    return s.size() >= upperPrefix.size() &&
+           equalsIgnoringAsciiCase(s.substr(0, upperPrefix.size()), upperPrefix);
+}
+
+std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperWord) {
+    const auto matchesAt = [&](std::size_t at) {
+        return text.size() - at >= upperWord.size() &&
+               std::equal(upperWord.begin(), upperWord.end(), text.begin() + std::ptrdiff_t(at),
+                          [](char word, char c) { return upperAscii(c) == word; });
+    };
+    // A byte of the word that has no letter case ("(" of "(EN)", ":" of "HTTP://") is looked
+    // for with memchr, and only its hits are compared.
+    std::size_t anchor = 0;
+    while (anchor < upperWord.size() && upperWord[anchor] >= 'A' && upperWord[anchor] <= 'Z') {
+        ++anchor;
+    }
+    if (anchor == upperWord.size()) {
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            if (matchesAt(at)) {
+                return at;
+            }
+        }
+        return std::string_view::npos;
+    }
+    for (std::size_t from = anchor; from < text.size();) {
+        const void* hit = std::memchr(text.data() + from, upperWord[anchor], text.size() - from);
+        if (hit == nullptr) {
+            break;
+        }
+        const auto found = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        if (matchesAt(found - anchor)) {
+            return found - anchor;
+        }
+        from = found + 1;
+    }
+    return std::string_view::npos;
 }
 
 }  // namespace quillshift::text

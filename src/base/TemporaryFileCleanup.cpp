@@ -1,4 +1,4 @@
-#include "conversion/TemporaryFileCleanup.h"
+#include "base/TemporaryFileCleanup.h"
 
 #include <limits.h>
 #include <unistd.h>

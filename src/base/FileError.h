@@ -9,14 +9,14 @@ namespace quillshift {
 /// A script file that could not be read or written. what() is the complete text to show the user,
 /// e.g. `Cannot open file "/home/ann/old.ifs". No such file or directory`; the parts are kept so
 /// that a caller can show the path in its own way (quoted for a terminal, say).
-class ScriptFileError : public std::runtime_error {
+class FileError : public std::runtime_error {
 public:
     /// `Cannot open file "PATH". REASON`
-    static ScriptFileError cannotOpen(std::string_view path, std::string_view reason,
-                                      int errorNumber = 0);
+    static FileError cannotOpen(std::string_view path, std::string_view reason,
+                                int errorNumber = 0);
     /// `Cannot create file "PATH". REASON`
-    static ScriptFileError cannotCreate(std::string_view path, std::string_view reason,
-                                        int errorNumber = 0);
+    static FileError cannotCreate(std::string_view path, std::string_view reason,
+                                  int errorNumber = 0);
 
     /// "Cannot open file" or "Cannot create file".
     const std::string& action() const { return action_; }
@@ -26,8 +26,8 @@ public:
     int errorNumber() const { return errorNumber_; }
 
 private:
-    ScriptFileError(std::string_view action, std::string_view path, std::string_view reason,
-                    int errorNumber);
+    FileError(std::string_view action, std::string_view path, std::string_view reason,
+              int errorNumber);
 
     std::string action_;
     std::string path_;

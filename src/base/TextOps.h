@@ -6,6 +6,16 @@
 // Text operations on 8-bit script text. Bytes above 127 are never changed or interpreted.
 namespace quillshift::text {
 
+/// `c` upper-cased if it is one of the ASCII letters a to z; every other byte is kept.
+constexpr char upperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+
+/// `c` lower-cased if it is one of the ASCII letters A to Z; every other byte is kept.
+constexpr char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
 /// Returns `s` with the ASCII letters a to z upper-cased; every other byte is kept.
 std::string upperAscii(std::string_view s);
 
@@ -27,6 +37,14 @@ inline bool contains(std::string_view haystack, std::string_view needle) {
 
 /// True when `a` and `b` are equal ignoring the letter case of a to z.
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+/// True when `s` begins with `upperPrefix` (upper-case letters, blanks and signs) ignoring the
+/// letter case of s.
+bool startsWithIgnoringAsciiCase(std::string_view s, std::string_view upperPrefix);
+
+/// Position of the first occurrence of `upperWord` (upper-case letters, blanks and signs) in the
+/// upper-cased `text`, or npos. Copies nothing.
+std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperWord);
 
 /// What a tab becomes in a script: four blanks, whatever its column.
 inline constexpr std::string_view kTabReplacement = "    ";

@@ -1,4 +1,4 @@
-#include "conversion/AtomicFileWriter.h"
+#include "base/AtomicFileWriter.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -12,8 +12,9 @@
 #include <random>
 #include <vector>
 
-#include "conversion/ScriptFileError.h"
-#include "conversion/TemporaryFileCleanup.h"
+#include "base/FileError.h"
+#include "base/Paths.h"
+#include "base/TemporaryFileCleanup.h"
 
 namespace quillshift {
 
@@ -26,14 +27,6 @@ constexpr std::string_view kNotRegular =
     "It is a device, pipe or socket, not a regular file, so it is not replaced.";
 
 std::atomic<bool> namedTemporaryFilesOnly{false};
-
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // Follows symbolic links so that saving replaces the file they point to, not a link.
 std::string resolveLinks(const std::string& path) {
@@ -78,7 +71,7 @@ std::string randomTemporaryName(const std::string& folder) {
 }
 
 [[noreturn]] void refuse(const std::string& path, std::string_view reason, int errorNumber) {
-    throw ScriptFileError::cannotCreate(path, reason, errorNumber);
+    throw FileError::cannotCreate(path, reason, errorNumber);
 }
 
 // Throws when `target` exists and may not be written in `ifExists` mode; returns whether it
@@ -131,7 +124,7 @@ void AtomicFileWriter::check(const std::string& path, IfTargetExists ifExists) {
     const std::string target = resolveLinks(path);
     struct stat info {};
     inspectTarget(path, target, ifExists, info);
-    const std::string folder = folderOf(target);
+    const std::string folder = paths::folderOf(target);
     if (::stat(folder.c_str(), &info) != 0) {
         refuse(path, systemErrorText(errno), errno);
     }
@@ -149,7 +142,7 @@ AtomicFileWriter::AtomicFileWriter(std::string path, IfTargetExists ifExists)
         check(path_, ifExists_);
     }
     targetPath_ = resolveLinks(path_);
-    folder_ = folderOf(targetPath_);
+    folder_ = paths::folderOf(targetPath_);
     struct stat info {};
     inspectTarget(path_, targetPath_, ifExists_, info);
 

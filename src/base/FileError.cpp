@@ -1,4 +1,4 @@
-#include "conversion/ScriptFileError.h"
+#include "base/FileError.h"
 
 #include <cstring>
 
@@ -13,21 +13,19 @@ std::string message(std::string_view action, std::string_view path, std::string_
 }
 }  // namespace
 
-ScriptFileError::ScriptFileError(std::string_view action, std::string_view path,
-                                 std::string_view reason, int errorNumber)
+FileError::FileError(std::string_view action, std::string_view path, std::string_view reason,
+                     int errorNumber)
     : std::runtime_error(message(action, path, reason)),
       action_(action),
       path_(path),
       reason_(reason),
       errorNumber_(errorNumber) {}
 
-ScriptFileError ScriptFileError::cannotOpen(std::string_view path, std::string_view reason,
-                                            int errorNumber) {
+FileError FileError::cannotOpen(std::string_view path, std::string_view reason, int errorNumber) {
     return {"Cannot open file", path, reason, errorNumber};
 }
 
-ScriptFileError ScriptFileError::cannotCreate(std::string_view path, std::string_view reason,
-                                              int errorNumber) {
+FileError FileError::cannotCreate(std::string_view path, std::string_view reason, int errorNumber) {
     return {"Cannot create file", path, reason, errorNumber};
 }
 

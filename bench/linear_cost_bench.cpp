@@ -123,11 +123,7 @@ void convertStreaming(benchmark::State& state, Shape shape) {
         requireNoNulByte("bench.ifs", bytes);
         StreamingConversion conversion(bytes);
         std::string written;
-        conversion.appendHeader(written);
-        StreamingConversion::BodyLine line{};
-        while (conversion.nextBodyLine(line)) {
-            written.append(line.after).append(kLineEnd);
-        }
+        writeConvertedScript(conversion, ScriptSink::into(written));
         benchmark::DoNotOptimize(written.data());
     }
     countBytes(state, bytes.size());

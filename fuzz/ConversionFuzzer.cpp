@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "FuzzCheck.h"
+#include "base/FileError.h"
 #include "conversion/LanguageTable.h"
 #include "conversion/LegacyConverter.h"
-#include "base/FileError.h"
 #include "conversion/ScriptLoader.h"
 #include "conversion/ScriptWriter.h"
 #include "conversion/StreamingConversion.h"
@@ -228,19 +228,26 @@ void checkPipeline(std::string_view text) {
     FUZZ_CHECK(streaming.properties() == withoutComments);
     FUZZ_CHECK(streaming.joinedComments() == joinComments(properties.comments));
     std::string streamed;
-    streaming.appendHeader(streamed);
-    StreamingConversion::BodyLine line{};
     std::size_t count = 0;
-    while (streaming.nextBodyLine(line)) {
+    std::size_t changed = 0;
+    const auto checkLine = [&](const StreamingConversion::BodyLine& line) {
         FUZZ_CHECK(count < body.size());
         FUZZ_CHECK(line.lineNumber == programLine + count + 1);
         FUZZ_CHECK(line.before == lines[programLine + count]);
         FUZZ_CHECK(line.after == body[count]);
         FUZZ_CHECK(line.rule == rules[count]);
-        streamed.append(line.after).append(kLineEnd);
         ++count;
+    };
+    StreamingConversion checked(text);
+    StreamingConversion::BodyLine line{};
+    while (checked.nextBodyLine(line)) {
+        checkLine(line);
+        changed += line.rule != BodyRule::None && line.after != line.before;
     }
     FUZZ_CHECK(count == body.size());
+    const BodyCounts counts = writeConvertedScript(streaming, ScriptSink::into(streamed));
+    FUZZ_CHECK(counts.lines == body.size());
+    FUZZ_CHECK(counts.rewritten == changed);
     FUZZ_CHECK(streamed == file);
 
     // The window shows the lines as Unicode and saves them back: every byte survives.

@@ -28,14 +28,20 @@ void printScriptText(std::ostream& report, std::string_view bytes) {
 void printDryRun(std::ostream& report, const std::string& input, const std::string& output,
                  const StreamingConversion& conversion) {
     report << "Would write " << quotedName(output) << " from " << quotedName(input) << ":\n";
-    forEachScriptHeaderLine(conversion.properties(), conversion.joinedComments(),
-                            [&](std::string_view key, std::string_view value, bool isProperty) {
-                                if (isProperty) {
-                                    report << "  " << key;
-                                    printScriptText(report, value);
-                                    report << '\n';
-                                }
-                            });
+    forEachPropertyLine(conversion.properties(), conversion.joinedComments(),
+                        [&](std::string_view key, std::string_view value) {
+                            report << "  " << key;
+                            printScriptText(report, value);
+                            report << '\n';
+                        });
+}
+
+void printRewrite(std::ostream& report, const StreamingConversion::BodyLine& line) {
+    report << line.lineNumber << ": " << bodyRuleName(line.rule) << ": ";
+    printScriptText(report, line.before);
+    report << " -> ";
+    printScriptText(report, line.after);
+    report << '\n';
 }
 
 // The writer's "already exists" tells a batch user how to replace the file.
@@ -66,9 +72,9 @@ std::string errorMessage(const std::exception& error) {
     return error.what();
 }
 
-ConversionStats convertScriptFile(const std::string& input, const std::string& output,
-                                  const CliOptions& options, const RunInputs& inputs,
-                                  std::ostream& report) {
+BodyCounts convertScriptFile(const std::string& input, const std::string& output,
+                             const CliOptions& options, const RunInputs& inputs,
+                             std::ostream& report) {
     const std::string bytes = readFileBytes(input);
     requireNoNulByte(input, bytes);
     if (inputs.contains(output)) {
@@ -94,35 +100,20 @@ ConversionStats convertScriptFile(const std::string& input, const std::string& o
             file.emplace(output, ifExists);
         }
     });
-    if (file) {
-        conversion.writeHeader([&](std::string_view bytes) { file->write(bytes); });
-    } else {
+    if (!file) {
         printDryRun(report, input, output, conversion);
     }
-
-    ConversionStats stats;
-    StreamingConversion::BodyLine line{};
-    while (conversion.nextBodyLine(line)) {
-        ++stats.bodyLines;
-        if (line.rule != BodyRule::None && line.after != line.before) {
-            ++stats.rewritten;
-            if (options.dryRun) {
-                report << line.lineNumber << ": " << bodyRuleName(line.rule) << ": ";
-                printScriptText(report, line.before);
-                report << " -> ";
-                printScriptText(report, line.after);
-                report << '\n';
-            }
-        }
-        if (file) {
-            file->write(line.after);
-            file->write(kLineEnd);
-        }
-    }
+    const BodyCounts counts =
+        writeConvertedScript(conversion, file ? ScriptSink::into(*file) : ScriptSink::nowhere(),
+                             [&](const StreamingConversion::BodyLine& line) {
+                                 if (options.dryRun) {
+                                     printRewrite(report, line);
+                                 }
+                             });
     if (file) {
         withForceHint(output, [&] { file->commit(); });
     }
-    return stats;
+    return counts;
 }
 
 }  // namespace quillshift::cli

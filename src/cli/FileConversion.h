@@ -6,13 +6,9 @@
 
 #include "cli/CliOptions.h"
 #include "cli/RunInputs.h"
+#include "conversion/ScriptWriter.h"
 
 namespace quillshift::cli {
-
-struct ConversionStats {
-    std::size_t bodyLines = 0;  ///< lines written after the header
-    std::size_t rewritten = 0;  ///< body lines a conversion rule changed
-};
 
 /// Converts the legacy script `input` into `output`, streaming the body so that memory stays
 /// within about twice the input's size. With options.dryRun nothing is written: the properties
@@ -22,9 +18,9 @@ struct ConversionStats {
 /// options.force, or being one of `inputs`, among them), and std::runtime_error when `input`
 /// already has a converted header (unless options.force); what() is the text to show the user,
 /// with file names quoted for a terminal. Nothing is written then.
-ConversionStats convertScriptFile(const std::string& input, const std::string& output,
-                                  const CliOptions& options, const RunInputs& inputs,
-                                  std::ostream& report);
+BodyCounts convertScriptFile(const std::string& input, const std::string& output,
+                             const CliOptions& options, const RunInputs& inputs,
+                             std::ostream& report);
 
 /// The output path for `input` in folder `folder`: "New " followed by the input's file name.
 std::string outputPathInFolder(const std::string& folder, const std::string& input);

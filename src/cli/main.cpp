@@ -98,12 +98,12 @@ int main(int argc, char** argv) {
                                          ". It was already written from " +
                                          quotedName(earlier->second) + " in this run.");
             }
-            const ConversionStats stats =
+            const quillshift::BodyCounts counts =
                 convertScriptFile(input, output, options, inputs, std::cout);
             written.emplace(outputKey, input);
             if (!options.quiet) {
-                std::cout << shownName(input) << " -> " << shownName(output) << " ("
-                          << stats.bodyLines << " lines, " << stats.rewritten << " rewritten"
+                std::cout << shownName(input) << " -> " << shownName(output) << " (" << counts.lines
+                          << " lines, " << counts.rewritten << " rewritten"
                           << (options.dryRun ? "; dry run, nothing written" : "") << ")\n";
             }
         } catch (const std::exception& error) {

@@ -12,6 +12,9 @@ namespace quillshift {
 /// The rewrite applied to a body line. When several match one line, the last one's result stands.
 enum class BodyRule { None, GetPicture, DisplayResults, CheckVersion, VersionMessage };
 
+/// The number of BodyRule values, None included.
+inline constexpr std::size_t kBodyRuleCount = 5;
+
 /// "GetPicture", "DisplayResults", "CheckVersion", "VersionMessage" (empty for None).
 std::string_view bodyRuleName(BodyRule rule);
 

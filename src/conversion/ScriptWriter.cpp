@@ -1,6 +1,5 @@
 #include "conversion/ScriptWriter.h"
 
-#include "base/AtomicFileWriter.h"
 #include "base/TextOps.h"
 #include "conversion/ReelvaultSites.h"
 
@@ -14,18 +13,11 @@ constexpr std::string_view kLicenceLine =
     "terms of the GNU General Public License as published by the Free Software Foundation;  "
     "either version 2 of the License, or (at your option) any later version. |";
 
-}  // namespace
+// The header line by line, each as a key and a value that together make the line.
+using HeaderLine = std::function<void(std::string_view key, std::string_view value, bool property)>;
 
-std::string joinComments(const std::vector<std::string>& comments) {
-    std::string joined;
-    for (const std::string& comment : comments) {
-        joined.append(" ").append(text::trimView(comment));
-    }
-    return joined;
-}
-
-void forEachScriptHeaderLine(const ScriptProperties& properties, std::string_view joinedComments,
-                             const HeaderLineSink& sink) {
+void forEachHeaderLine(const ScriptProperties& properties, std::string_view joinedComments,
+                       const HeaderLine& sink) {
     using text::trimView;
     const auto fixed = [&](std::string_view line) { sink(line, {}, false); };
     const auto property = [&](std::string_view key, std::string_view value) {
@@ -54,48 +46,93 @@ void forEachScriptHeaderLine(const ScriptProperties& properties, std::string_vie
     fixed("");
 }
 
+void writeHeader(const ScriptProperties& properties, std::string_view joinedComments,
+                 const ScriptSink& out) {
+    forEachHeaderLine(properties, joinedComments,
+                      [&](std::string_view key, std::string_view value, bool) {
+                          out.write(key);
+                          out.write(value);
+                          out.write(kLineEnd);
+                      });
+}
+
+}  // namespace
+
+std::string joinComments(const std::vector<std::string>& comments) {
+    std::string joined;
+    for (const std::string& comment : comments) {
+        joined.append(" ").append(text::trimView(comment));
+    }
+    return joined;
+}
+
+void forEachPropertyLine(
+    const ScriptProperties& properties, std::string_view joinedComments,
+    const std::function<void(std::string_view key, std::string_view value)>& line) {
+    forEachHeaderLine(properties, joinedComments,
+                      [&](std::string_view key, std::string_view value, bool property) {
+                          if (property) {
+                              line(key, value);
+                          }
+                      });
+}
+
 std::vector<std::string> buildScriptHeader(const ScriptProperties& properties) {
     std::vector<std::string> lines;
     lines.reserve(kScriptHeaderLineCount);
-    forEachScriptHeaderLine(properties, joinComments(properties.comments),
-                            [&](std::string_view key, std::string_view value, bool) {
-                                lines.emplace_back(key).append(value);
-                            });
+    forEachHeaderLine(properties, joinComments(properties.comments),
+                      [&](std::string_view key, std::string_view value, bool) {
+                          lines.emplace_back(key).append(value);
+                      });
     return lines;
 }
 
-void appendScriptHeader(const ScriptProperties& properties, std::string& out) {
-    forEachScriptHeaderLine(properties, joinComments(properties.comments),
-                            [&](std::string_view key, std::string_view value, bool) {
-                                out.append(key).append(value).append(kLineEnd);
-                            });
+void writeConvertedScript(const ScriptProperties& properties, const std::vector<std::string>& body,
+                          const ScriptSink& out) {
+    writeHeader(properties, joinComments(properties.comments), out);
+    for (const std::string& line : body) {
+        out.write(line);
+        out.write(kLineEnd);
+    }
+}
+
+BodyCounts writeConvertedScript(
+    StreamingConversion& conversion, const ScriptSink& out,
+    const std::function<void(const StreamingConversion::BodyLine&)>& onRewrite) {
+    writeHeader(conversion.properties(), conversion.joinedComments(), out);
+    BodyCounts counts;
+    StreamingConversion::BodyLine line{};
+    while (conversion.nextBodyLine(line)) {
+        ++counts.lines;
+        if (line.rule != BodyRule::None && line.after != line.before) {
+            ++counts.rewritten;
+            ++counts.byRule[static_cast<std::size_t>(line.rule)];
+            if (onRewrite) {
+                onRewrite(line);
+            }
+        }
+        out.write(line.after);
+        out.write(kLineEnd);
+    }
+    return counts;
 }
 
 std::string renderOutputScript(const ScriptProperties& properties,
                                const std::vector<std::string>& body) {
     std::string out;
-    appendScriptHeader(properties, out);
-    std::size_t size = out.size();
+    std::size_t size = 0;
     for (const std::string& line : body) {
         size += line.size() + kLineEnd.size();
     }
-    out.reserve(size);
-    for (const std::string& line : body) {
-        out.append(line).append(kLineEnd);
-    }
+    out.reserve(size + 1024);
+    writeConvertedScript(properties, body, ScriptSink::into(out));
     return out;
 }
 
 void writeOutputScript(const std::string& path, const ScriptProperties& properties,
                        const std::vector<std::string>& body, IfTargetExists ifExists) {
     AtomicFileWriter file(path, ifExists);
-    std::string header;
-    appendScriptHeader(properties, header);
-    file.write(header);
-    for (const std::string& line : body) {
-        file.write(line);
-        file.write(kLineEnd);
-    }
+    writeConvertedScript(properties, body, ScriptSink::into(file));
     file.commit();
 }
 

@@ -1,13 +1,20 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/AtomicFileWriter.h"
+#include "conversion/LegacyConverter.h"
 #include "conversion/ScriptProperties.h"
+#include "conversion/StreamingConversion.h"
 
+// The converted script: the header block built from the properties, then the body lines, every
+// line ending CR LF. This is the one place that knows its layout; everything that writes a
+// converted script, or shows its properties, goes through here.
 namespace quillshift {
 
 /// Number of lines of the converted header block that precedes the body.
@@ -23,34 +30,67 @@ inline constexpr std::string_view kScriptHeaderName = "Reelvault importation scr
 /// Every line of a converted script ends with this.
 inline constexpr std::string_view kLineEnd = "\r\n";
 
+/// Where a converted script's bytes go: appended to a string, written through an AtomicFileWriter,
+/// or nowhere (to count what would be written). The target must outlive the sink.
+class ScriptSink {
+public:
+    static ScriptSink into(std::string& out) { return ScriptSink(&out, nullptr); }
+    static ScriptSink into(AtomicFileWriter& file) { return ScriptSink(nullptr, &file); }
+    static ScriptSink nowhere() { return ScriptSink(nullptr, nullptr); }
+
+    /// Throws what AtomicFileWriter::write throws.
+    void write(std::string_view bytes) const {
+        if (string_) {
+            string_->append(bytes);
+        } else if (file_) {
+            file_->write(bytes);
+        }
+    }
+
+private:
+    ScriptSink(std::string* string, AtomicFileWriter* file) : string_(string), file_(file) {}
+    std::string* string_;
+    AtomicFileWriter* file_;
+};
+
+/// What the body of a written script holds.
+struct BodyCounts {
+    std::size_t lines = 0;      ///< body lines written after the header
+    std::size_t rewritten = 0;  ///< of them, the lines a rule changed
+    /// The changed lines by the rule whose result stands, indexed by BodyRule (None stays 0).
+    std::array<std::size_t, kBodyRuleCount> byRule{};
+};
+
 /// The "Comments=" value: for each comment line, one blank and then the trimmed line.
 std::string joinComments(const std::vector<std::string>& comments);
 
-/// Receives one line of the converted header (without line end) as two pieces, `key` followed by
-/// `value`. `isProperty` marks the lines that carry the script's properties ("Authors=" to
-/// "Comments=", without the fixed "Requires=" line).
-using HeaderLineSink =
-    std::function<void(std::string_view key, std::string_view value, bool isProperty)>;
-
-/// Hands the 21 lines of the converted header built from `properties` to `sink`, in order, with
-/// `joinedComments` (see joinComments) as the Comments value; the value is never copied, so a
-/// huge one costs no extra memory. properties.comments is not used.
-void forEachScriptHeaderLine(const ScriptProperties& properties, std::string_view joinedComments,
-                             const HeaderLineSink& sink);
+/// Hands each property line of the header for `properties` to `line` as key and value ("Authors="
+/// and the trimmed authors, …, "Comments=" and `joinedComments`), in header order, without the
+/// fixed lines. For reports; the value is never copied.
+void forEachPropertyLine(
+    const ScriptProperties& properties, std::string_view joinedComments,
+    const std::function<void(std::string_view key, std::string_view value)>& line);
 
 /// The 21 lines of the converted header built from `properties` (without line ends).
 std::vector<std::string> buildScriptHeader(const ScriptProperties& properties);
 
-/// Appends the converted header, each line followed by CR LF, to `out`.
-void appendScriptHeader(const ScriptProperties& properties, std::string& out);
+/// Writes the converted script of `properties` and the body lines `body` to `out`.
+void writeConvertedScript(const ScriptProperties& properties, const std::vector<std::string>& body,
+                          const ScriptSink& out);
 
-/// The complete converted script: the header, then each body line unchanged, every line ending
-/// CR LF.
+/// Writes the converted script of `conversion` to `out`: the header for its properties and
+/// joined comments, then each body line as it is converted. `onRewrite`, when given, sees each
+/// body line a rule changed. Returns what the body held.
+BodyCounts writeConvertedScript(
+    StreamingConversion& conversion, const ScriptSink& out,
+    const std::function<void(const StreamingConversion::BodyLine&)>& onRewrite = {});
+
+/// The complete converted script of `properties` and `body` as bytes.
 std::string renderOutputScript(const ScriptProperties& properties,
                                const std::vector<std::string>& body);
 
-/// Writes renderOutputScript(properties, body) to `path` with an AtomicFileWriter, so an existing
-/// file is replaced (or, with IfTargetExists::Fail, kept) atomically. Throws FileError
+/// Writes the converted script of `properties` and `body` to `path` with an AtomicFileWriter, so
+/// an existing file is replaced (or, with IfTargetExists::Fail, kept) atomically. Throws FileError
 /// `Cannot create file "PATH". REASON`; an existing file is then left as it was.
 void writeOutputScript(const std::string& path, const ScriptProperties& properties,
                        const std::vector<std::string>& body, IfTargetExists ifExists);

@@ -1,7 +1,5 @@
 #include "conversion/StreamingConversion.h"
 
-#include "conversion/ScriptWriter.h"
-
 namespace quillshift {
 
 StreamingConversion::StreamingConversion(std::string_view bytes)
@@ -29,19 +27,6 @@ bool StreamingConversion::nextBodyLine(BodyLine& line) {
     }
     line = {lineNumber_, line_, converted_, rule_};
     return true;
-}
-
-void StreamingConversion::appendHeader(std::string& out) const {
-    writeHeader([&](std::string_view bytes) { out.append(bytes); });
-}
-
-void StreamingConversion::writeHeader(const std::function<void(std::string_view)>& write) const {
-    forEachScriptHeaderLine(properties_, joinedComments_,
-                            [&](std::string_view key, std::string_view value, bool) {
-                                write(key);
-                                write(value);
-                                write(kLineEnd);
-                            });
 }
 
 }  // namespace quillshift

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -42,13 +41,6 @@ public:
     /// list. Assign to it to set other comments.
     std::string& joinedComments() { return joinedComments_; }
     const std::string& joinedComments() const { return joinedComments_; }
-
-    /// Appends the converted header for properties() and joinedComments() to `out`, each line
-    /// followed by CR LF.
-    void appendHeader(std::string& out) const;
-
-    /// Hands the same bytes to `write`, in pieces, without building the header in memory.
-    void writeHeader(const std::function<void(std::string_view)>& write) const;
 
     /// See LegacyConverter::convertedMarkLine.
     std::size_t convertedMarkLine() const { return converter_.convertedMarkLine(); }

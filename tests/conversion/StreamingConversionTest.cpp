@@ -20,11 +20,7 @@ std::string convertWithLineLists(std::string_view bytes) {
 std::string convertStreaming(std::string_view bytes) {
     StreamingConversion conversion(bytes);
     std::string written;
-    conversion.appendHeader(written);
-    StreamingConversion::BodyLine line{};
-    while (conversion.nextBodyLine(line)) {
-        written.append(line.after).append(kLineEnd);
-    }
+    writeConvertedScript(conversion, ScriptSink::into(written));
     return written;
 }
 

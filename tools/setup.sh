@@ -8,6 +8,7 @@ QUILLSHIFT_PACKAGES=(
     libgtest-dev libbenchmark-dev
     appstream desktop-file-utils
     xvfb openbox xdotool x11-utils wmctrl libx11-dev
+    dpkg-dev file lintian
 )
 
 # Only for running the fuzzers (tools/fuzz.sh); the corpus replay in the tests needs none of them.

@@ -17,7 +17,8 @@ for file in \
     share/metainfo/org.reelvault.Quillshift.metainfo.xml \
     share/icons/hicolor/scalable/apps/org.reelvault.Quillshift.svg \
     share/icons/hicolor/256x256/apps/org.reelvault.Quillshift.png \
-    share/man/man1/quillshift-convert.1; do
+    share/man/man1/quillshift.1.gz share/man/man1/quillshift-convert.1.gz \
+    share/doc/quillshift/copyright share/doc/quillshift-convert/changelog.gz; do
     [ -e "$prefix/$file" ] || fail "$file is not installed"
 done
 for program in quillshift quillshift-convert; do
@@ -39,7 +40,8 @@ grep -q 'pattern="\*.ifs"' "$prefix/share/mime/packages/org.reelvault.Quillshift
 # The manual documents every option the help lists, and nothing else.
 help_options=$("$prefix/bin/quillshift-convert" --help | grep -o -E -- '(^|[ ,])--?[a-z][a-z-]*' |
     tr -d ' ,' | sort -u)
-man_options=$(sed -n '/^\.SH OPTIONS/,/^\.SH OUTPUT/p' "$prefix/share/man/man1/quillshift-convert.1" |
+man_options=$(zcat "$prefix/share/man/man1/quillshift-convert.1.gz" |
+    sed -n '/^\.SH OPTIONS/,/^\.SH OUTPUT/p' |
     grep -o -E -- '\\-\\?-?[a-z][a-z\\-]*' | sed 's/\\//g' | sort -u)
 [ "$help_options" = "$man_options" ] ||
     fail "options differ between --help and the manual: $(diff <(echo "$help_options") <(echo "$man_options") | tr '\n' ' ')"

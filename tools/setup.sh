@@ -48,11 +48,13 @@ quillshift_build() {
         cmake --build "$build_dir" -j2
 }
 
-# quillshift_build_sanitized [BUILD_DIR]: everything, tests included, with AddressSanitizer,
-# LeakSanitizer and UndefinedBehaviorSanitizer (default folder build-asan). Unoptimised, which
-# compiles in about half the time of -O1; the sanitized tests still run in seconds. The benchmarks
-# are left out.
+# quillshift_build_sanitized [BUILD_DIR [CMAKE_ARGUMENT...]]: everything, tests included, with
+# AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer (default folder build-asan).
+# Unoptimised, which compiles in about half the time of -O1; the sanitized tests still run in
+# seconds. The benchmarks are left out.
 quillshift_build_sanitized() {
-    quillshift_build "${1:-build-asan}" -DQUILLSHIFT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
-        -DCMAKE_CXX_FLAGS_DEBUG="-g -O0" -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
+    local build_dir=${1:-build-asan}
+    shift || true
+    quillshift_build "$build_dir" -DQUILLSHIFT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+        -DCMAKE_CXX_FLAGS_DEBUG="-g -O0" -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON "$@"
 }

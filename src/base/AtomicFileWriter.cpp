@@ -14,7 +14,7 @@
 
 #include "base/FileError.h"
 #include "base/Paths.h"
-#include "base/TemporaryFileCleanup.h"
+#include "base/TemporaryFiles.h"
 
 namespace quillshift {
 
@@ -151,7 +151,7 @@ AtomicFileWriter::AtomicFileWriter(std::string path, IfTargetExists ifExists)
     }
     if (fd_ < 0) {
         // Where the file system has no unnamed files: a named one, removed again on a signal.
-        const TemporaryFileCleanup::SignalsHeld held;
+        const temporary_files::SignalsHeld held;
         std::string pattern = folder_;
         pattern.append(kTemporaryPrefix).append("XXXXXX");
         fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
@@ -159,7 +159,7 @@ AtomicFileWriter::AtomicFileWriter(std::string path, IfTargetExists ifExists)
             fail(errno);
         }
         tempPath_ = pattern;
-        cleanupSlot_ = TemporaryFileCleanup::add(tempPath_);
+        cleanupSlot_ = temporary_files::add(tempPath_);
     }
     buffer_.reserve(kBufferSize);
 }
@@ -277,7 +277,7 @@ void AtomicFileWriter::putInPlace() {
         }
     } else {
         if (unnamed) {
-            const TemporaryFileCleanup::SignalsHeld held;
+            const temporary_files::SignalsHeld held;
             int linked = -1;
             for (int attempt = 0; attempt < 100 && linked != 0; ++attempt) {
                 tempPath_ = randomTemporaryName(folder_);
@@ -292,7 +292,7 @@ void AtomicFileWriter::putInPlace() {
                 tempPath_.clear();
                 fail(error);
             }
-            cleanupSlot_ = TemporaryFileCleanup::add(tempPath_);
+            cleanupSlot_ = temporary_files::add(tempPath_);
         }
         if (::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) {
             fail(errno);
@@ -302,7 +302,7 @@ void AtomicFileWriter::putInPlace() {
     if (!tempPath_.empty()) {
         ::unlink(tempPath_.c_str());  // the name left by a hard link; gone already after a rename
     }
-    TemporaryFileCleanup::release(cleanupSlot_);
+    temporary_files::release(cleanupSlot_);
     cleanupSlot_ = -1;
     tempPath_.clear();
     ::close(fd);
@@ -334,7 +334,7 @@ void AtomicFileWriter::discard() noexcept {
         ::unlink(tempPath_.c_str());
         tempPath_.clear();
     }
-    TemporaryFileCleanup::release(cleanupSlot_);
+    temporary_files::release(cleanupSlot_);
     cleanupSlot_ = -1;
 }
 

@@ -6,6 +6,18 @@
 
 namespace quillshift {
 
+// How the search works, and what it relies on:
+// - Lines are read 16 bytes at a time with GCC's vector extensions (SSE2 on x86-64; other
+//   targets get the plain loop in setBytes). For each keyword, the 16 start positions of a block
+//   are sifted by two letters of the keyword (kSiftAt): only a position whose two bytes at
+//   kSiftAt and kSiftAt + 1 match those letters, in either case, is compared in full
+//   (matchesAt). A block reads up to kLookAhead bytes past its end; the line's last bytes are
+//   copied into a zero-padded buffer so that no read passes the line's end.
+// - So every sift position must hold two ASCII letters of its keyword (bit 5 folds only letters),
+//   with kSiftAt + 1 < kLookAhead, and the keywords must be upper-case letters only.
+// To add a keyword: append it to BodyKeyword and kBodyKeywords, add its sift position here (a
+// pair of letters that ordinary script text seldom has side by side), raise kLookAhead if the
+// pair lies further in, and add rows for it in the keyword tests (both cases, at the block edges).
 namespace {
 
 using Bytes16 = signed char __attribute__((vector_size(16)));
@@ -52,6 +64,19 @@ inline bool matchesAt(std::string_view text, std::size_t at, std::string_view up
 // or "Check..." cost nothing.
 constexpr std::array<std::size_t, kBodyKeywordCount> kSiftAt{2, 6, 4, 3};
 constexpr std::size_t kLookAhead = 8;  // bytes looked at beyond a block: the furthest sift pair
+static_assert([] {
+    for (std::size_t k = 0; k < kBodyKeywordCount; ++k) {
+        if (kSiftAt[k] + 1 >= kLookAhead || kSiftAt[k] + 1 >= kBodyKeywords[k].size()) {
+            return false;
+        }
+        for (const char c : kBodyKeywords[k]) {
+            if (c < 'A' || c > 'Z') {
+                return false;
+            }
+        }
+    }
+    return true;
+}());
 
 inline Bytes16 folded(const char* p) {
     // Setting bit 5 turns exactly the two cases of a letter into its lower case, so the sift

@@ -16,20 +16,21 @@ struct LanguageRow {
 };
 
 /// The nine fixed site languages. A script's language is stored as an index into this table.
-class LanguageTable {
-public:
-    static constexpr std::size_t kSize = 9;
-    static constexpr std::size_t kUnknown = 0;
+namespace LanguageTable {
 
-    /// All rows in index order.
-    static const std::array<LanguageRow, kSize>& rows();
+inline constexpr std::size_t kSize = 9;
+inline constexpr std::size_t kUnknown = 0;
 
-    /// The row at `index`; an index outside the table gives the "unknown" row.
-    static const LanguageRow& row(std::size_t index);
+/// All rows in index order.
+const std::array<LanguageRow, kSize>& rows();
 
-    /// Index of the row whose code or name equals `text`, ignoring the letter case of a to z
-    /// ("EN,FR", "french"); nothing when no row matches.
-    static std::optional<std::size_t> find(std::string_view text);
-};
+/// The row at `index`; an index outside the table gives the "unknown" row.
+const LanguageRow& row(std::size_t index);
+
+/// Index of the row whose code or name equals `text`, ignoring the letter case of a to z
+/// ("EN,FR", "french"); nothing when no row matches.
+std::optional<std::size_t> find(std::string_view text);
+
+}  // namespace LanguageTable
 
 }  // namespace quillshift

@@ -41,6 +41,8 @@ public:
 
     /// As convertLine, but for a body line `out` is pointed at the converted text: at `line`
     /// itself when no rule matched, else into `scratch`, so that unchanged lines are not copied.
+    /// `out` is valid while both `line`'s bytes and `scratch` stay unchanged: the next call with
+    /// the same scratch overwrites it.
     bool convertLine(std::string_view line, std::string& scratch, std::string_view& out,
                      BodyRule* rule = nullptr);
 

@@ -22,8 +22,8 @@ public:
     bool next(std::string& line);
 
     /// Points `line` at the next line and returns true; false at the end. The view is into the
-    /// text itself, or into `scratch` when tabs had to be expanded; it stays valid until
-    /// `scratch` changes.
+    /// text itself, or into `scratch` when tabs had to be expanded; it stays valid while the text
+    /// lives and `scratch` is unchanged, so the next call with the same scratch may end it.
     bool next(std::string_view& line, std::string& scratch);
 
 private:

@@ -50,7 +50,7 @@ SettingsLocation SettingsLocation::forSystem(std::string executablePath) {
 }
 
 std::string SettingsLocation::settingsFilePath() const {
-    const std::string beside =
+    std::string beside =
         besideExecutable(executablePath.empty() ? kApplicationName : executablePath);
     const std::string folder = folderWithSeparator(beside);
     const bool installed = fileExists && fileExists(folder + std::string(kInstalledLauncher));

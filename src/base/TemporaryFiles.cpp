@@ -1,4 +1,4 @@
-#include "base/TemporaryFileCleanup.h"
+#include "base/TemporaryFiles.h"
 
 #include <limits.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <mutex>
 
-namespace quillshift {
+namespace quillshift::temporary_files {
 
 namespace {
 
@@ -23,7 +23,7 @@ struct Slot {
     char path[PATH_MAX]{};
 };
 
-std::array<Slot, TemporaryFileCleanup::kSlots> slots;
+std::array<Slot, kSlots> slots;
 std::array<struct sigaction, kSignals.size()> previousActions{};
 std::once_flag handlersInstalled;
 
@@ -61,7 +61,7 @@ void installHandlers() {
 
 }  // namespace
 
-int TemporaryFileCleanup::add(const std::string& path) noexcept {
+int add(const std::string& path) noexcept {
     if (path.size() >= PATH_MAX) {
         return -1;
     }
@@ -79,14 +79,14 @@ int TemporaryFileCleanup::add(const std::string& path) noexcept {
     return -1;
 }
 
-void TemporaryFileCleanup::release(int slot) noexcept {
+void release(int slot) noexcept {
     if (slot < 0 || slot >= kSlots) {
         return;
     }
     slots[static_cast<std::size_t>(slot)].state.store(kFree, std::memory_order_release);
 }
 
-TemporaryFileCleanup::SignalsHeld::SignalsHeld() noexcept {
+SignalsHeld::SignalsHeld() noexcept {
     sigset_t held;
     sigemptyset(&held);
     for (int signalNumber : kSignals) {
@@ -95,8 +95,8 @@ TemporaryFileCleanup::SignalsHeld::SignalsHeld() noexcept {
     ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
 }
 
-TemporaryFileCleanup::SignalsHeld::~SignalsHeld() {
+SignalsHeld::~SignalsHeld() {
     ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }
 
-}  // namespace quillshift
+}  // namespace quillshift::temporary_files

@@ -9,6 +9,7 @@ QUILLSHIFT_PACKAGES=(
     appstream desktop-file-utils
     xvfb openbox xdotool x11-utils wmctrl libx11-dev
     dpkg-dev file lintian
+    nlohmann-json3-dev patch
 )
 
 # Only for running the fuzzers (tools/fuzz.sh); the corpus replay in the tests needs none of them.

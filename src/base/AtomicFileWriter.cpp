@@ -223,11 +223,14 @@ void AtomicFileWriter::commit() {
     syncFolder();
 }
 
-// A replaced file keeps its owner, group and mode; a new one gets the mode of any new file.
+// A replaced file keeps its owner, group and mode; a new one gets those of the file named with
+// keepOwnershipOf, or the mode of any new file.
 void AtomicFileWriter::takeOverOwnership() {
     struct stat existing {};
     mode_t mode = 0666 & ~currentUmask();
-    if (inspectTarget(path_, targetPath_, ifExists_, existing)) {
+    const bool replacing = inspectTarget(path_, targetPath_, ifExists_, existing);
+    if (replacing ||
+        (!ownershipSource_.empty() && ::stat(ownershipSource_.c_str(), &existing) == 0)) {
         mode = existing.st_mode & 07777;
         if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0) {
             // Only root may give a file away. Keep at least the group where possible, and never

@@ -46,6 +46,10 @@ public:
     /// as it was.
     void commit();
 
+    /// Makes a new file (one that replaces nothing) get the owner, group and mode of the file at
+    /// `path`, as a backup copy should; a file that replaces another keeps that one's anyway.
+    void keepOwnershipOf(std::string path) { ownershipSource_ = std::move(path); }
+
     /// Throws what the constructor would for `path` without creating anything: a target that may
     /// not be replaced, or a folder that is missing or may not be written.
     static void check(const std::string& path, IfTargetExists ifExists);
@@ -66,6 +70,7 @@ private:
     std::string tempPath_;  // empty while the temporary file has no name
     int fd_ = -1;
     int cleanupSlot_ = -1;
+    std::string ownershipSource_;
     std::string buffer_;
 };
 

@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -66,6 +67,90 @@ PropertyOverride parseOverride(const std::string& assignment) {
 
 }  // namespace
 
+namespace {
+
+ColorChoice parseColor(const std::string& when) {
+    if (when == "auto") {
+        return ColorChoice::Auto;
+    }
+    if (when == "always") {
+        return ColorChoice::Always;
+    }
+    if (when == "never") {
+        return ColorChoice::Never;
+    }
+    throw UsageError("--color takes auto, always or never, not \"" + when + "\"");
+}
+
+void setMode(CliOptions& options, RunMode mode) {
+    if (options.mode != RunMode::Write && options.mode != mode) {
+        throw UsageError("give only one of --dry-run, --check and --diff");
+    }
+    options.mode = mode;
+}
+
+void checkNameTemplate(const std::string& nameTemplate) {
+    for (std::size_t open = nameTemplate.find('{'); open != std::string::npos;
+         open = nameTemplate.find('{', open + 1)) {
+        const std::size_t close = nameTemplate.find('}', open);
+        const std::string field =
+            nameTemplate.substr(open, close == std::string::npos ? close : close - open + 1);
+        if (field != "{name}" && field != "{stem}" && field != "{ext}") {
+            throw UsageError("unknown field " + field +
+                             " in --name-template (use {name}, {stem} and {ext})");
+        }
+    }
+    const std::string sample = applyNameTemplate(nameTemplate, "x.ifs");
+    if (nameTemplate.find('/') != std::string::npos || sample.empty() || sample == "." ||
+        sample == "..") {
+        throw UsageError("--name-template must give a file name, without \"/\"");
+    }
+}
+
+// What the positional arguments mean once every option is known.
+void assignPositional(CliOptions& options, std::vector<std::string> positional) {
+    const bool inPlace = options.inPlaceSuffix.has_value();
+    if (options.outputDir && inPlace) {
+        throw UsageError("give either -o DIR or --in-place, not both");
+    }
+    if (options.outputDir && options.outputDir->empty()) {
+        throw UsageError("the output folder given with -o is empty");
+    }
+    if (inPlace && options.inPlaceSuffix->empty()) {
+        throw UsageError("--in-place needs a suffix for the backups, such as .bak");
+    }
+    const bool pairForm = !options.outputDir && !inPlace && !options.recursive &&
+                          !options.filesFrom &&
+                          (options.mode == RunMode::Write || options.mode == RunMode::DryRun);
+    if (pairForm) {
+        if (positional.size() != 2) {
+            throw UsageError(positional.size() < 2
+                                 ? "give an INPUT and an OUTPUT script, or -o DIR and inputs"
+                                 : "too many scripts; to convert several, give -o DIR");
+        }
+        options.output = positional[1];
+        positional.pop_back();
+    } else if (!options.outputDir && !inPlace && options.writesFiles()) {
+        throw UsageError("say where the scripts go: give -o DIR or --in-place");
+    }
+    if (positional.empty() && !options.filesFrom) {
+        throw UsageError("no input script given");
+    }
+    const auto stdinCount = std::count(positional.begin(), positional.end(), "-");
+    if (stdinCount > 1 || (stdinCount == 1 && options.filesFrom == "-")) {
+        throw UsageError("standard input can be read only once");
+    }
+    if (stdinCount == 1 && !pairForm && options.mode != RunMode::Check &&
+        options.mode != RunMode::Diff) {
+        throw UsageError(
+            "standard input (-) can only be converted to a named OUTPUT or to "
+            "standard output (-)");
+    }
+    options.inputs = std::move(positional);
+}
+
+}  // namespace
+
 CliOptions parseCommandLine(const std::vector<std::string>& arguments) {
     CliOptions options;
     std::vector<std::string> positional;
@@ -78,6 +163,17 @@ CliOptions parseCommandLine(const std::vector<std::string>& arguments) {
             }
             return arguments[++i];
         };
+        // --name VALUE or --name=VALUE
+        auto longValue = [&](std::string_view name) -> std::optional<std::string> {
+            if (argument == name) {
+                return takeValue(argument);
+            }
+            if (argument.size() > name.size() && argument.starts_with(name) &&
+                argument[name.size()] == '=') {
+                return argument.substr(name.size() + 1);
+            }
+            return std::nullopt;
+        };
         if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
             positional.push_back(argument);
         } else if (argument == "--") {
@@ -87,33 +183,66 @@ CliOptions parseCommandLine(const std::vector<std::string>& arguments) {
         } else if (argument == "--version") {
             options.version = true;
         } else if (argument == "--dry-run") {
-            options.dryRun = true;
+            setMode(options, RunMode::DryRun);
+        } else if (argument == "--check") {
+            setMode(options, RunMode::Check);
+        } else if (argument == "--diff") {
+            setMode(options, RunMode::Diff);
+        } else if (argument == "--color") {
+            options.color = ColorChoice::Always;
+        } else if (argument.starts_with("--color=")) {
+            options.color = parseColor(argument.substr(8));
         } else if (argument == "--force") {
             options.force = true;
+        } else if (argument == "--reconvert") {
+            options.reconvert = true;
         } else if (argument == "--quiet") {
             options.quiet = true;
-        } else if (argument == "--output-dir" || argument == "-o") {
-            options.outputDir = takeValue(argument);
-        } else if (argument.starts_with("--output-dir=")) {
-            options.outputDir = argument.substr(13);
-        } else if (argument == "--set") {
-            options.overrides.push_back(parseOverride(takeValue(argument)));
-        } else if (argument.starts_with("--set=")) {
-            options.overrides.push_back(parseOverride(argument.substr(6)));
+        } else if (argument == "--json") {
+            options.json = true;
+        } else if (argument == "--recursive") {
+            options.recursive = true;
+        } else if (argument == "--follow-symlinks") {
+            options.followSymlinks = true;
+        } else if (argument == "--hidden") {
+            options.hidden = true;
+        } else if (argument == "--null") {
+            options.nulSeparated = true;
+        } else if (argument == "--in-place") {
+            options.inPlaceSuffix = ".bak";
+        } else if (argument.starts_with("--in-place=")) {
+            options.inPlaceSuffix = argument.substr(11);
+        } else if (auto dir = longValue("--output-dir")) {
+            options.outputDir = *dir;
+        } else if (auto list = longValue("--files-from")) {
+            options.filesFrom = *list;
+        } else if (auto nameTemplate = longValue("--name-template")) {
+            options.nameTemplate = *nameTemplate;
+        } else if (auto assignment = longValue("--set")) {
+            options.overrides.push_back(parseOverride(*assignment));
         } else if (argument.starts_with("--")) {
             throw UsageError("unknown option " + argument);
         } else {
-            // Bundled single-letter flags such as -nf; -o may come last with its value next.
+            // Bundled single-letter flags such as -nf; -o may come last with its value next, and
+            // -i takes the rest of the bundle as its suffix (-i.orig).
             for (std::size_t k = 1; k < argument.size(); ++k) {
                 const char letter = argument[k];
                 if (letter == 'n') {
-                    options.dryRun = true;
+                    setMode(options, RunMode::DryRun);
                 } else if (letter == 'f') {
                     options.force = true;
                 } else if (letter == 'q') {
                     options.quiet = true;
                 } else if (letter == 'h') {
                     options.help = true;
+                } else if (letter == 'r') {
+                    options.recursive = true;
+                } else if (letter == '0') {
+                    options.nulSeparated = true;
+                } else if (letter == 'i') {
+                    options.inPlaceSuffix =
+                        k + 1 < argument.size() ? argument.substr(k + 1) : ".bak";
+                    break;
                 } else if (letter == 'o' && k + 1 == argument.size()) {
                     options.outputDir = takeValue("-o");
                 } else if (letter == 'o') {
@@ -128,24 +257,33 @@ CliOptions parseCommandLine(const std::vector<std::string>& arguments) {
     if (options.help || options.version) {
         return options;
     }
-    if (options.outputDir) {
-        if (options.outputDir->empty()) {
-            throw UsageError("the output folder given with -o is empty");
-        }
-        if (positional.empty()) {
-            throw UsageError("no input script given");
-        }
-        options.inputs = std::move(positional);
-    } else {
-        if (positional.size() != 2) {
-            throw UsageError(positional.size() < 2
-                                 ? "give an INPUT and an OUTPUT script, or -o DIR and inputs"
-                                 : "too many scripts; to convert several, give -o DIR");
-        }
-        options.inputs = {positional[0]};
-        options.output = positional[1];
-    }
+    checkNameTemplate(options.nameTemplate);
+    assignPositional(options, std::move(positional));
     return options;
+}
+
+std::string applyNameTemplate(const std::string& nameTemplate, std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    const bool hasExtension = dot != std::string_view::npos && dot > 0;
+    const std::string_view stem = hasExtension ? name.substr(0, dot) : name;
+    const std::string_view extension = hasExtension ? name.substr(dot) : std::string_view();
+    std::string result;
+    for (std::size_t at = 0; at < nameTemplate.size();) {
+        const std::string_view rest = std::string_view(nameTemplate).substr(at);
+        if (rest.starts_with("{name}")) {
+            result.append(name);
+            at += 6;
+        } else if (rest.starts_with("{stem}")) {
+            result.append(stem);
+            at += 6;
+        } else if (rest.starts_with("{ext}")) {
+            result.append(extension);
+            at += 5;
+        } else {
+            result.push_back(nameTemplate[at++]);
+        }
+    }
+    return result;
 }
 
 void applyOverrides(const std::vector<PropertyOverride>& overrides, ScriptProperties& properties,
@@ -187,35 +325,69 @@ void applyOverrides(const std::vector<PropertyOverride>& overrides, ScriptProper
 std::string helpText() {
     return R"HELP(Usage: quillshift-convert [OPTIONS] INPUT OUTPUT
        quillshift-convert [OPTIONS] -o DIR INPUT...
+       quillshift-convert [OPTIONS] --in-place INPUT...
+       quillshift-convert --check|--diff [OPTIONS] INPUT...
 
 Converts Reelvault 3.4.x importation scripts (.ifs) to the 3.5.0 script format. The result is
 exactly what Quillshift writes after Open, Convert, Adjust Properties and Save with no edits.
-With -o, each INPUT is written into DIR as "New <input file name>".
+An INPUT may be "-" for standard input, and OUTPUT "-" for standard output (the report then
+goes to standard error).
 
 Every file is written completely or not at all, and an existing file is replaced only with
 --force. Only regular files are read and replaced: devices, pipes and sockets are refused, and so
-is a file with other names (hard links). An output is never one of the run's inputs.
+is a file with other names (hard links). An output is never one of the run's inputs. A script
+that already has a converted header is skipped.
 
-Options:
-  -o, --output-dir DIR   write each converted script into the folder DIR
+Where the scripts go:
+  -o, --output-dir DIR   write each converted script into the folder DIR, named by
+                         --name-template; with -r, below DIR as below the folder given
+  -i, --in-place[=SUFFIX]
+                         replace each INPUT by its conversion, keeping the original as
+                         INPUT+SUFFIX (default .bak; with -i the suffix is attached: -i.orig)
+      --name-template TEMPLATE
+                         the file name of each output in DIR: {name} is the input's file name,
+                         {stem} that name without its extension and {ext} the extension with
+                         its dot (default "New {name}")
+  -f, --force            replace existing output files and backups
+      --reconvert        convert scripts that already have a converted header too (converting
+                         twice changes the body again)
+
+What is converted:
+  -r, --recursive        convert the scripts (*.ifs, in any letter case) in each folder given,
+                         and in the folders within it
+      --hidden           with -r, enter hidden folders too
+      --follow-symlinks  with -r, enter symbolic links to folders too
+      --files-from FILE  also convert the scripts named in FILE, one per line ("-": standard
+                         input)
+  -0, --null             the names in the --files-from list end with a NUL byte, not a line end
       --set FIELD=VALUE  set a property of the converted header (repeatable). FIELD is one of
                          Authors, Title, Description, Site, Version, Comments (one line) and
                          Language (a code such as EN,FR or a name such as French)
-  -n, --dry-run          write nothing; print the properties that would be written and each
-                         rewritten body line as "LINE: RULE: before -> after"
-  -f, --force            replace existing output files, and convert scripts that already have a
-                         converted header (converting twice changes the body again)
-  -q, --quiet            print nothing for scripts that convert
+
+Writing nothing:
+  -n, --dry-run          print the properties that would be written and each rewritten body line
+                         as "LINE: RULE: before -> after"
+      --check            list each input that would be converted
+      --diff             print a unified diff (patch reads it) from each input to its conversion
+      --color[=WHEN]     colour the diff: auto (on a terminal, unless NO_COLOR is set), always
+                         or never
+
+Reporting:
+  -q, --quiet            print nothing for scripts that convert or are skipped, and no totals
+      --json             print one JSON document for the run instead of the report lines
   -h, --help             show this help and exit
       --version          show the version and exit
 
 For each converted script one line is printed: "INPUT -> OUTPUT (N lines, K rewritten)", where N
-counts the body lines written after the header and K those a conversion rule changed. A file name
-holding control characters is shown quoted for the shell, as in 'a'$'\n''b.ifs'.
+counts the body lines written after the header and K those a conversion rule changed; the report
+ends with the totals ("12 converted, 2 skipped, 1 failed"). A file name holding control
+characters is shown quoted for the shell, as in 'a'$'\n''b.ifs'.
 
-Exit status: 0 when every script converted, 1 when any failed (each failure is reported on one
-line of standard error; the other scripts still convert) or the report could not be written,
-2 for a usage error (among them a DIR that is missing or not a folder; nothing is converted then).
+Exit status:
+  0  every input converted or skipped as already converted; with --check, nothing to convert
+  1  any input failed (each failure is reported on one line of standard error; the other scripts
+     still convert), the report could not be written, or, with --check, something would convert
+  2  usage error (among them a DIR that is missing or not a folder); no file was touched
 )HELP";
 }
 

@@ -23,20 +23,46 @@ struct PropertyOverride {
     std::size_t languageIndex{};  ///< for Language
 };
 
+/// What a run does with each input.
+enum class RunMode {
+    Write,   ///< write each converted script
+    DryRun,  ///< -n: print what would be written
+    Check,   ///< --check: list the inputs that would be converted
+    Diff,    ///< --diff: print a unified diff from each input to its conversion
+};
+
+enum class ColorChoice { Auto, Always, Never };
+
 struct CliOptions {
     bool help = false;
     bool version = false;
-    bool dryRun = false;
-    bool force = false;
+    RunMode mode = RunMode::Write;
+    bool force = false;      ///< replace existing outputs (and backups)
+    bool reconvert = false;  ///< convert scripts that already have a converted header
     bool quiet = false;
+    bool json = false;
+    ColorChoice color = ColorChoice::Auto;
+    bool recursive = false;
+    bool followSymlinks = false;
+    bool hidden = false;  ///< enter hidden folders with -r
     std::optional<std::string> outputDir;
-    std::vector<std::string> inputs;
-    std::string output;  ///< the OUTPUT of the two-argument form
+    std::optional<std::string> inPlaceSuffix;  ///< set with -i/--in-place
+    std::optional<std::string> filesFrom;      ///< --files-from FILE ("-" for standard input)
+    bool nulSeparated = false;                 ///< -0: --files-from entries end with NUL
+    std::string nameTemplate = "New {name}";
+    std::vector<std::string> inputs;  ///< as given; "-" is standard input
+    std::string output;               ///< the OUTPUT of the two-argument form ("-": stdout)
     std::vector<PropertyOverride> overrides;
+
+    bool writesFiles() const { return mode == RunMode::Write; }
 };
 
 /// Parses the arguments after the program name. Throws UsageError.
 CliOptions parseCommandLine(const std::vector<std::string>& arguments);
+
+/// The file name --name-template gives for an input named `name`: {name} is the whole name,
+/// {stem} the name without its extension, {ext} the extension with its dot (".ifs").
+std::string applyNameTemplate(const std::string& nameTemplate, std::string_view name);
 
 /// Applies the overrides to `properties` in the order they were given. With `joinedComments`, the
 /// comments are held there, joined as the header writes them, and a Comments override sets that.

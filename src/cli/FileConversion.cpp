@@ -1,12 +1,14 @@
 #include "cli/FileConversion.h"
 
 #include <cerrno>
+#include <filesystem>
+#include <iterator>
 #include <optional>
 
 #include "base/AtomicFileWriter.h"
 #include "base/FileError.h"
-#include "base/Paths.h"
 #include "cli/ShownText.h"
+#include "cli/UnifiedDiff.h"
 #include "conversion/ScriptLoader.h"
 #include "conversion/ScriptWriter.h"
 #include "conversion/StreamingConversion.h"
@@ -17,6 +19,7 @@ namespace quillshift::cli {
 namespace {
 
 constexpr std::size_t kReportChunk = 1 << 16;
+constexpr std::string_view kStandardInput = "-";
 
 // Script text for the report, converted piece by piece so that a huge value is never copied whole.
 void printScriptText(std::ostream& report, std::string_view bytes) {
@@ -25,9 +28,9 @@ void printScriptText(std::ostream& report, std::string_view bytes) {
     }
 }
 
-void printDryRun(std::ostream& report, const std::string& input, const std::string& output,
-                 const StreamingConversion& conversion) {
-    report << "Would write " << quotedName(output) << " from " << quotedName(input) << ":\n";
+void printDryRun(std::ostream& report, const RunItem& item, const StreamingConversion& conversion) {
+    report << "Would write " << quotedName(item.output) << " from " << quotedName(item.input)
+           << ":\n";
     forEachPropertyLine(conversion.properties(), conversion.joinedComments(),
                         [&](std::string_view key, std::string_view value) {
                             report << "  " << key;
@@ -46,23 +49,151 @@ void printRewrite(std::ostream& report, const StreamingConversion::BodyLine& lin
 
 // The writer's "already exists" tells a batch user how to replace the file.
 template <typename Action>
-void withForceHint(const std::string& output, Action&& action) {
+void withForceHint(const std::string& path, Action&& action) {
     try {
         action();
     } catch (const FileError& error) {
         if (error.errorNumber() == EEXIST) {
             throw FileError::cannotCreate(
-                output, "The file already exists; use --force to replace it.", EEXIST);
+                path, "The file already exists; use --force to replace it.", EEXIST);
         }
         throw;
     }
 }
 
-}  // namespace
-
-std::string outputPathInFolder(const std::string& folder, const std::string& input) {
-    return paths::joinPath(folder, "New " + std::string(paths::fileNameOf(input)));
+std::string readInput(const std::string& input, std::istream& standardInput) {
+    if (input != kStandardInput) {
+        return readFileBytes(input);
+    }
+    std::string bytes;
+    char chunk[65536];
+    while (standardInput.read(chunk, sizeof chunk) || standardInput.gcount() > 0) {
+        if (bytes.size() + static_cast<std::size_t>(standardInput.gcount()) > kMaxScriptFileSize) {
+            throw FileError::cannotOpen(input,
+                                        "The input is larger than 1 GiB, too large to be "
+                                        "a script.");
+        }
+        bytes.append(chunk, static_cast<std::size_t>(standardInput.gcount()));
+    }
+    if (standardInput.bad()) {
+        throw FileError::cannotOpen(input, "Standard input could not be read.");
+    }
+    return bytes;
 }
+
+// Writes the conversion where the item says; the legacy bytes go to the backup when in place.
+BodyCounts writeConversion(const RunItem& item, const CliOptions& options,
+                           StreamingConversion& conversion, std::string_view legacy,
+                           RunStreams& streams) {
+    if (item.output == "-") {
+        const BodyCounts counts =
+            writeConvertedScript(conversion, ScriptSink::into(streams.output));
+        if (!streams.output.flush()) {
+            throw FileError::cannotCreate(item.output, "Standard output could not be written.");
+        }
+        return counts;
+    }
+    const IfTargetExists ifExists = options.force ? IfTargetExists::Replace : IfTargetExists::Fail;
+    const bool inPlace = !item.backup.empty();
+    if (!item.newFolder.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(item.newFolder, error);
+        if (error) {
+            throw FileError::cannotCreate(item.output,
+                                          "Its folder could not be created: " + error.message());
+        }
+    }
+    std::optional<AtomicFileWriter> file;
+    withForceHint(item.output,
+                  [&] { file.emplace(item.output, inPlace ? IfTargetExists::Replace : ifExists); });
+    const BodyCounts counts = writeConvertedScript(conversion, ScriptSink::into(*file));
+    if (inPlace) {
+        // The original is kept before it is replaced; a backup that cannot be written leaves the
+        // script as it was.
+        withForceHint(item.backup, [&] {
+            AtomicFileWriter backup(item.backup, ifExists);
+            backup.keepOwnershipOf(item.input);
+            backup.write(legacy);
+            backup.commit();
+        });
+    }
+    withForceHint(item.output, [&] { file->commit(); });
+    return counts;
+}
+
+FileResult convert(const RunItem& item, const CliOptions& options, const RunInputs& inputs,
+                   RunStreams& streams) {
+    FileResult result{item.input, item.output};
+    if (!item.problem.empty()) {
+        result.message = item.problem;
+        return result;
+    }
+    const std::string bytes = readInput(item.input, streams.input);
+    requireNoNulByte(item.input, bytes);
+    const bool writesSomething = options.mode == RunMode::Write || options.mode == RunMode::DryRun;
+    if (writesSomething && item.output != "-") {
+        if (!item.backup.empty() ? inputs.contains(item.backup) : inputs.contains(item.output)) {
+            throw FileError::cannotCreate(item.backup.empty() ? item.output : item.backup,
+                                          "It is an input of this run.");
+        }
+    }
+
+    StreamingConversion conversion(bytes);
+    if (conversion.convertedMarkLine() != 0 && !options.reconvert) {
+        result.status = FileStatus::Skipped;
+        result.message = "line " + std::to_string(conversion.convertedMarkLine()) +
+                         " shows that it already has a converted header; use --reconvert to "
+                         "convert it again";
+        return result;
+    }
+    applyOverrides(options.overrides, conversion.properties(), &conversion.joinedComments());
+    result.converted = true;
+    result.properties = conversion.properties();
+    result.joinedComments = conversion.joinedComments();
+    result.status = FileStatus::WouldConvert;
+
+    switch (options.mode) {
+        case RunMode::Check:
+            result.counts = writeConvertedScript(conversion, ScriptSink::nowhere());
+            break;
+        case RunMode::Diff: {
+            std::string converted;
+            converted.reserve(bytes.size() + bytes.size() / 8 + 2048);
+            result.counts = writeConvertedScript(conversion, ScriptSink::into(converted));
+            const std::string& target = item.output.empty() ? item.input : item.output;
+            result.diff = unifiedDiff(bytes, converted, shownName(item.input), shownName(target),
+                                      streams.color);
+            break;
+        }
+        case RunMode::DryRun:
+            // A folder that the run would create cannot be checked yet.
+            if (item.output != "-" &&
+                (item.newFolder.empty() || std::filesystem::is_directory(item.newFolder))) {
+                withForceHint(item.output, [&] {
+                    AtomicFileWriter::check(item.output, options.force || !item.backup.empty()
+                                                             ? IfTargetExists::Replace
+                                                             : IfTargetExists::Fail);
+                });
+            }
+            if (!options.json) {
+                printDryRun(streams.report, item, conversion);
+            }
+            result.counts = writeConvertedScript(conversion, ScriptSink::nowhere(),
+                                                 [&](const StreamingConversion::BodyLine& line) {
+                                                     if (!options.json) {
+                                                         printRewrite(streams.report, line);
+                                                     }
+                                                 });
+            break;
+        case RunMode::Write:
+            result.counts = writeConversion(item, options, conversion, bytes, streams);
+            result.status = FileStatus::Converted;
+            break;
+    }
+    return result;
+}
+
+}  // namespace
 
 std::string errorMessage(const std::exception& error) {
     if (const auto* fileError = dynamic_cast<const FileError*>(&error)) {
@@ -72,48 +203,15 @@ std::string errorMessage(const std::exception& error) {
     return error.what();
 }
 
-BodyCounts convertScriptFile(const std::string& input, const std::string& output,
-                             const CliOptions& options, const RunInputs& inputs,
-                             std::ostream& report) {
-    const std::string bytes = readFileBytes(input);
-    requireNoNulByte(input, bytes);
-    if (inputs.contains(output)) {
-        throw FileError::cannotCreate(output, "It is an input of this run.");
+FileResult convertRunItem(const RunItem& item, const CliOptions& options, const RunInputs& inputs,
+                          RunStreams& streams) {
+    try {
+        return convert(item, options, inputs, streams);
+    } catch (const std::exception& error) {
+        FileResult result{item.input, item.output};
+        result.message = errorMessage(error);
+        return result;
     }
-
-    StreamingConversion conversion(bytes);
-    if (conversion.convertedMarkLine() != 0 && !options.force) {
-        throw std::runtime_error("Skipped " + quotedName(input) + ": line " +
-                                 std::to_string(conversion.convertedMarkLine()) +
-                                 " shows that it already has a converted header; use --force to "
-                                 "convert it again.");
-    }
-    ScriptProperties& properties = conversion.properties();
-    applyOverrides(options.overrides, properties, &conversion.joinedComments());
-
-    const IfTargetExists ifExists = options.force ? IfTargetExists::Replace : IfTargetExists::Fail;
-    std::optional<AtomicFileWriter> file;
-    withForceHint(output, [&] {
-        if (options.dryRun) {
-            AtomicFileWriter::check(output, ifExists);
-        } else {
-            file.emplace(output, ifExists);
-        }
-    });
-    if (!file) {
-        printDryRun(report, input, output, conversion);
-    }
-    const BodyCounts counts =
-        writeConvertedScript(conversion, file ? ScriptSink::into(*file) : ScriptSink::nowhere(),
-                             [&](const StreamingConversion::BodyLine& line) {
-                                 if (options.dryRun) {
-                                     printRewrite(report, line);
-                                 }
-                             });
-    if (file) {
-        withForceHint(output, [&] { file->commit(); });
-    }
-    return counts;
 }
 
 }  // namespace quillshift::cli

@@ -1,29 +1,33 @@
 #pragma once
 
-#include <cstddef>
+#include <exception>
 #include <ostream>
 #include <string>
 
 #include "cli/CliOptions.h"
 #include "cli/RunInputs.h"
-#include "conversion/ScriptWriter.h"
+#include "cli/RunItems.h"
+#include "cli/RunReport.h"
 
 namespace quillshift::cli {
 
-/// Converts the legacy script `input` into `output`, streaming the body so that memory stays
-/// within about twice the input's size. With options.dryRun nothing is written: the properties
-/// and the rewritten lines are printed to `report` instead, and a write that would certainly fail
-/// fails all the same.
-/// Throws FileError for a file that cannot be read or written (`output` existing without
-/// options.force, or being one of `inputs`, among them), and std::runtime_error when `input`
-/// already has a converted header (unless options.force); what() is the text to show the user,
-/// with file names quoted for a terminal. Nothing is written then.
-BodyCounts convertScriptFile(const std::string& input, const std::string& output,
-                             const CliOptions& options, const RunInputs& inputs,
-                             std::ostream& report);
+/// Where the run's streams go.
+struct RunStreams {
+    std::istream& input;   ///< read for the input "-"
+    std::ostream& output;  ///< written for the output "-"
+    std::ostream& report;  ///< the dry run's details
+    bool color = false;    ///< colour the diff
+};
 
-/// The output path for `input` in folder `folder`: "New " followed by the input's file name.
-std::string outputPathInFolder(const std::string& folder, const std::string& input);
+/// Converts one input as options.mode says: writes it (to a file, in place keeping a backup, or
+/// to standard output), or only works out what would be written (dry run, check, diff). The body
+/// is streamed, so memory stays within about twice the input's size (three times for a diff).
+/// Never throws: every failure (an input that cannot be read, an output that exists without
+/// --force, is not a regular file or is one of `inputs`, …) is a Failed result with the text to
+/// show, names quoted for a terminal; nothing is written then. A script that already has a
+/// converted header is Skipped unless options.reconvert.
+FileResult convertRunItem(const RunItem& item, const CliOptions& options, const RunInputs& inputs,
+                          RunStreams& streams);
 
 /// The text of `error` for the terminal: a FileError with its path quoted by quotedName.
 std::string errorMessage(const std::exception& error);

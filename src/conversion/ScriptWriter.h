@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,27 +31,32 @@ inline constexpr std::string_view kScriptHeaderName = "Reelvault importation scr
 /// Every line of a converted script ends with this.
 inline constexpr std::string_view kLineEnd = "\r\n";
 
-/// Where a converted script's bytes go: appended to a string, written through an AtomicFileWriter,
-/// or nowhere (to count what would be written). The target must outlive the sink.
+/// Where a converted script's bytes go: appended to a string, written through an AtomicFileWriter
+/// or to a stream, or nowhere (to count what would be written). The target must outlive the sink.
 class ScriptSink {
 public:
-    static ScriptSink into(std::string& out) { return ScriptSink(&out, nullptr); }
-    static ScriptSink into(AtomicFileWriter& file) { return ScriptSink(nullptr, &file); }
-    static ScriptSink nowhere() { return ScriptSink(nullptr, nullptr); }
+    static ScriptSink into(std::string& out) { return ScriptSink(&out, nullptr, nullptr); }
+    static ScriptSink into(AtomicFileWriter& file) { return ScriptSink(nullptr, &file, nullptr); }
+    static ScriptSink into(std::ostream& stream) { return ScriptSink(nullptr, nullptr, &stream); }
+    static ScriptSink nowhere() { return ScriptSink(nullptr, nullptr, nullptr); }
 
-    /// Throws what AtomicFileWriter::write throws.
+    /// Throws what AtomicFileWriter::write throws; a stream only records its failure.
     void write(std::string_view bytes) const {
         if (string_) {
             string_->append(bytes);
         } else if (file_) {
             file_->write(bytes);
+        } else if (stream_) {
+            stream_->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         }
     }
 
 private:
-    ScriptSink(std::string* string, AtomicFileWriter* file) : string_(string), file_(file) {}
+    ScriptSink(std::string* string, AtomicFileWriter* file, std::ostream* stream)
+        : string_(string), file_(file), stream_(stream) {}
     std::string* string_;
     AtomicFileWriter* file_;
+    std::ostream* stream_;
 };
 
 /// What the body of a written script holds.

@@ -8,7 +8,7 @@ namespace {
 
 TEST(CliOptions, ParsesBothForms) {
     const CliOptions pair = parseCommandLine({"-nf", "in.ifs", "out.ifs"});
-    EXPECT_TRUE(pair.dryRun);
+    EXPECT_EQ(pair.mode, RunMode::DryRun);
     EXPECT_TRUE(pair.force);
     EXPECT_FALSE(pair.quiet);
     EXPECT_EQ(pair.inputs, std::vector<std::string>{"in.ifs"});
@@ -36,10 +36,16 @@ TEST(CliOptions, OverridesApplyInOrder) {
     EXPECT_EQ(p.site, "a=b");
 }
 
-TEST(CliOptions, NamesOutputsInAFolder) {
-    EXPECT_EQ(outputPathInFolder("out", "/scripts/old.ifs"), "out/New old.ifs");
-    EXPECT_EQ(outputPathInFolder("out/", "old.ifs"), "out/New old.ifs");
-    EXPECT_EQ(outputPathInFolder("/", "a/b"), "/New b");
+TEST(CliOptions, NamesOutputsByTheTemplate) {
+    const std::pair<std::pair<const char*, const char*>, const char*> cases[] = {
+        {{"New {name}", "old.ifs"}, "New old.ifs"},
+        {{"{stem}-3.5{ext}", "old.IFS"}, "old-3.5.IFS"},
+        {{"{stem}{ext}", "archive.tar.ifs"}, "archive.tar.ifs"},
+        {{"{stem}.new", ".hidden"}, ".hidden.new"},
+    };
+    for (const auto& [given, expected] : cases) {
+        EXPECT_EQ(applyNameTemplate(given.first, given.second), expected) << given.first;
+    }
 }
 
 }  // namespace

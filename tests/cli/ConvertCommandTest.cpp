@@ -39,7 +39,8 @@ TEST_F(ConvertCommand, ReportsLinesAndRewrites) {
     copyGolden("no-header.ifs", "quick.ifs");
     const auto result = run({"quick.ifs", "new.ifs"});
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "quick.ifs -> new.ifs (5 lines, 2 rewritten)\n");
+    EXPECT_EQ(result.out,
+              "quick.ifs -> new.ifs (5 lines, 2 rewritten)\n1 converted, 0 skipped, 0 failed\n");
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(run({"-q", "quick.ifs", "other.ifs"}).out, "");
 }
@@ -68,16 +69,19 @@ TEST_F(ConvertCommand, LeavesAnExistingOutputAloneUnlessForced) {
     EXPECT_EQ(readBytes(dir.file("out.ifs")), readBytes(kGolden + "/no-header.expected"));
 }
 
-TEST_F(ConvertCommand, SkipsAConvertedScriptUnlessForced) {
+TEST_F(ConvertCommand, SkipsAConvertedScriptUnlessReconverting) {
     copyGolden("no-header.expected", "done.ifs");
-    const auto skipped = run({"done.ifs", "again.ifs"});
-    EXPECT_EQ(skipped.exitCode, 1);
-    EXPECT_EQ(skipped.err,
-              "Skipped \"done.ifs\": line 3 shows that it already has a converted header; use "
-              "--force to convert it again.\n");
-    EXPECT_FALSE(fs::exists(dir.file("again.ifs")));
-
-    EXPECT_EQ(run({"-f", "done.ifs", "again.ifs"}).exitCode, 0);
+    for (const char* force : {"--quiet", "--force"}) {
+        const auto skipped = run({force, "done.ifs", "again.ifs"});
+        EXPECT_EQ(skipped.exitCode, 0) << force;
+        EXPECT_EQ(skipped.out, force == std::string("--quiet")
+                                   ? ""
+                                   : "Skipped \"done.ifs\": line 3 shows that it already has a "
+                                     "converted header; use --reconvert to convert it again\n"
+                                     "0 converted, 1 skipped, 0 failed\n");
+        EXPECT_FALSE(fs::exists(dir.file("again.ifs")));
+    }
+    EXPECT_EQ(run({"--reconvert", "done.ifs", "again.ifs"}).exitCode, 0);
     EXPECT_NE(readBytes(dir.file("again.ifs")).find("////displayresults"), std::string::npos)
         << "a second conversion changes the body again";
 }
@@ -92,7 +96,8 @@ TEST_F(ConvertCommand, DryRunPrintsPropertiesAndRewritesAndWritesNothing) {
               "  Comments=\n"
               "3: GetPicture:   getpicture(URL , True) ; ->   getpicture(URL ) ;\n"
               "4: DisplayResults:   x := 1; displayresults; ->   x := 1; //displayresults;\n"
-              "quick.ifs -> new.ifs (5 lines, 2 rewritten; dry run, nothing written)\n");
+              "quick.ifs -> new.ifs (5 lines, 2 rewritten; dry run, nothing written)\n"
+              "1 would convert, 0 skipped, 0 failed\n");
     EXPECT_EQ(testing::listFolder(dir.path()), "quick.ifs;");
 }
 
@@ -142,7 +147,7 @@ TEST_F(ConvertCommand, FailedSaveIsReportedAndLeavesNothing) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err,
               "Cannot create file \"no/such/folder/out.ifs\". No such file or directory\n");
-    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.out, "0 converted, 0 skipped, 1 failed\n");
 }
 
 TEST_F(ConvertCommand, UsageErrorsExitWithTwo) {

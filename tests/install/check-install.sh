@@ -41,7 +41,7 @@ grep -q 'pattern="\*.ifs"' "$prefix/share/mime/packages/org.reelvault.Quillshift
 help_options=$("$prefix/bin/quillshift-convert" --help | grep -o -E -- '(^|[ ,])--?[a-z][a-z-]*' |
     tr -d ' ,' | sort -u)
 man_options=$(zcat "$prefix/share/man/man1/quillshift-convert.1.gz" |
-    sed -n '/^\.SH OPTIONS/,/^\.SH OUTPUT/p' |
+    sed -n '/^\.SH OPTIONS/,/^\.SH OUTPUT/p' | sed 's/\\f[BIRP]//g' |
     grep -o -E -- '\\-\\?-?[a-z][a-z\\-]*' | sed 's/\\//g' | sort -u)
 [ "$help_options" = "$man_options" ] ||
     fail "options differ between --help and the manual: $(diff <(echo "$help_options") <(echo "$man_options") | tr '\n' ' ')"

@@ -1,0 +1,74 @@
+# bash completion for quillshift-convert: options, the fields of --set, the languages of
+# --set Language=, folders after -o, and scripts (*.ifs) and folders elsewhere.
+
+_quillshift_convert() {
+    local cur=${COMP_WORDS[COMP_CWORD]}
+    # The whole word being typed, "=" included (bash splits words at "="), and the one before it.
+    local line=${COMP_LINE:0:COMP_POINT} word previous
+    local -a words
+    read -ra words <<<"$line"
+    if [[ $line =~ [[:space:]]$ ]]; then
+        word=
+        previous=${words[${#words[@]} - 1]}
+    else
+        word=${words[${#words[@]} - 1]}
+        previous=${words[${#words[@]} - 2]}
+    fi
+
+    local assignment=
+    if [[ $previous == --set ]]; then
+        assignment=$word
+    elif [[ $word == --set=* ]]; then
+        assignment=${word#--set=}
+    fi
+    if [[ $previous == --set || $word == --set=* ]]; then
+        if [[ $assignment == *=* ]]; then
+            local field=${assignment%%=*}
+            if [[ ${field,,} == language ]]; then
+                local value=${assignment#*=} choice
+                local -a choices=("?" BR DE EN EN,FR ES FR IT PT Unknown Brazilian German
+                    English "English, French" Spanish French Italian Portuguese)
+                COMPREPLY=()
+                for choice in "${choices[@]}"; do
+                    if [[ ${choice,,} == "${value,,}"* ]]; then
+                        COMPREPLY+=("${choice// /\\ }")
+                    fi
+                done
+            fi
+        else
+            compopt -o nospace 2>/dev/null
+            COMPREPLY=($(compgen -W "Authors= Title= Description= Site= Version= Comments= Language=" \
+                -- "$cur"))
+        fi
+        return
+    fi
+
+    case $previous in
+    -o | --output-dir)
+        COMPREPLY=($(compgen -d -- "$cur"))
+        return
+        ;;
+    --files-from)
+        COMPREPLY=($(compgen -f -- "$cur"))
+        return
+        ;;
+    --name-template)
+        return
+        ;;
+    esac
+    if [[ $word == --color=* ]]; then
+        COMPREPLY=($(compgen -W "auto always never" -- "${word#--color=}"))
+        return
+    fi
+    if [[ $word == -* ]]; then
+        COMPREPLY=($(compgen -W "-o --output-dir -i --in-place --in-place= --name-template -f
+            --force --reconvert -r --recursive --hidden --follow-symlinks --files-from -0 --null
+            --set -n --dry-run --check --diff --color --color= -q --quiet --json -h --help
+            --version" -- "$cur"))
+        [[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace 2>/dev/null
+        return
+    fi
+    COMPREPLY=($(compgen -d -- "$cur") $(compgen -f -X '!*.[iI][fF][sS]' -- "$cur"))
+}
+
+complete -o filenames -F _quillshift_convert quillshift-convert

@@ -15,15 +15,15 @@ enum class FileStatus { Converted, WouldConvert, Skipped, Failed };
 
 /// What became of one input.
 struct FileResult {
-    std::string input;
-    std::string output;  ///< "" when none is named
+    std::string input = {};
+    std::string output = {};  ///< "" when none is named
     FileStatus status = FileStatus::Failed;
-    std::string message;  ///< the reason for Skipped, the error text for Failed
-    BodyCounts counts;
-    bool converted = false;       ///< the properties below are those written (or to be written)
-    ScriptProperties properties;  ///< comments not used: see joinedComments
-    std::string joinedComments;
-    std::string diff;  ///< with --diff
+    std::string message = {};  ///< the reason for Skipped, the error text for Failed
+    BodyCounts counts = {};
+    bool converted = false;  ///< the properties below are those written (or to be written)
+    ScriptProperties properties = {};  ///< comments not used: see joinedComments
+    std::string joinedComments = {};
+    std::string diff = {};  ///< with --diff
 };
 
 /// The report of a run: a line for each input as it is done, on `out` (failures on `errors`),

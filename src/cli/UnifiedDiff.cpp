@@ -184,7 +184,8 @@ std::string unifiedDiff(std::string_view before, std::string_view after,
             // A range of no lines names the line before it.
             std::string text = std::to_string(count == 0 ? first : first + 1);
             if (count != 1) {
-                text += "," + std::to_string(count);
+                text.push_back(',');
+                text.append(std::to_string(count));
             }
             return text;
         };

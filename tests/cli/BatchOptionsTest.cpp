@@ -1,0 +1,196 @@
+// The batch converter's options for many scripts: each row runs one option's main case or its
+// error case in a fresh folder and checks the status, what was printed and the files made.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <random>
+
+#include "cli/UnifiedDiff.h"
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+namespace quillshift {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using testing::readBytes;
+using testing::writeBytes;
+
+const std::string kGolden = QUILLSHIFT_GOLDEN_DIR;
+const std::string kCliGolden = QUILLSHIFT_CLI_GOLDEN_DIR;
+
+std::string golden(const std::string& name) {
+    return readBytes(kGolden + "/" + name);
+}
+
+struct Row {
+    const char* name;
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string out;                                ///< what standard output holds (exactly)
+    std::map<std::string, std::string> files = {};  ///< files there afterwards, with their bytes
+    std::function<void(const testing::TempDir&)> setUp = {};
+};
+
+// Every row starts from a folder holding a legacy script a.ifs (no-header.ifs), a converted one
+// done.ifs, and a tree t/ with two scripts of one name, one in a hidden folder and one behind a
+// link to a folder.
+void prepare(const testing::TempDir& dir) {
+    fs::copy_file(kGolden + "/no-header.ifs", dir.file("a.ifs"));
+    fs::copy_file(kGolden + "/no-header.expected", dir.file("done.ifs"));
+    for (const char* folder : {"t/x", "t/y", "t/.hidden", "elsewhere"}) {
+        fs::create_directories(dir.file(folder));
+    }
+    fs::copy_file(kGolden + "/no-header.ifs", dir.file("t/x/s.IFS"));
+    fs::copy_file(kGolden + "/typical.ifs", dir.file("t/y/s.ifs"));
+    fs::copy_file(kGolden + "/typical.ifs", dir.file("t/.hidden/h.ifs"));
+    fs::copy_file(kGolden + "/typical.ifs", dir.file("elsewhere/e.ifs"));
+    fs::create_directory_symlink("../elsewhere", dir.file("t/link"));
+    writeBytes(dir.file("t/y/notes.txt"), "not a script");
+    fs::create_directory(dir.file("out"));
+}
+
+TEST(BatchOptions, EachOptionDoesWhatItSaysAndRefusesWhatItCannotDo) {
+    const std::string a = golden("no-header.ifs");
+    const std::string aConverted = golden("no-header.expected");
+    const std::string typicalConverted = golden("typical.expected");
+    const std::string usage = "";  // usage errors print nothing on standard output
+    const std::vector<Row> rows{
+        {"check: one would convert",
+         {"--check", "a.ifs", "done.ifs"},
+         1,
+         "would convert a.ifs\n1 would convert, 1 skipped, 0 failed\n"},
+        {"check: nothing to convert", {"--check", "-q", "done.ifs"}, 0, ""},
+        {"recursive into a mirrored folder",
+         {"-r", "-q", "-o", "out", "t"},
+         0,
+         "",
+         {{"out/x/New s.IFS", aConverted}, {"out/y/New s.ifs", typicalConverted}}},
+        {"recursive into hidden and linked folders when asked",
+         {"-r", "--hidden", "--follow-symlinks", "--name-template", "{stem}.new{ext}", "-o", "out",
+          "t"},
+         0,
+         "t/.hidden/h.ifs -> out/.hidden/h.new.ifs (25 lines, 4 rewritten)\n"
+         "t/link/e.ifs -> out/link/e.new.ifs (25 lines, 4 rewritten)\n"
+         "t/x/s.IFS -> out/x/s.new.IFS (5 lines, 2 rewritten)\n"
+         "t/y/s.ifs -> out/y/s.new.ifs (25 lines, 4 rewritten)\n"
+         "4 converted, 0 skipped, 0 failed\n",
+         {{"out/.hidden/h.new.ifs", typicalConverted},
+          {"out/link/e.new.ifs", typicalConverted},
+          {"out/x/s.new.IFS", aConverted},
+          {"out/y/s.new.ifs", typicalConverted}}},
+        {"recursive with nowhere to write", {"-r", "t"}, 2, usage},
+        {"a folder without -r", {"-o", "out", "t"}, 1, "0 converted, 0 skipped, 1 failed\n"},
+        {"files from a NUL-separated list",
+         {"-0", "--files-from", "list", "-q", "-o", "out", "--name-template", "{name}"},
+         0,
+         "",
+         {{"out/a.ifs", aConverted}, {"out/s.ifs", typicalConverted}},
+         [](const testing::TempDir& d) { writeBytes(d.file("list"), "a.ifs\0t/y/s.ifs\0"s); }},
+        {"files from a missing list", {"--files-from", "nolist", "-o", "out"}, 2, usage},
+        {"in place keeps a backup",
+         {"-i", "-q", "a.ifs"},
+         0,
+         "",
+         {{"a.ifs", aConverted}, {"a.ifs.bak", a}}},
+        {"in place onto an existing backup",
+         {"--in-place=.orig", "-q", "a.ifs"},
+         1,
+         "",
+         {{"a.ifs", a}, {"a.ifs.orig", "older"}},
+         [](const testing::TempDir& d) { writeBytes(d.file("a.ifs.orig"), "older"); }},
+        {"filter from standard input to standard output",
+         {"-c", "exec \"$0\" - - < a.ifs 2>/dev/null", QUILLSHIFT_CONVERT_EXE},
+         0,
+         aConverted},
+        {"standard input into a folder", {"-o", "out", "-"}, 2, usage},
+        {"an unknown name field", {"--name-template", "{base}", "-o", "out", "a.ifs"}, 2, usage},
+        {"colour that is not a choice", {"--diff", "--color=sometimes", "a.ifs"}, 2, usage},
+        {"two modes at once", {"--check", "--diff", "a.ifs"}, 2, usage},
+    };
+    for (const Row& row : rows) {
+        const testing::TempDir dir;
+        prepare(dir);
+        if (row.setUp) {
+            row.setUp(dir);
+        }
+        const bool shell = row.arguments.front() == "-c";
+        const auto result = testing::runProgram(shell ? "/bin/sh" : QUILLSHIFT_CONVERT_EXE,
+                                                row.arguments, dir.path());
+        EXPECT_EQ(result.exitCode, row.exitCode) << row.name << "\n" << result.err;
+        EXPECT_EQ(result.out, row.out) << row.name;
+        for (const auto& [name, bytes] : row.files) {
+            EXPECT_EQ(readBytes(dir.file(name)), bytes) << row.name << ": " << name;
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(dir.file("out"))) {
+            const std::string name = fs::relative(entry.path(), dir.path()).string();
+            EXPECT_TRUE(entry.is_directory() || row.files.contains(name))
+                << row.name << ": " << name;
+        }
+        if (row.exitCode == 2) {
+            EXPECT_FALSE(fs::exists(dir.file("out/New a.ifs"))) << row.name;
+            EXPECT_NE(result.err.find("Try 'quillshift-convert --help'"), std::string::npos);
+        }
+    }
+}
+
+// The diff and the JSON report against files checked by hand; and the diff, given to patch,
+// turns the legacy script into exactly the converted one.
+TEST(BatchOptions, DiffAndJsonMatchTheirGoldenFilesAndThePatchApplies) {
+    const testing::TempDir dir;
+    fs::copy_file(kGolden + "/typical.ifs", dir.file("typical.ifs"));
+    fs::copy_file(kGolden + "/no-header.expected", dir.file("done.ifs"));
+    const auto diff =
+        testing::runProgram(QUILLSHIFT_CONVERT_EXE, {"--diff", "typical.ifs"}, dir.path());
+    EXPECT_EQ(diff.exitCode, 0);
+    EXPECT_EQ(diff.out, readBytes(kCliGolden + "/typical.diff"));
+    EXPECT_EQ(diff.err, "1 would convert, 0 skipped, 0 failed\n");
+    const auto colored = testing::runProgram(
+        QUILLSHIFT_CONVERT_EXE, {"--diff", "--color=always", "typical.ifs"}, dir.path());
+    EXPECT_NE(colored.out.find("\x1b[31m-{ Cin\xE9"), std::string::npos);
+
+    writeBytes(dir.file("typical.diff"), diff.out);
+    const auto patched =
+        testing::runProgram("/bin/sh", {"-c", "patch -s typical.ifs < typical.diff"}, dir.path());
+    EXPECT_EQ(patched.exitCode, 0) << patched.out << patched.err;
+    EXPECT_EQ(readBytes(dir.file("typical.ifs")), golden("typical.expected"));
+
+    fs::copy_file(kGolden + "/typical.ifs", dir.file("typical.ifs"),
+                  fs::copy_options::overwrite_existing);
+    fs::create_directory(dir.file("out"));
+    const auto json = testing::runProgram(
+        QUILLSHIFT_CONVERT_EXE,
+        {"--json", "--set", "Version=2.0", "-o", "out", "typical.ifs", "done.ifs", "missing.ifs"},
+        dir.path());
+    EXPECT_EQ(json.exitCode, 1);
+    EXPECT_EQ(json.out, readBytes(kCliGolden + "/run.json"));
+}
+
+// Random pairs of texts, diffed and given to patch: the patch must give back the second text.
+TEST(BatchOptions, PatchTurnsTheFirstTextIntoTheSecondForRandomTexts) {
+    const std::vector<std::string> pieces{"a\n", "b\n", "c\r\n", "d", "\n", "a\r\n", "e\n"};
+    std::mt19937 random(9122026);
+    const testing::TempDir dir;
+    for (int round = 0; round < 40; ++round) {
+        std::string before;
+        std::string after;
+        for (int i = static_cast<int>(random() % 30); i > 0; --i) {
+            const std::string& piece = pieces[random() % pieces.size()];
+            before += piece;
+            after += random() % 3 == 0 ? pieces[random() % pieces.size()] : piece;
+        }
+        writeBytes(dir.file("text"), before);
+        writeBytes(dir.file("patch"), cli::unifiedDiff(before, after, "text", "text", false));
+        const auto patched =
+            testing::runProgram("/bin/sh", {"-c", "patch -s text < patch"}, dir.path());
+        ASSERT_EQ(readBytes(dir.file("text")), after)
+            << ::testing::PrintToString(before) << " -> " << ::testing::PrintToString(after) << "\n"
+            << patched.out << patched.err;
+    }
+}
+
+}  // namespace
+}  // namespace quillshift

@@ -190,6 +190,47 @@ std::vector<std::string> convertFromExactBuffers(const std::vector<std::string>&
     return body;
 }
 
+// What the line-list conversion gave, for the streaming one to match.
+struct LineListResult {
+    const ScriptProperties& properties;
+    const std::vector<std::string>& lines;
+    const std::vector<std::string>& body;
+    const std::vector<BodyRule>& rules;
+    std::size_t programLine;
+};
+
+// Streaming gives the same properties, lines and bytes.
+void checkStreaming(std::string_view text, const LineListResult& expected,
+                    const std::string& file) {
+    StreamingConversion streaming(text);
+    ScriptProperties withoutComments = expected.properties;
+    withoutComments.comments.clear();
+    FUZZ_CHECK(streaming.properties() == withoutComments);
+    FUZZ_CHECK(streaming.joinedComments() == joinComments(expected.properties.comments));
+    std::string streamed;
+    std::size_t count = 0;
+    std::size_t changed = 0;
+    const auto checkLine = [&](const StreamingConversion::BodyLine& line) {
+        FUZZ_CHECK(count < expected.body.size());
+        FUZZ_CHECK(line.lineNumber == expected.programLine + count + 1);
+        FUZZ_CHECK(line.before == expected.lines[expected.programLine + count]);
+        FUZZ_CHECK(line.after == expected.body[count]);
+        FUZZ_CHECK(line.rule == expected.rules[count]);
+        ++count;
+    };
+    StreamingConversion checked(text);
+    StreamingConversion::BodyLine line{};
+    while (checked.nextBodyLine(line)) {
+        checkLine(line);
+        changed += line.rule != BodyRule::None && line.after != line.before;
+    }
+    FUZZ_CHECK(count == expected.body.size());
+    const BodyCounts counts = writeConvertedScript(streaming, ScriptSink::into(streamed));
+    FUZZ_CHECK(counts.lines == expected.body.size());
+    FUZZ_CHECK(counts.rewritten == changed);
+    FUZZ_CHECK(streamed == file);
+}
+
 void checkPipeline(std::string_view text) {
     // Loading.
     const std::vector<std::string> lines = splitScriptLines(text);
@@ -221,34 +262,7 @@ void checkPipeline(std::string_view text) {
     const std::string file = renderOutputScript(properties, body);
     checkRenderedFile(file, properties, body);
 
-    // Streaming gives the same properties, lines and bytes.
-    StreamingConversion streaming(text);
-    ScriptProperties withoutComments = properties;
-    withoutComments.comments.clear();
-    FUZZ_CHECK(streaming.properties() == withoutComments);
-    FUZZ_CHECK(streaming.joinedComments() == joinComments(properties.comments));
-    std::string streamed;
-    std::size_t count = 0;
-    std::size_t changed = 0;
-    const auto checkLine = [&](const StreamingConversion::BodyLine& line) {
-        FUZZ_CHECK(count < body.size());
-        FUZZ_CHECK(line.lineNumber == programLine + count + 1);
-        FUZZ_CHECK(line.before == lines[programLine + count]);
-        FUZZ_CHECK(line.after == body[count]);
-        FUZZ_CHECK(line.rule == rules[count]);
-        ++count;
-    };
-    StreamingConversion checked(text);
-    StreamingConversion::BodyLine line{};
-    while (checked.nextBodyLine(line)) {
-        checkLine(line);
-        changed += line.rule != BodyRule::None && line.after != line.before;
-    }
-    FUZZ_CHECK(count == body.size());
-    const BodyCounts counts = writeConvertedScript(streaming, ScriptSink::into(streamed));
-    FUZZ_CHECK(counts.lines == body.size());
-    FUZZ_CHECK(counts.rewritten == changed);
-    FUZZ_CHECK(streamed == file);
+    checkStreaming(text, {properties, lines, body, rules, programLine}, file);
 
     // The window shows the lines as Unicode and saves them back: every byte survives.
     for (const std::string& l : lines) {

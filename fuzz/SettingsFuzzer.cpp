@@ -102,6 +102,7 @@ bool sameName(const Name& a, const Name& b) {
 
 std::vector<std::string> readAll(const IniFile& file, const std::vector<Name>& names) {
     std::vector<std::string> values;
+    values.reserve(names.size());
     for (const auto& [section, key] : names) {
         values.push_back(file.readString(section, key, kMissing));
     }

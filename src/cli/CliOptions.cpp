@@ -151,115 +151,149 @@ void assignPositional(CliOptions& options, std::vector<std::string> positional) 
 
 }  // namespace
 
-CliOptions parseCommandLine(const std::vector<std::string>& arguments) {
-    CliOptions options;
-    std::vector<std::string> positional;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        auto takeValue = [&](const std::string& option) -> std::string {
-            if (i + 1 >= arguments.size()) {
-                throw UsageError("option " + option + " needs a value");
+namespace {
+
+// The options that take no value.
+struct Flag {
+    std::string_view name;
+    void (*apply)(CliOptions&);
+};
+constexpr Flag kFlags[] = {
+    {"--help", [](CliOptions& o) { o.help = true; }},
+    {"--version", [](CliOptions& o) { o.version = true; }},
+    {"--dry-run", [](CliOptions& o) { setMode(o, RunMode::DryRun); }},
+    {"--check", [](CliOptions& o) { setMode(o, RunMode::Check); }},
+    {"--diff", [](CliOptions& o) { setMode(o, RunMode::Diff); }},
+    {"--color", [](CliOptions& o) { o.color = ColorChoice::Always; }},
+    {"--force", [](CliOptions& o) { o.force = true; }},
+    {"--reconvert", [](CliOptions& o) { o.reconvert = true; }},
+    {"--quiet", [](CliOptions& o) { o.quiet = true; }},
+    {"--json", [](CliOptions& o) { o.json = true; }},
+    {"--recursive", [](CliOptions& o) { o.recursive = true; }},
+    {"--follow-symlinks", [](CliOptions& o) { o.followSymlinks = true; }},
+    {"--hidden", [](CliOptions& o) { o.hidden = true; }},
+    {"--null", [](CliOptions& o) { o.nulSeparated = true; }},
+    {"--in-place", [](CliOptions& o) { o.inPlaceSuffix = ".bak"; }},
+};
+
+class ArgumentParser {
+public:
+    explicit ArgumentParser(const std::vector<std::string>& arguments) : arguments_(arguments) {}
+
+    CliOptions parse() {
+        bool optionsEnded = false;
+        for (next_ = 0; next_ < arguments_.size();) {
+            const std::string& argument = arguments_[next_++];
+            if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
+                positional_.push_back(argument);
+            } else if (argument == "--") {
+                optionsEnded = true;
+            } else if (argument.starts_with("--")) {
+                parseLong(argument);
+            } else {
+                parseShort(argument);
             }
-            return arguments[++i];
-        };
-        // --name VALUE or --name=VALUE
-        auto longValue = [&](std::string_view name) -> std::optional<std::string> {
-            if (argument == name) {
-                return takeValue(argument);
+        }
+        if (!options_.help && !options_.version) {
+            checkNameTemplate(options_.nameTemplate);
+            assignPositional(options_, std::move(positional_));
+        }
+        return std::move(options_);
+    }
+
+private:
+    std::string takeValue(const std::string& option) {
+        if (next_ >= arguments_.size()) {
+            throw UsageError("option " + option + " needs a value");
+        }
+        return arguments_[next_++];
+    }
+
+    // --name VALUE or --name=VALUE
+    std::optional<std::string> value(const std::string& argument, std::string_view name) {
+        if (argument == name) {
+            return takeValue(argument);
+        }
+        if (argument.size() > name.size() && argument.starts_with(name) &&
+            argument[name.size()] == '=') {
+            return argument.substr(name.size() + 1);
+        }
+        return std::nullopt;
+    }
+
+    void parseLong(const std::string& argument) {
+        for (const Flag& flag : kFlags) {
+            if (argument == flag.name) {
+                flag.apply(options_);
+                return;
             }
-            if (argument.size() > name.size() && argument.starts_with(name) &&
-                argument[name.size()] == '=') {
-                return argument.substr(name.size() + 1);
-            }
-            return std::nullopt;
-        };
-        if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
-            positional.push_back(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "--help") {
-            options.help = true;
-        } else if (argument == "--version") {
-            options.version = true;
-        } else if (argument == "--dry-run") {
-            setMode(options, RunMode::DryRun);
-        } else if (argument == "--check") {
-            setMode(options, RunMode::Check);
-        } else if (argument == "--diff") {
-            setMode(options, RunMode::Diff);
-        } else if (argument == "--color") {
-            options.color = ColorChoice::Always;
-        } else if (argument.starts_with("--color=")) {
-            options.color = parseColor(argument.substr(8));
-        } else if (argument == "--force") {
-            options.force = true;
-        } else if (argument == "--reconvert") {
-            options.reconvert = true;
-        } else if (argument == "--quiet") {
-            options.quiet = true;
-        } else if (argument == "--json") {
-            options.json = true;
-        } else if (argument == "--recursive") {
-            options.recursive = true;
-        } else if (argument == "--follow-symlinks") {
-            options.followSymlinks = true;
-        } else if (argument == "--hidden") {
-            options.hidden = true;
-        } else if (argument == "--null") {
-            options.nulSeparated = true;
-        } else if (argument == "--in-place") {
-            options.inPlaceSuffix = ".bak";
+        }
+        if (argument.starts_with("--color=")) {
+            options_.color = parseColor(argument.substr(8));
         } else if (argument.starts_with("--in-place=")) {
-            options.inPlaceSuffix = argument.substr(11);
-        } else if (auto dir = longValue("--output-dir")) {
-            options.outputDir = *dir;
-        } else if (auto list = longValue("--files-from")) {
-            options.filesFrom = *list;
-        } else if (auto nameTemplate = longValue("--name-template")) {
-            options.nameTemplate = *nameTemplate;
-        } else if (auto assignment = longValue("--set")) {
-            options.overrides.push_back(parseOverride(*assignment));
-        } else if (argument.starts_with("--")) {
-            throw UsageError("unknown option " + argument);
+            options_.inPlaceSuffix = argument.substr(11);
+        } else if (auto dir = value(argument, "--output-dir")) {
+            options_.outputDir = *dir;
+        } else if (auto list = value(argument, "--files-from")) {
+            options_.filesFrom = *list;
+        } else if (auto nameTemplate = value(argument, "--name-template")) {
+            options_.nameTemplate = *nameTemplate;
+        } else if (auto assignment = value(argument, "--set")) {
+            options_.overrides.push_back(parseOverride(*assignment));
         } else {
-            // Bundled single-letter flags such as -nf; -o may come last with its value next, and
-            // -i takes the rest of the bundle as its suffix (-i.orig).
-            for (std::size_t k = 1; k < argument.size(); ++k) {
-                const char letter = argument[k];
-                if (letter == 'n') {
-                    setMode(options, RunMode::DryRun);
-                } else if (letter == 'f') {
-                    options.force = true;
-                } else if (letter == 'q') {
-                    options.quiet = true;
-                } else if (letter == 'h') {
-                    options.help = true;
-                } else if (letter == 'r') {
-                    options.recursive = true;
-                } else if (letter == '0') {
-                    options.nulSeparated = true;
-                } else if (letter == 'i') {
-                    options.inPlaceSuffix =
-                        k + 1 < argument.size() ? argument.substr(k + 1) : ".bak";
+            throw UsageError("unknown option " + argument);
+        }
+    }
+
+    // Bundled single-letter flags such as -nf; -o may come last with its value next, and -i
+    // takes the rest of the bundle as its suffix (-i.orig).
+    void parseShort(const std::string& argument) {
+        for (std::size_t k = 1; k < argument.size(); ++k) {
+            const char letter = argument[k];
+            const std::string rest = argument.substr(k + 1);
+            if (letter == 'i') {
+                options_.inPlaceSuffix = rest.empty() ? ".bak" : rest;
+                return;
+            }
+            if (letter == 'o') {
+                options_.outputDir = rest.empty() ? takeValue("-o") : rest;
+                return;
+            }
+            switch (letter) {
+                case 'n':
+                    setMode(options_, RunMode::DryRun);
                     break;
-                } else if (letter == 'o' && k + 1 == argument.size()) {
-                    options.outputDir = takeValue("-o");
-                } else if (letter == 'o') {
-                    options.outputDir = argument.substr(k + 1);
+                case 'f':
+                    options_.force = true;
                     break;
-                } else {
+                case 'q':
+                    options_.quiet = true;
+                    break;
+                case 'h':
+                    options_.help = true;
+                    break;
+                case 'r':
+                    options_.recursive = true;
+                    break;
+                case '0':
+                    options_.nulSeparated = true;
+                    break;
+                default:
                     throw UsageError("unknown option -" + std::string(1, letter));
-                }
             }
         }
     }
-    if (options.help || options.version) {
-        return options;
-    }
-    checkNameTemplate(options.nameTemplate);
-    assignPositional(options, std::move(positional));
-    return options;
+
+    const std::vector<std::string>& arguments_;
+    std::size_t next_ = 0;
+    CliOptions options_;
+    std::vector<std::string> positional_;
+};
+
+}  // namespace
+
+CliOptions parseCommandLine(const std::vector<std::string>& arguments) {
+    return ArgumentParser(arguments).parse();
 }
 
 std::string applyNameTemplate(const std::string& nameTemplate, std::string_view name) {

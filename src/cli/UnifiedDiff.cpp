@@ -34,9 +34,12 @@ std::optional<std::vector<Edit>> shortestEdit(const std::vector<int>& a,
                                               const std::vector<int>& b) {
     const int n = static_cast<int>(a.size());
     const int m = static_cast<int>(b.size());
-    const int limit = std::min(n + m, kMaxEditDistance);
-    std::vector<int> v(static_cast<std::size_t>(2 * limit + 2), 0);
-    const auto at = [&](int k) -> int& { return v[static_cast<std::size_t>(k + limit + 1)]; };
+    const int limit =
+        static_cast<int>(std::min<long long>(static_cast<long long>(n) + m, kMaxEditDistance));
+    std::vector<int> v(2 * static_cast<std::size_t>(limit) + 2, 0);
+    const auto at = [&](int k) -> int& {
+        return v[static_cast<std::size_t>(std::ptrdiff_t{k} + limit + 1)];
+    };
     std::vector<std::vector<int>> trace;
     for (int d = 0; d <= limit; ++d) {
         trace.emplace_back(v.begin() + (limit + 1 - d), v.begin() + (limit + 2 + d));
@@ -57,7 +60,7 @@ std::optional<std::vector<Edit>> shortestEdit(const std::vector<int>& a,
             for (int back = d; back > 0; --back) {
                 const std::vector<int>& previous = trace[static_cast<std::size_t>(back)];
                 const auto before = [&](int kk) {
-                    return previous[static_cast<std::size_t>(kk + back)];
+                    return previous[static_cast<std::size_t>(std::ptrdiff_t{kk} + back)];
                 };
                 const int kk = x - y;
                 const bool down = kk == -back || (kk != back && before(kk - 1) < before(kk + 1));
@@ -85,16 +88,10 @@ std::optional<std::vector<Edit>> shortestEdit(const std::vector<int>& a,
     return std::nullopt;
 }
 
-}  // namespace
-
-std::string unifiedDiff(std::string_view before, std::string_view after,
-                        std::string_view beforeName, std::string_view afterName, bool color) {
-    if (before == after) {
-        return {};
-    }
-    const std::vector<std::string_view> a = splitLines(before);
-    const std::vector<std::string_view> b = splitLines(after);
-
+// The edits that turn the lines of a into those of b: the lines both begin and end with are kept,
+// and the rest is the shortest edit, or all replaced when that is too long to find.
+std::vector<Edit> editScript(const std::vector<std::string_view>& a,
+                             const std::vector<std::string_view>& b) {
     // Lines become numbers, so that the search compares numbers, not text.
     std::unordered_map<std::string_view, int> ids;
     const auto numbered = [&](const std::vector<std::string_view>& lines, std::size_t from,
@@ -125,89 +122,110 @@ std::string unifiedDiff(std::string_view before, std::string_view after,
         edits.insert(edits.end(), middleB.size(), Edit::Insert);
     }
     edits.insert(edits.end(), suffix, Edit::Keep);
+    return edits;
+}
 
-    const char* red = color ? "\x1b[31m" : "";
-    const char* green = color ? "\x1b[32m" : "";
-    const char* cyan = color ? "\x1b[36m" : "";
-    const char* bold = color ? "\x1b[1m" : "";
-    const char* reset = color ? "\x1b[0m" : "";
+// The end of the hunk that starts its changes at `first`: kContext kept lines after the last
+// change, joining changes that stand closer than twice the context.
+std::size_t hunkEnd(const std::vector<Edit>& edits, std::size_t first) {
+    std::size_t end = first;
+    while (true) {
+        while (end < edits.size() && edits[end] != Edit::Keep) {
+            ++end;
+        }
+        std::size_t kept = end;
+        while (kept < edits.size() && edits[kept] == Edit::Keep && kept - end <= 2 * kContext) {
+            ++kept;
+        }
+        if (kept < edits.size() && edits[kept] != Edit::Keep && kept - end <= 2 * kContext) {
+            end = kept;
+            continue;
+        }
+        return std::min(end + kContext, edits.size());
+    }
+}
+
+// "first,count" of a hunk head, with the first line counted from 1; a range of no lines names the
+// line before it, and a count of one is left out.
+std::string range(std::size_t first, std::size_t count) {
+    std::string text = std::to_string(count == 0 ? first : first + 1);
+    if (count != 1) {
+        text.push_back(',');
+        text.append(std::to_string(count));
+    }
+    return text;
+}
+
+struct Colors {
+    explicit Colors(bool on)
+        : deleted(on ? "\x1b[31m" : ""),
+          added(on ? "\x1b[32m" : ""),
+          hunk(on ? "\x1b[36m" : ""),
+          head(on ? "\x1b[1m" : ""),
+          reset(on ? "\x1b[0m" : "") {}
+    const char* deleted;
+    const char* added;
+    const char* hunk;
+    const char* head;
+    const char* reset;
+};
+
+}  // namespace
+
+std::string unifiedDiff(std::string_view before, std::string_view after,
+                        std::string_view beforeName, std::string_view afterName, bool color) {
+    if (before == after) {
+        return {};
+    }
+    const std::vector<std::string_view> a = splitLines(before);
+    const std::vector<std::string_view> b = splitLines(after);
+    const std::vector<Edit> edits = editScript(a, b);
+    const Colors colors(color);
+
     std::string out;
-    out.append(bold).append("--- ").append(beforeName).append(reset).append("\n");
-    out.append(bold).append("+++ ").append(afterName).append(reset).append("\n");
-
-    // Positions of each edit in a and b.
-    std::vector<std::size_t> posA(edits.size() + 1), posB(edits.size() + 1);
+    out.append(colors.head).append("--- ").append(beforeName).append(colors.reset).append("\n");
+    out.append(colors.head).append("+++ ").append(afterName).append(colors.reset).append("\n");
+    // Where each edit stands in a and in b.
+    std::vector<std::size_t> inA(edits.size() + 1);
+    std::vector<std::size_t> inB(edits.size() + 1);
     for (std::size_t i = 0; i < edits.size(); ++i) {
-        posA[i + 1] = posA[i] + (edits[i] != Edit::Insert);
-        posB[i + 1] = posB[i] + (edits[i] != Edit::Delete);
+        inA[i + 1] = inA[i] + (edits[i] != Edit::Insert);
+        inB[i + 1] = inB[i] + (edits[i] != Edit::Delete);
     }
     const auto writeLine = [&](char mark, std::string_view line, const char* on) {
         const bool ended = !line.empty() && line.back() == '\n';
-        const std::string_view text = ended ? line.substr(0, line.size() - 1) : line;
         out.append(on).push_back(mark);
-        out.append(text).append(*on ? reset : "").append("\n");
+        out.append(ended ? line.substr(0, line.size() - 1) : line)
+            .append(*on ? colors.reset : "")
+            .append("\n");
         if (!ended) {
             out.append("\\ No newline at end of file\n");
         }
     };
-    std::size_t i = 0;
-    while (i < edits.size()) {
+    for (std::size_t i = 0; i < edits.size();) {
         while (i < edits.size() && edits[i] == Edit::Keep) {
             ++i;
         }
         if (i == edits.size()) {
             break;
         }
-        // A hunk: from kContext kept lines before the first change to kContext after the last,
-        // joining changes that stand closer than twice the context.
         const std::size_t start = i >= kContext ? i - kContext : 0;
-        std::size_t end = i;
-        while (true) {
-            while (end < edits.size() && edits[end] != Edit::Keep) {
-                ++end;
-            }
-            std::size_t kept = end;
-            while (kept < edits.size() && edits[kept] == Edit::Keep &&
-                   kept - end < 2 * kContext + 1) {
-                ++kept;
-            }
-            if (kept < edits.size() && edits[kept] != Edit::Keep && kept - end <= 2 * kContext) {
-                end = kept;
-                continue;
-            }
-            end = std::min(end + kContext, edits.size());
-            break;
-        }
-        const std::size_t countA = posA[end] - posA[start];
-        const std::size_t countB = posB[end] - posB[start];
-        const auto range = [](std::size_t first, std::size_t count) {
-            // A range of no lines names the line before it.
-            std::string text = std::to_string(count == 0 ? first : first + 1);
-            if (count != 1) {
-                text.push_back(',');
-                text.append(std::to_string(count));
-            }
-            return text;
-        };
-        out.append(cyan)
+        const std::size_t end = hunkEnd(edits, i);
+        out.append(colors.hunk)
             .append("@@ -")
-            .append(range(posA[start], countA))
+            .append(range(inA[start], inA[end] - inA[start]))
             .append(" +")
-            .append(range(posB[start], countB))
+            .append(range(inB[start], inB[end] - inB[start]))
             .append(" @@")
-            .append(reset)
+            .append(colors.reset)
             .append("\n");
         for (std::size_t e = start; e < end; ++e) {
-            switch (edits[e]) {
-                case Edit::Keep:
-                    writeLine(' ', a[posA[e]], "");
-                    break;
-                case Edit::Delete:
-                    writeLine('-', a[posA[e]], red);
-                    break;
-                case Edit::Insert:
-                    writeLine('+', b[posB[e]], green);
-                    break;
+            if (edits[e] == Edit::Keep) {
+                writeLine(' ', a[inA[e]], "");
+            } else if (edits[e] == Edit::Delete) {
+                writeLine('-', a[inA[e]], colors.deleted);
+            } else {
+                writeLine('+', b[inB[e]], colors.added);
             }
         }
         i = end;

@@ -16,7 +16,7 @@ const std::string kGolden = QUILLSHIFT_GOLDEN_DIR;
 
 class ConvertCommand : public ::testing::Test {
 protected:
-    testing::RunResult run(std::vector<std::string> arguments) {
+    testing::RunResult run(const std::vector<std::string>& arguments) {
         return testing::runProgram(QUILLSHIFT_CONVERT_EXE, arguments, dir.path());
     }
     void copyGolden(const std::string& name, const std::string& as) {
@@ -28,10 +28,10 @@ protected:
 TEST_F(ConvertCommand, WritesWhatTheGoldenFileExpects) {
     for (const std::string name :
          {"typical", "header-edges", "mixed-endings", "no-program", "empty"}) {
-        const auto result = run({kGolden + "/" + name + ".ifs", name + ".out"});
+        const std::string input = (fs::path(kGolden) / name).string();
+        const auto result = run({input + ".ifs", name + ".out"});
         EXPECT_EQ(result.exitCode, 0) << result.err;
-        EXPECT_EQ(readBytes(dir.file(name + ".out")), readBytes(kGolden + "/" + name + ".expected"))
-            << name;
+        EXPECT_EQ(readBytes(dir.file(name + ".out")), readBytes(input + ".expected")) << name;
     }
 }
 

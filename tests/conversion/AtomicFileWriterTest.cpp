@@ -117,10 +117,10 @@ TEST_P(AtomicFileWriterTest, RefusesTargetsItMayNotReplace) {
          [](const testing::TempDir& d) {
              sockaddr_un address{};
              address.sun_family = AF_UNIX;
-             const std::string path = d.file("socket");
-             path.copy(address.sun_path, sizeof address.sun_path - 1);
+             std::string path = d.file("socket");
+             static_cast<void>(path.copy(address.sun_path, sizeof address.sun_path - 1));
              const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-             ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+             static_cast<void>(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address));
              ::close(fd);
              return path;
          },

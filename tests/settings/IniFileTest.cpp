@@ -347,9 +347,9 @@ TEST(IniFileTest, WritingIntoOddFilesChangesOnlyTheWrittenKey) {
         "",
         "   ",
         "\r",
-        std::string("Top=\0", 5),
+        std::string("Top=") + '\0',
         "\xEF\xBB\xBF",
-        "\xFF\xFE\x00\x01",
+        std::string("\xFF\xFE\x00\x01", 4),
         "Maximized=7",
     };
     const std::pair<std::string, std::string> probes[] = {

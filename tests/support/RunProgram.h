@@ -31,6 +31,7 @@ inline RunResult runProgram(const std::string& program, const std::vector<std::s
     std::vector<std::string> all{program};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
+    argv.reserve(all.size() + 1);
     for (auto& a : all) {
         argv.push_back(a.data());
     }

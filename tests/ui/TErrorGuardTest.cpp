@@ -61,7 +61,7 @@ private slots:
             switch (kind) {
                 case 0:
                     throw quillshift::FileError::cannotOpen("/home/ann/old.ifs",
-                                                                  "Permission denied");
+                                                            "Permission denied");
                 case 1:
                     throw std::runtime_error("Unable to write to /opt/Q.INI");
                 case 2:

@@ -8,8 +8,8 @@
 
 #include "TFakeDialogs.h"
 #include "TTestWindow.h"
-#include "conversion/ReelvaultSites.h"
 #include "base/FileError.h"
+#include "conversion/ReelvaultSites.h"
 #include "ui/TAboutPage.h"
 #include "ui/TMainForm.h"
 #include "ui/TPageControl.h"

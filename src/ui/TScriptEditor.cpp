@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "conversion/ScriptLoader.h"
 #include "base/TextOps.h"
+#include "conversion/ScriptLoader.h"
 #include "conversion/Windows1252.h"
 #include "ui/TPascalLexer.h"
 

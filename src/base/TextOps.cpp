@@ -6,17 +6,6 @@
 
 namespace quillshift::text {
 
-void upperAsciiInto(std::string_view s, std::string& out) {
-    out.resize(s.size());
-    std::transform(s.begin(), s.end(), out.begin(), [](char c) { return upperAscii(c); });
-}
-
-std::string upperAscii(std::string_view s) {
-    std::string out;
-    upperAsciiInto(s, out);
-    return out;
-}
-
 std::string_view trimView(std::string_view s) {
     std::size_t begin = 0;
     std::size_t end = s.size();

@@ -16,19 +16,8 @@ constexpr char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
-/// Returns `s` with the ASCII letters a to z upper-cased; every other byte is kept.
-std::string upperAscii(std::string_view s);
-
-/// Writes `s` upper-cased like upperAscii into `out`, reusing out's storage.
-void upperAsciiInto(std::string_view s, std::string& out);
-
 /// Returns the part of `s` left after removing every byte with a code up to 32 from both ends.
 std::string_view trimView(std::string_view s);
-
-/// Owning variant of trimView.
-inline std::string trim(std::string_view s) {
-    return std::string(trimView(s));
-}
 
 /// True when `needle` occurs in `haystack` (case-sensitive).
 inline bool contains(std::string_view haystack, std::string_view needle) {

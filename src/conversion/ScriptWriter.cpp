@@ -77,16 +77,6 @@ void forEachPropertyLine(
                       });
 }
 
-std::vector<std::string> buildScriptHeader(const ScriptProperties& properties) {
-    std::vector<std::string> lines;
-    lines.reserve(kScriptHeaderLineCount);
-    forEachHeaderLine(properties, joinComments(properties.comments),
-                      [&](std::string_view key, std::string_view value, bool) {
-                          lines.emplace_back(key).append(value);
-                      });
-    return lines;
-}
-
 void writeConvertedScript(const ScriptProperties& properties, const std::vector<std::string>& body,
                           const ScriptSink& out) {
     writeHeader(properties, joinComments(properties.comments), out);

@@ -77,9 +77,6 @@ void forEachPropertyLine(
     const ScriptProperties& properties, std::string_view joinedComments,
     const std::function<void(std::string_view key, std::string_view value)>& line);
 
-/// The 21 lines of the converted header built from `properties` (without line ends).
-std::vector<std::string> buildScriptHeader(const ScriptProperties& properties);
-
 /// Writes the converted script of `properties` and the body lines `body` to `out`.
 void writeConvertedScript(const ScriptProperties& properties, const std::vector<std::string>& body,
                           const ScriptSink& out);

@@ -240,9 +240,7 @@ void TScriptEditor::clearLines() {
 void TScriptEditor::loadFromFile(const std::string& path) {
     SendScintilla(SCI_GOTOPOS, 0UL);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
-    const std::string bytes = quillshift::readFileBytes(path);
-    quillshift::requireNoNulByte(path, bytes);
-    setLines(quillshift::splitScriptLines(bytes));
+    setLines(quillshift::loadScriptFile(path));
 }
 
 void TScriptEditor::setLineNumbersVisible(bool visible) {

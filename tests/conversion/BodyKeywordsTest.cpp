@@ -10,7 +10,10 @@ namespace {
 
 // The plain way: upper-case the line and search each keyword.
 BodyKeywordPositions reference(std::string_view line) {
-    const std::string upper = text::upperAscii(line);
+    std::string upper(line);
+    for (char& c : upper) {
+        c = text::upperAscii(c);
+    }
     BodyKeywordPositions positions;
     for (std::size_t k = 0; k < kBodyKeywordCount; ++k) {
         positions[k] = upper.find(kBodyKeywords[k]);

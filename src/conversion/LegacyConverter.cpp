@@ -85,9 +85,19 @@ bool LegacyConverter::convertLine(std::string_view line, std::string& scratch,
         inBody_ = true;
     }
     if (inBody_) {
-        out = convertBodyLine(line, scratch, rule);
+        BodyRule applied = BodyRule::None;
+        out = convertBodyLine(line, scratch, &applied);
+        if (rule) {
+            *rule = applied;
+        }
+        if (notes_) {
+            notes_->bodyRules.push_back(applied);
+        }
     } else {
-        harvestHeaderLine(line);
+        const HeaderLineNote note = harvestHeaderLine(line);
+        if (notes_) {
+            notes_->header.push_back(note);
+        }
     }
     ++index_;
     return inBody_;
@@ -104,7 +114,7 @@ bool LegacyConverter::convertLine(std::string_view line, std::string& out, BodyR
     return true;
 }
 
-void LegacyConverter::harvestHeaderLine(std::string_view line) {
+HeaderLineNote LegacyConverter::harvestHeaderLine(std::string_view line) {
     std::string_view t = text::trimView(line);
     // Legacy headers may open with the same frame of asterisks as a converted one, so the frame
     // counts only with the converted header's empty second line and its third line below it.
@@ -119,17 +129,17 @@ void LegacyConverter::harvestHeaderLine(std::string_view line) {
         convertedMarkLine_ = index_ + 1;
     }
     if (index_ == 0) {
-        return;
+        return {HeaderUse::FirstLine};
     }
     if (index_ == 1) {
         // The title line: its first two characters are the comment opener ("{ ", "//", "(*").
         t = text::trimView(t.substr(t.size() < 2 ? t.size() : 2));
         properties_.title.assign(t);
         properties_.description.assign(kDescriptionPrefix).append(t);
-        return;
+        return {HeaderUse::Title};
     }
     if (t.find("*******", 1) != npos) {
-        return;  // a frame line of asterisks
+        return {HeaderUse::Frame};
     }
     if (!t.empty() && t.front() == '*') {
         t.remove_prefix(1);
@@ -139,43 +149,51 @@ void LegacyConverter::harvestHeaderLine(std::string_view line) {
     }
     t = text::trimView(t);
     if (t.empty()) {
-        return;
+        return {HeaderUse::Empty};
     }
 
     // Searched in place rather than in an upper-cased copy: one header line may be huge.
     const auto containsIgnoringCase = [&](std::string_view upperWord) {
         return text::findIgnoringAsciiCase(t, upperWord) != npos;
     };
+    HeaderLineNote note;
     const auto& languages = LanguageTable::rows();
     for (std::size_t i = 1; i < languages.size(); ++i) {
         if (containsIgnoringCase(languages[i].legacyTag)) {
             properties_.language = i;
+            note.language = i;
             break;
         }
     }
 
     for (std::string_view phrase : kBoilerplatePhrases) {
         if (text::contains(t, phrase)) {
-            return;
+            note.use = HeaderUse::Boilerplate;
+            note.phrase = phrase;
+            return note;
         }
     }
 
     if (containsIgnoringCase("(C)") || containsIgnoringCase("(P)")) {
         properties_.authors.assign(t);
-        return;
+        note.use = HeaderUse::Authors;
+        return note;
     }
     if (const std::size_t p = text::findIgnoringAsciiCase(t, "HTTP://"); p != npos) {
         const std::string_view address = t.substr(p);
         const std::size_t blank = address.find(' ');
         // A blank that ends the address stays part of the value; the writer trims it.
         properties_.site.assign(blank == npos ? address : address.substr(0, blank + 1));
-        return;
+        note.use = HeaderUse::Site;
+        return note;
     }
     if (joinedComments_) {
         joinedComments_->append(" ").append(t);  // t is trimmed already
     } else {
         properties_.comments.emplace_back(t);
     }
+    note.use = HeaderUse::Comment;
+    return note;
 }
 
 std::string_view LegacyConverter::convertBodyLine(std::string_view line, std::string& scratch,
@@ -217,10 +235,14 @@ std::string_view LegacyConverter::convertBodyLine(std::string_view line, std::st
 }
 
 void convertLegacyScript(const std::vector<std::string>& input, std::vector<std::string>& output,
-                         ScriptProperties& properties) {
+                         ScriptProperties& properties, ConversionNotes* notes) {
     output.clear();
     output.reserve(input.size());
     LegacyConverter converter(properties);
+    if (notes) {
+        *notes = {};
+        converter.keepNotes(*notes);
+    }
     for (const std::string& line : input) {
         if (converter.convertLine(line, output.emplace_back())) {
             continue;

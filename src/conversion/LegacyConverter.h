@@ -18,6 +18,30 @@ inline constexpr std::size_t kBodyRuleCount = 5;
 /// "GetPicture", "DisplayResults", "CheckVersion", "VersionMessage" (empty for None).
 std::string_view bodyRuleName(BodyRule rule);
 
+/// What the conversion did with a header line (one before the program line).
+enum class HeaderUse {
+    FirstLine,    ///< ignored: the first line
+    Title,        ///< the title line: gave Title and Description
+    Frame,        ///< ignored: a frame of asterisks
+    Empty,        ///< ignored: empty once trimmed of its asterisks
+    Boilerplate,  ///< dropped: licence or site boilerplate (see phrase)
+    Authors,      ///< gave Authors
+    Site,         ///< gave Site
+    Comment,      ///< became a comment line
+};
+
+struct HeaderLineNote {
+    HeaderUse use = HeaderUse::Comment;
+    std::size_t language = 0;      ///< the LanguageTable row its language tag set; 0 when none
+    std::string_view phrase = {};  ///< for Boilerplate, the phrase that marked it (static text)
+};
+
+/// What a conversion did line by line, for showing it.
+struct ConversionNotes {
+    std::vector<HeaderLineNote> header;  ///< one per header line, in order
+    std::vector<BodyRule> bodyRules;     ///< one per body line: the rule whose result stands
+};
+
 /// One run of the legacy-script conversion, fed line by line.
 ///
 /// Lines before the first program line (one whose upper-cased text starts with "PROGRAM ") form
@@ -46,6 +70,10 @@ public:
     bool convertLine(std::string_view line, std::string& scratch, std::string_view& out,
                      BodyRule* rule = nullptr);
 
+    /// Records in `notes` what becomes of each line fed from now on; `notes` must outlive the
+    /// converter.
+    void keepNotes(ConversionNotes& notes) { notes_ = &notes; }
+
     /// True once the program line has been seen.
     bool inBody() const { return inBody_; }
 
@@ -56,7 +84,7 @@ public:
     std::size_t convertedMarkLine() const { return convertedMarkLine_; }
 
 private:
-    void harvestHeaderLine(std::string_view line);
+    HeaderLineNote harvestHeaderLine(std::string_view line);
     std::string_view convertBodyLine(std::string_view line, std::string& scratch, BodyRule* rule);
 
     ScriptProperties& properties_;
@@ -65,12 +93,14 @@ private:
     std::size_t convertedMarkLine_ = 0;
     bool openedLikeConvertedHeader_ = false;
     std::string* joinedComments_;
+    ConversionNotes* notes_ = nullptr;
 };
 
 /// Converts a whole legacy script: replaces `output` with the converted body lines and harvests the
 /// header into `properties` as LegacyConverter does. The caller clears `properties` first when it
-/// wants a fresh record. `input` and `output` must be different objects.
+/// wants a fresh record. `input` and `output` must be different objects. With `notes`, they are
+/// replaced by what became of each line.
 void convertLegacyScript(const std::vector<std::string>& input, std::vector<std::string>& output,
-                         ScriptProperties& properties);
+                         ScriptProperties& properties, ConversionNotes* notes = nullptr);
 
 }  // namespace quillshift

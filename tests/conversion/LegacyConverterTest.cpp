@@ -230,5 +230,36 @@ TEST(LegacyConverter, FindsTheMarkOfAConvertedHeaderBeforeTheProgramLine) {
     }
 }
 
+// What became of each line, for the window's marks.
+TEST(LegacyConverter, NotesWhatBecameOfEachLine) {
+    const Lines script{"{ first",
+                       "{ Title",
+                       "*********",
+                       " *  * ",
+                       "(c) me (FR)",
+                       "http://site.example/ index",
+                       "This program is free software (DE)",
+                       "a comment",
+                       "program A;",
+                       "  DisplayResults;",
+                       "x := 1;"};
+    using Use = HeaderUse;
+    const std::vector<std::pair<Use, std::size_t>> header{
+        {Use::FirstLine, 0}, {Use::Title, 0}, {Use::Frame, 0},       {Use::Empty, 0},
+        {Use::Authors, 6},   {Use::Site, 0},  {Use::Boilerplate, 2}, {Use::Comment, 0}};
+    ScriptProperties properties;
+    Lines output;
+    ConversionNotes notes;
+    convertLegacyScript(script, output, properties, &notes);
+    ASSERT_EQ(notes.header.size(), header.size());
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        EXPECT_EQ(notes.header[i].use, header[i].first) << script[i];
+        EXPECT_EQ(notes.header[i].language, header[i].second) << script[i];
+    }
+    EXPECT_EQ(notes.header[6].phrase, "This program is fre");
+    EXPECT_EQ(notes.bodyRules,
+              (std::vector<BodyRule>{BodyRule::None, BodyRule::DisplayResults, BodyRule::None}));
+}
+
 }  // namespace
 }  // namespace quillshift

@@ -21,11 +21,15 @@ int centred(int screen, int size) {
 }  // namespace
 
 WindowSettings WindowSettings::read(const IniFile& file, ScreenSize screen,
-                                    std::string_view executableFolder) {
+                                    std::string_view executableFolder, SizeRule usableSize) {
+    const auto size = [&](std::string_view key, int fallback) {
+        const int value = file.readInteger(kFormSection, key, fallback);
+        return usableSize != nullptr ? usableSize(value, fallback) : value;
+    };
     WindowSettings settings;
     settings.inputPath = file.readString(kPathSection, "Input", executableFolder);
-    settings.height = file.readInteger(kFormSection, "Height", 600);
-    settings.width = file.readInteger(kFormSection, "Width", 800);
+    settings.height = size("Height", 600);
+    settings.width = size("Width", 800);
     settings.top = file.readInteger(kFormSection, "Top", centred(screen.height, settings.height));
     settings.left = file.readInteger(kFormSection, "Left", centred(screen.width, settings.width));
     settings.maximized = file.readBool(kFormSection, "Maximized", false);
@@ -33,8 +37,8 @@ WindowSettings WindowSettings::read(const IniFile& file, ScreenSize screen,
 }
 
 WindowSettings WindowSettings::load(const std::string& path, ScreenSize screen,
-                                    std::string_view executableFolder) {
-    return read(IniFile::load(path), screen, executableFolder);
+                                    std::string_view executableFolder, SizeRule usableSize) {
+    return read(IniFile::load(path), screen, executableFolder, usableSize);
 }
 
 void WindowSettings::write(IniFile& file) const {

@@ -37,14 +37,17 @@ struct WindowSettings {
     /// Form/Top ((screen height - height) / 2 with the height just read, rounded toward zero),
     /// Form/Left (likewise with the width), Form/Maximized (false). "Input=" with nothing after
     /// the sign gives an empty inputPath. Values are taken as they are, unchecked against the
-    /// screen. Never throws for the file's sake.
+    /// screen, except that `usableSize`, when given, replaces each height and width as soon as it
+    /// is read (it gets the value and the default), so that the centring uses the size the window
+    /// will have. Never throws for the file's sake.
+    using SizeRule = int (*)(int value, int fallback);
     static WindowSettings read(const IniFile& file, ScreenSize screen,
-                               std::string_view executableFolder);
+                               std::string_view executableFolder, SizeRule usableSize = nullptr);
 
     /// read() on the file at `path` (IniFile::load; a missing or unreadable file gives the
     /// defaults).
     static WindowSettings load(const std::string& path, ScreenSize screen,
-                               std::string_view executableFolder);
+                               std::string_view executableFolder, SizeRule usableSize = nullptr);
 
     /// Writes the values into `file` in this order: when not maximised, Form/Height, Width, Top and
     /// Left; then Form/Maximized; then Path/Input. While maximised the four bounds are left as the

@@ -423,8 +423,15 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TMainForm::event(QEvent* event) {
-    if (event->type() == QEvent::Show || event->type() == QEvent::WindowStateChange) {
-        TFormSettings::correctForFrame(*this);
+    switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::WindowStateChange:
+            settings_.correctForFrame(*this, event->type());
+            break;
+        default:
+            break;
     }
     if (event->type() == QEvent::WindowActivate && !activated_) {
         activated_ = true;

@@ -76,6 +76,16 @@ TEST(WindowSettingsTest, CentringUsesTheSizeJustRead) {
     EXPECT_EQ(bad.left, 560);
 }
 
+TEST(WindowSettingsTest, CentringUsesTheSizeThatTheSizeRuleGives) {
+    const auto positiveOnly = [](int value, int fallback) { return value > 0 ? value : fallback; };
+    const WindowSettings settings = WindowSettings::read(
+        IniFile::parse("[Form]\nHeight=-4\nWidth=1000\n"), kFullHd, kExeFolder, positiveOnly);
+    EXPECT_EQ(settings.height, 600);
+    EXPECT_EQ(settings.width, 1000);
+    EXPECT_EQ(settings.top, 240);
+    EXPECT_EQ(settings.left, 460);
+}
+
 TEST(WindowSettingsTest, ReadsEveryValue) {
     const WindowSettings settings = readText(
         "[Path]\nInput=/home/ann/scripts/\n[Form]\nHeight=0x258\nWidth=$320\nTop=-8\nLeft=12\n"

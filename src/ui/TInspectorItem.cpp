@@ -10,9 +10,8 @@ constexpr int kCaptionTop = kIconTop + TInspectorItem::kIconSize + 2;
 
 }  // namespace
 
-TInspectorItem::TInspectorItem(const QIcon& icon, const QString& caption, QWidget* parent)
-    : QAbstractButton(parent) {
-    setIcon(icon);
+TInspectorItem::TInspectorItem(QStyle::StandardPixmap icon, const QString& caption, QWidget* parent)
+    : QAbstractButton(parent), standardIcon_(icon) {
     setIconSize(QSize(kIconSize, kIconSize));
     setText(caption);
     setAccessibleName(caption.trimmed());
@@ -21,6 +20,13 @@ TInspectorItem::TInspectorItem(const QIcon& icon, const QString& caption, QWidge
     setAttribute(Qt::WA_Hover);
     setFixedHeight(kRowHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QIcon TInspectorItem::commandIcon() {
+    if (icon().isNull()) {
+        setIcon(style()->standardIcon(standardIcon_, nullptr, this));
+    }
+    return icon();
 }
 
 QSize TInspectorItem::sizeHint() const {
@@ -38,8 +44,8 @@ void TInspectorItem::paintEvent(QPaintEvent* /*event*/) {
 
     const QRect iconRect((width() - kIconSize) / 2, kIconTop + (isDown() ? 1 : 0), kIconSize,
                          kIconSize);
-    icon().paint(&painter, iconRect, Qt::AlignCenter,
-                 isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    commandIcon().paint(&painter, iconRect, Qt::AlignCenter,
+                        isEnabled() ? QIcon::Normal : QIcon::Disabled);
 
     painter.setPen(palette().color(QPalette::WindowText));
     painter.setFont(font());

@@ -210,8 +210,7 @@ QWidget* TMainForm::buildCommandBar() {
         QList<TInspectorItem*> groupItems;
         for (int item = 0; item < infos[group].size(); ++item) {
             const CommandItemInfo& info = infos[group][item];
-            auto* button = new TInspectorItem(style()->standardIcon(info.icon),
-                                              QString::fromLatin1(info.caption), page);
+            auto* button = new TInspectorItem(info.icon, QString::fromLatin1(info.caption), page);
             button->setObjectName(QStringLiteral("%1Item%2").arg(names[group]).arg(item));
             connect(button, &QAbstractButton::clicked, this,
                     [this, group, item] { InspectorBar1ItemClick(group, item); });

@@ -46,7 +46,7 @@ private slots:
         QCOMPARE(TMainForm::commandCaption(group, item), caption);
         QCOMPARE(button->parentWidget(), w.form->InspectorBar1->widget(group));
         QCOMPARE(button->iconSize(), QSize(32, 32));
-        QVERIFY(!button->icon().isNull());
+        QVERIFY(!button->commandIcon().isNull());
         QCOMPARE(button->focusPolicy(), Qt::NoFocus);
         QVERIFY(button->shortcut().isEmpty());
     }

@@ -6,6 +6,8 @@
 #include <QStylePainter>
 #include <QTreeView>
 
+#include <algorithm>
+
 #include "conversion/LanguageTable.h"
 #include "ui/TPropertyEdit.h"
 
@@ -80,6 +82,15 @@ void TLanguageCombo::showPopup() {
     popup->setMinimumSize(0, 0);
     popup->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     popup->setGeometry(bounds);
+    // The rows share the list's height, so that the nine of them fill it.
+    const int rows = std::max(1, model()->rowCount());
+    const int rowHeight = std::max(view()->viewport()->height() / rows, fontMetrics().height());
+    for (int row = 0; row < model()->rowCount(); ++row) {
+        for (int column = 0; column < model()->columnCount(); ++column) {
+            model()->setData(model()->index(row, column), QSize(0, rowHeight), Qt::SizeHintRole);
+        }
+    }
+    view()->doItemsLayout();
 }
 
 void TLanguageCombo::paintEvent(QPaintEvent* /*event*/) {

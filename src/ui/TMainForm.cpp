@@ -6,10 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QLayout>
+#include <QScrollArea>
 #include <QStyle>
 #include <QToolBox>
 #include <QVBoxLayout>
@@ -226,6 +228,10 @@ QWidget* TMainForm::buildCommandBar() {
         caption->setStyle(captionStyle);
         caption->setFixedHeight(kGroupCaptionHeight);
     }
+    // A click in the bar must not take the keyboard focus from the field being edited.
+    for (QScrollArea* area : InspectorBar1->findChildren<QScrollArea*>()) {
+        area->setFocusPolicy(Qt::NoFocus);
+    }
     InspectorBar1->layout()->setSpacing(0);
     InspectorBar1->setCurrentIndex(WizardGroup);
     layout->addWidget(InspectorBar1);
@@ -415,7 +421,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         layOutPropertiesPage();
     } else if (watched == M_Comments && event->type() == QEvent::FocusIn) {
         runGuarded(tr("Entering the comments"), [this] { M_CommentsEnter(); });
-    } else if (watched == M_Comments && event->type() == QEvent::FocusOut) {
+    } else if (watched == M_Comments && event->type() == QEvent::FocusOut &&
+               !TPropertyEdit::keepsFocusLook(*static_cast<QFocusEvent*>(event))) {
         runGuarded(tr("Leaving the comments"), [this] { M_CommentsExit(); });
     }
     return QMainWindow::eventFilter(watched, event);

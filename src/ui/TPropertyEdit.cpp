@@ -1,5 +1,6 @@
 #include "ui/TPropertyEdit.h"
 
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QPainter>
 
@@ -55,8 +56,15 @@ void TPropertyEdit::focusInEvent(QFocusEvent* event) {
 }
 
 void TPropertyEdit::focusOutEvent(QFocusEvent* event) {
-    setBackground(kInfoTip);
+    // The field keeps the keyboard focus while another window or a menu is in front.
+    if (!keepsFocusLook(*event)) {
+        setBackground(kInfoTip);
+    }
     QLineEdit::focusOutEvent(event);
+}
+
+bool TPropertyEdit::keepsFocusLook(const QFocusEvent& event) {
+    return event.reason() == Qt::ActiveWindowFocusReason || event.reason() == Qt::PopupFocusReason;
 }
 
 void TPropertyEdit::paintEvent(QPaintEvent* event) {

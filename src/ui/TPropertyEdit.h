@@ -24,6 +24,10 @@ public:
 
     explicit TPropertyEdit(QWidget* parent = nullptr);
 
+    /// True when losing the focus by `event` leaves the field its focused look: the focus goes to
+    /// another window or a popup menu and comes back to it.
+    static bool keepsFocusLook(const QFocusEvent& event);
+
     /// The text as Windows-1252 bytes.
     std::string bytes() const;
 

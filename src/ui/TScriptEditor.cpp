@@ -201,6 +201,9 @@ void TScriptEditor::replaceContent(const std::string& bytes) {
     SendScintilla(SCI_SETSAVEPOINT);
     SendScintilla(SCI_GOTOPOS, 0UL);
     SendScintilla(SCI_SETREADONLY, readOnly ? 1UL : 0UL);
+    // The scroll width only grows with the widest line drawn; new content starts it afresh.
+    SendScintilla(SCI_SETXOFFSET, 0UL);
+    SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
     refreshLineNumbers();
 }
 
@@ -484,21 +487,17 @@ void TScriptEditor::paintSpecialCharacters(QPainter& painter) {
     const int edgeWidth =
         static_cast<int>(SendScintilla(SCI_TEXTWIDTH, STYLE_DEFAULT, edgeBlanks.c_str()));
 
-    // The right-margin line is two pixels wide; the editor draws the first one.
+    // The right-margin line is two pixels wide and drawn over the text, so that glyphs of long
+    // lines do not break it.
     const int edgeX = static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL,
                                                      SendScintilla(SCI_POSITIONFROMLINE, first))) +
                       edgeWidth + 1;
 
     std::string text;
-    int bottom = 0;
     for (long line = first; line <= last; ++line) {
         const long start = SendScintilla(SCI_POSITIONFROMLINE, line);
         const long end = SendScintilla(SCI_GETLINEENDPOSITION, line);
         const int y = static_cast<int>(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, start));
-        bottom = y + lineHeight;
-        if (end - start < kEdgeColumn) {
-            painter.fillRect(QRect(edgeX, y, 1, lineHeight), kEdgeGrey);
-        }
         text.assign(static_cast<std::size_t>(end - start) + 1, '\0');
         SendScintilla(SCI_GETTEXTRANGE, start, end, text.data());
         for (long i = 0; i < end - start; ++i) {
@@ -529,7 +528,5 @@ void TScriptEditor::paintSpecialCharacters(QPainter& painter) {
             }
         }
     }
-    if (bottom < viewport()->height()) {
-        painter.fillRect(QRect(edgeX, bottom, 1, viewport()->height() - bottom), kEdgeGrey);
-    }
+    painter.fillRect(QRect(edgeX - 1, 0, 2, viewport()->height()), kEdgeGrey);
 }

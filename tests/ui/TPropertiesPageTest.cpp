@@ -358,12 +358,34 @@ private slots:
         QTRY_VERIFY(tree->isVisible());
         QCOMPARE(tree->window()->height(), 200);
         QVERIFY(tree->viewport()->width() >= 350);
+        // The nine rows fill the list, leaving less than a row's worth of the height over.
+        const QRect lastRow = tree->visualRect(combo->model()->index(8, 0));
+        QVERIFY(lastRow.bottom() < tree->viewport()->height());
+        QVERIFY(tree->viewport()->height() - lastRow.bottom() <= 9);
         combo->hidePopup();
 
         // A fresh window selects row 0.
         TTestWindow fresh;
         QCOMPARE(fresh.form->CB_Lang->currentIndex(), 0);
         QCOMPARE(fresh.form->CB_Lang->currentText(), QStringLiteral("?"));
+    }
+
+    void typingGoesOnAfterACommandClickOrALostWindowFocus() {
+        TTestWindow w;
+        adjusting(w);
+        TPropertyEdit* version = w.form->E_Version;
+        version->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(version, "1.");
+        QTest::mouseClick(w.form->commandItem(TMainForm::WizardGroup, TMainForm::AdjustItem),
+                          Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(version));
+        QTest::keyClicks(QApplication::focusWidget(), "2");
+        QCOMPARE(version->text(), QStringLiteral("1.2"));
+        // Focus leaving for another window keeps the focused look.
+        const QColor focused = backgroundOf(version);
+        QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(version, &away);
+        QCOMPARE(backgroundOf(version), focused);
     }
 
     void closedLanguageBoxShowsCodeAndName() {

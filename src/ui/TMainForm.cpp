@@ -21,12 +21,14 @@
 #include "conversion/LegacyConverter.h"
 #include "conversion/ScriptWriter.h"
 #include "settings/SettingsWriteError.h"
+#include "ui/Look.h"
 #include "ui/TAboutPage.h"
 #include "ui/TCommentsMemo.h"
 #include "ui/TInspectorBarStyle.h"
 #include "ui/TInspectorItem.h"
 #include "ui/TLanguageCombo.h"
 #include "ui/TPageControl.h"
+#include "ui/TPropertiesPage.h"
 #include "ui/TPropertyEdit.h"
 #include "ui/TQtDialogs.h"
 #include "ui/TScriptDropTarget.h"
@@ -39,31 +41,7 @@ constexpr int kCommandBarWidth = 123;
 constexpr int kTabWidth = 111;
 constexpr QSize kMarkerSize(75, 17);
 constexpr int kMarkerInset = 3;
-
-const QColor kSilver(192, 192, 192);
-const QColor kGroupGrey(128, 128, 128);
 constexpr int kGroupCaptionHeight = 22;
-
-// The properties page, laid out for a page 793 wide: captions at the left, fields from 96.
-constexpr int kPropertiesDesignWidth = 793;
-constexpr int kCaptionLeft = 8;
-constexpr int kCaptionWidth = 86;
-constexpr int kCaptionHeight = 22;
-constexpr int kCaptionDrop = 4;
-constexpr int kFieldLeft = 96;
-constexpr int kEditWidth = 681;
-constexpr int kEditHeight = 21;
-constexpr int kEditRightGap = kPropertiesDesignWidth - kFieldLeft - kEditWidth;
-constexpr int kMinimumEditWidth = 40;
-constexpr int kLanguageWidth = 193;
-constexpr QSize kCommentsSize(681, 337);
-constexpr int kAuthorsTop = 16;
-constexpr int kTitleTop = 48;
-constexpr int kDescrTop = 80;
-constexpr int kAddressTop = 112;
-constexpr int kLangTop = 144;
-constexpr int kVersionTop = 176;
-constexpr int kCommentsTop = 216;
 
 const QString kOpenTitle = QStringLiteral("Open Reelvault Script File");
 const QString kSaveTitle = QStringLiteral("Save Reelvault Script File As...");
@@ -164,7 +142,7 @@ void TMainForm::buildWindow() {
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kSilver);
+    palette.setColor(QPalette::Window, look::kSilver);
     setPalette(palette);
     resize(800, 600);
 
@@ -201,8 +179,8 @@ QWidget* TMainForm::buildCommandBar() {
         page->setObjectName(names[group]);
         page->setAutoFillBackground(true);
         QPalette palette = page->palette();
-        palette.setColor(QPalette::Window, kGroupGrey);
-        palette.setColor(QPalette::Button, kGroupGrey);
+        palette.setColor(QPalette::Window, look::kGrey);
+        palette.setColor(QPalette::Button, look::kGrey);
         palette.setColor(QPalette::WindowText, Qt::white);
         palette.setColor(QPalette::ButtonText, Qt::white);
         page->setPalette(palette);
@@ -266,19 +244,37 @@ QWidget* TMainForm::buildPages() {
     AdvMemo1->setReadOnly(false);
     AdvMemo2->setReadOnly(true);
 
-    TS_Options = new QWidget(PageControl);
+    TS_Options = new TPropertiesPage(properties_, PageControl);
     TS_Options->setObjectName(QStringLiteral("TS_Options"));
-    buildPropertiesPage();
+    connect(TS_Options, &TPropertiesPage::commentsFocusChanged, this, [this](bool focused) {
+        if (focused) {
+            runGuarded(tr("Entering the comments"), [this] { M_CommentsEnter(); });
+        } else {
+            runGuarded(tr("Leaving the comments"), [this] { M_CommentsExit(); });
+        }
+    });
+    const TPropertiesPage::Fields& fields = TS_Options->fields();
+    L_Authors = fields.L_Authors;
+    L_Title = fields.L_Title;
+    L_Descr = fields.L_Descr;
+    L_Address = fields.L_Address;
+    L_Lang = fields.L_Lang;
+    L_Version = fields.L_Version;
+    L_Comments = fields.L_Comments;
+    E_Authors = fields.E_Authors;
+    E_Title = fields.E_Title;
+    E_Descr = fields.E_Descr;
+    E_Address = fields.E_Address;
+    CB_Lang = fields.CB_Lang;
+    E_Version = fields.E_Version;
+    M_Comments = fields.M_Comments;
 
     TS_About = new TAboutPage(PageControl);
     TS_About->setObjectName(QStringLiteral("TS_About"));
-
-    for (QWidget* page : {static_cast<QWidget*>(TS_Options), static_cast<QWidget*>(TS_About)}) {
-        page->setAutoFillBackground(true);
-        QPalette pagePalette = page->palette();
-        pagePalette.setColor(QPalette::Window, kSilver);
-        page->setPalette(pagePalette);
-    }
+    TS_About->setAutoFillBackground(true);
+    QPalette aboutPalette = TS_About->palette();
+    aboutPalette.setColor(QPalette::Window, look::kSilver);
+    TS_About->setPalette(aboutPalette);
 
     PageControl->addTab(TS_Input, images[0], QStringLiteral("Input"));
     PageControl->addTab(TS_Output, images[0], QStringLiteral("Output"));
@@ -302,112 +298,6 @@ QWidget* TMainForm::buildPages() {
     return Panel1;
 }
 
-void TMainForm::buildPropertiesPage() {
-    auto caption = [this](const QString& name, const QString& text, QWidget* field) {
-        auto* label = new QLabel(text, TS_Options);
-        label->setObjectName(name);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setBuddy(field);
-        return label;
-    };
-    auto edit = [this](const QString& name) {
-        auto* field = new TPropertyEdit(TS_Options);
-        field->setObjectName(name);
-        return field;
-    };
-    E_Authors = edit(QStringLiteral("E_Authors"));
-    E_Title = edit(QStringLiteral("E_Title"));
-    E_Descr = edit(QStringLiteral("E_Descr"));
-    E_Address = edit(QStringLiteral("E_Address"));
-    CB_Lang = new TLanguageCombo(TS_Options);
-    CB_Lang->setObjectName(QStringLiteral("CB_Lang"));
-    E_Version = edit(QStringLiteral("E_Version"));
-    M_Comments = new TCommentsMemo(TS_Options);
-    M_Comments->setObjectName(QStringLiteral("M_Comments"));
-    M_Comments->setBackground(TPropertyEdit::kInfoTip);
-    M_Comments->installEventFilter(this);
-
-    L_Authors = caption(QStringLiteral("L_Authors"), QStringLiteral("Script Authors"), E_Authors);
-    L_Title = caption(QStringLiteral("L_Title"), QStringLiteral("Script Title"), E_Title);
-    L_Descr = caption(QStringLiteral("L_Descr"), QStringLiteral("Description"), E_Descr);
-    L_Address = caption(QStringLiteral("L_Address"), QStringLiteral("Site Address"), E_Address);
-    L_Lang = caption(QStringLiteral("L_Lang"), QStringLiteral("Site Language"), CB_Lang);
-    L_Version = caption(QStringLiteral("L_Version"), QStringLiteral("Script Version"), E_Version);
-    L_Comments = caption(QStringLiteral("L_Comments"), QStringLiteral("Comments"), M_Comments);
-
-    CB_Lang->setGeometry(kFieldLeft, kLangTop, kLanguageWidth, kEditHeight);
-    M_Comments->setGeometry(QRect(QPoint(kFieldLeft, kCommentsTop), kCommentsSize));
-    const std::pair<QLabel*, int> captions[] = {{L_Authors, kAuthorsTop},  {L_Title, kTitleTop},
-                                                {L_Descr, kDescrTop},      {L_Address, kAddressTop},
-                                                {L_Lang, kLangTop},        {L_Version, kVersionTop},
-                                                {L_Comments, kCommentsTop}};
-    for (const auto& [label, top] : captions) {
-        label->setGeometry(kCaptionLeft, top + kCaptionDrop, kCaptionWidth, kCaptionHeight);
-    }
-
-    QWidget::setTabOrder(E_Authors, E_Title);
-    QWidget::setTabOrder(E_Title, E_Descr);
-    QWidget::setTabOrder(E_Descr, E_Address);
-    QWidget::setTabOrder(E_Address, E_Version);
-    QWidget::setTabOrder(E_Version, CB_Lang);
-    QWidget::setTabOrder(CB_Lang, M_Comments);
-
-    TS_Options->installEventFilter(this);
-    layOutPropertiesPage();
-    connectFieldsToProperties();
-}
-
-void TMainForm::layOutPropertiesPage() {
-    const int width = std::max(kMinimumEditWidth, TS_Options->width() - kFieldLeft - kEditRightGap);
-    const std::pair<TPropertyEdit*, int> edits[] = {{E_Authors, kAuthorsTop},
-                                                    {E_Title, kTitleTop},
-                                                    {E_Descr, kDescrTop},
-                                                    {E_Address, kAddressTop},
-                                                    {E_Version, kVersionTop}};
-    for (const auto& [field, top] : edits) {
-        field->setGeometry(kFieldLeft, top, width, kEditHeight);
-    }
-}
-
-void TMainForm::connectFieldsToProperties() {
-    const std::pair<TPropertyEdit*, std::string quillshift::ScriptProperties::*> edits[] = {
-        {E_Authors, &quillshift::ScriptProperties::authors},
-        {E_Title, &quillshift::ScriptProperties::title},
-        {E_Descr, &quillshift::ScriptProperties::description},
-        {E_Address, &quillshift::ScriptProperties::site},
-        {E_Version, &quillshift::ScriptProperties::version}};
-    for (const auto& [field, member] : edits) {
-        connect(field, &QLineEdit::textChanged, this, [this, field = field, member = member] {
-            if (!showingProperties_) {
-                properties_.*member = field->bytes();
-            }
-        });
-    }
-    connect(CB_Lang, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (!showingProperties_ && index >= 0) {
-            properties_.language = static_cast<std::size_t>(index);
-        }
-    });
-    connect(M_Comments, &QPlainTextEdit::textChanged, this, [this] {
-        if (!showingProperties_) {
-            properties_.comments = M_Comments->lines();
-        }
-    });
-}
-
-void TMainForm::showPropertiesInFields() {
-    showingProperties_ = true;
-    E_Authors->setBytes(properties_.authors);
-    E_Title->setBytes(properties_.title);
-    E_Descr->setBytes(properties_.description);
-    E_Address->setBytes(properties_.site);
-    CB_Lang->setCurrentIndex(static_cast<int>(
-        std::min(properties_.language, static_cast<std::size_t>(CB_Lang->count() - 1))));
-    E_Version->setBytes(properties_.version);
-    M_Comments->setLines(properties_.comments);
-    showingProperties_ = false;
-}
-
 void TMainForm::placeReadOnlyMarker() {
     L_ReadOnly->setGeometry(Panel1->width() - kMarkerInset - kMarkerSize.width(), kMarkerInset,
                             kMarkerSize.width(), kMarkerSize.height());
@@ -417,13 +307,6 @@ void TMainForm::placeReadOnlyMarker() {
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Panel1 && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
         placeReadOnlyMarker();
-    } else if (watched == TS_Options && event->type() == QEvent::Resize) {
-        layOutPropertiesPage();
-    } else if (watched == M_Comments && event->type() == QEvent::FocusIn) {
-        runGuarded(tr("Entering the comments"), [this] { M_CommentsEnter(); });
-    } else if (watched == M_Comments && event->type() == QEvent::FocusOut &&
-               !TPropertyEdit::keepsFocusLook(*static_cast<QFocusEvent*>(event))) {
-        runGuarded(tr("Leaving the comments"), [this] { M_CommentsExit(); });
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -513,27 +396,18 @@ void TMainForm::TS_AboutShow() {
 }
 
 void TMainForm::SetPropertiesEnabled(bool enabled) {
-    for (QWidget* field : {static_cast<QWidget*>(E_Authors), static_cast<QWidget*>(E_Title),
-                           static_cast<QWidget*>(E_Descr), static_cast<QWidget*>(E_Address),
-                           static_cast<QWidget*>(CB_Lang), static_cast<QWidget*>(E_Version),
-                           static_cast<QWidget*>(M_Comments)}) {
-        field->setEnabled(enabled);
-    }
     if (!enabled) {
         properties_.clear();
-        showPropertiesInFields();
-        M_Comments->setBackground(kSilver);
-    } else {
-        M_Comments->setBackground(TPropertyEdit::kInfoTip);
     }
+    TS_Options->setFieldsEnabled(enabled);
 }
 
 void TMainForm::M_CommentsEnter() {
-    M_Comments->setBackground(QGuiApplication::palette().color(QPalette::Active, QPalette::Base));
+    TS_Options->showCommentsFocused();
 }
 
 void TMainForm::M_CommentsExit() {
-    M_Comments->setBackground(TPropertyEdit::kInfoTip);
+    TS_Options->showCommentsUnfocused();
 }
 
 QString TMainForm::commandCaption(int group, int item) {
@@ -653,7 +527,7 @@ void TMainForm::ConvertInput() {
     quillshift::convertLegacyScript(AdvMemo1->lines(), output, harvested);
     AdvMemo2->setLines(output);
     properties_ = std::move(harvested);
-    showPropertiesInFields();
+    TS_Options->showRecord();
 }
 
 void TMainForm::adjustProperties() {

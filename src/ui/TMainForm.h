@@ -13,6 +13,7 @@
 #include "ui/TDialogs.h"
 #include "ui/TErrorGuard.h"
 #include "ui/TFormSettings.h"
+#include "ui/TPropertiesPage.h"
 
 class QAbstractButton;
 class QLabel;
@@ -104,7 +105,7 @@ public:
     TPageControl* PageControl;
     QWidget* TS_Input;
     QWidget* TS_Output;
-    QWidget* TS_Options;
+    TPropertiesPage* TS_Options;
     TAboutPage* TS_About;
     TScriptEditor* AdvMemo1;
     TScriptEditor* AdvMemo2;
@@ -150,12 +151,8 @@ private:
     void buildWindow();
     QWidget* buildCommandBar();
     QWidget* buildPages();
-    void buildPropertiesPage();
-    void layOutPropertiesPage();
     void placeReadOnlyMarker();
     void setItemVisible(int item, bool visible);
-    void showPropertiesInFields();
-    void connectFieldsToProperties();
 
     void openScript();
     void convertScript();
@@ -182,6 +179,5 @@ private:
     TFormSettings settings_;
     quillshift::ScriptProperties properties_;
     QList<QList<TInspectorItem*>> items_;
-    bool showingProperties_ = false;
     bool activated_ = false;
 };

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QWidget>
+
+#include "conversion/ScriptProperties.h"
+
+class QLabel;
+class TCommentsMemo;
+class TLanguageCombo;
+class TPropertyEdit;
+
+/// The "Properties" page: the fields of a properties record with their captions, laid out for a
+/// page 793 wide (captions at the left, fields from 96; the five single-line fields stretch with
+/// the page, the comments box keeps its size). The fields show the record and write each edit
+/// into it; they are locked (disabled, silver) until unlocked.
+class TPropertiesPage : public QWidget {
+    Q_OBJECT
+
+public:
+    /// The page's widgets, by name.
+    struct Fields {
+        QLabel* L_Authors;
+        QLabel* L_Title;
+        QLabel* L_Descr;
+        QLabel* L_Address;
+        QLabel* L_Lang;
+        QLabel* L_Version;
+        QLabel* L_Comments;
+        TPropertyEdit* E_Authors;
+        TPropertyEdit* E_Title;
+        TPropertyEdit* E_Descr;
+        TPropertyEdit* E_Address;
+        TLanguageCombo* CB_Lang;
+        TPropertyEdit* E_Version;
+        TCommentsMemo* M_Comments;
+    };
+
+    /// A page showing and editing `record`, which must outlive it.
+    TPropertiesPage(quillshift::ScriptProperties& record, QWidget* parent);
+
+    const Fields& fields() const { return fields_; }
+
+    /// Shows the record's values in the fields, as they are now.
+    void showRecord();
+
+    /// Enables or disables the seven fields, in their order; a disabled page shows the record
+    /// (the caller has cleared it) with a silver comments box, an enabled one a pale yellow box.
+    void setFieldsEnabled(bool enabled);
+
+    /// The comments box's colours while it has the keyboard focus and after it has lost it.
+    void showCommentsFocused();
+    void showCommentsUnfocused();
+
+signals:
+    /// The comments box gained the keyboard focus (true) or lost it for good (false: not to
+    /// another window or a menu that gives it back).
+    void commentsFocusChanged(bool focused);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    void layOut();
+    void bindToRecord();
+
+    quillshift::ScriptProperties& record_;
+    Fields fields_{};
+    bool showingRecord_ = false;
+};

@@ -6,6 +6,8 @@
 #include <QShowEvent>
 
 #include "conversion/ReelvaultSites.h"
+#include "generated/Version.h"
+#include "ui/Look.h"
 
 namespace {
 
@@ -17,9 +19,6 @@ constexpr int kPictureTop = 280;
 constexpr QSize kPictureSize(200, 91);
 constexpr int kNoteHeight = 57;
 
-const QColor kNavy(0, 0, 128);
-const QColor kMaroon(128, 0, 0);
-
 }  // namespace
 
 TAboutPage::TAboutPage(QWidget* parent) : QWidget(parent) {}
@@ -28,10 +27,12 @@ TAboutPage& TAboutPage::built() {
     if (L_Title != nullptr) {
         return *this;
     }
-    L_Title = makeLabel(QStringLiteral("L_Title"), QStringLiteral("Quillshift 1.0.0.0 "), kNavy, 32,
-                        true, true);
-    L_For =
-        makeLabel(QStringLiteral("L_For"), QStringLiteral("for Reelvault"), kNavy, 24, true, false);
+    L_Title =
+        makeLabel(QStringLiteral("L_Title"),
+                  QStringLiteral("Quillshift %1 ").arg(QLatin1StringView(quillshift::kVersion)),
+                  look::kNavy, 32, true, true);
+    L_For = makeLabel(QStringLiteral("L_For"), QStringLiteral("for Reelvault"), look::kNavy, 24,
+                      true, false);
     L_WebAddress = makeLabel(QStringLiteral("L_WebAddress"),
                              QString::fromUtf8(quillshift::sites::kScriptsWebAddress.data(),
                                                quillshift::sites::kScriptsWebAddress.size()),
@@ -40,7 +41,7 @@ TAboutPage& TAboutPage::built() {
     L_Note = makeLabel(QStringLiteral("L_Note"),
                        QStringLiteral("Note: Tool for conversion from RVLT 3.4.x script to RVLT "
                                       "3.5.0 script format"),
-                       kMaroon, 19, false, false);
+                       look::kMaroon, 19, false, false);
     L_Note->setWordWrap(true);
     L_Note->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
@@ -56,7 +57,7 @@ TAboutPage& TAboutPage::built() {
 }
 
 QString TAboutPage::creditText() {
-    return QStringLiteral("Written by the Quillshift team");
+    return QStringLiteral("Written by %1").arg(QLatin1StringView(quillshift::kMaker));
 }
 
 QLabel* TAboutPage::makeLabel(const QString& objectName, const QString& text, const QColor& colour,

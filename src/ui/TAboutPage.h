@@ -23,7 +23,7 @@ public:
     QLabel* noteLabel() { return built().L_Note; }
     QLabel* picture() { return built().Image1; }
 
-    /// The credit line shown on the page (also used in the window caption).
+    /// The credit line shown on the page.
     static QString creditText();
 
 protected:

@@ -5,11 +5,12 @@
 #include <QMimeData>
 #include <QTextBlock>
 
+#include "ui/Look.h"
 #include "ui/TFieldText.h"
 #include "ui/TPropertyEdit.h"
 
 TCommentsMemo::TCommentsMemo(QWidget* parent) : QPlainTextEdit(parent) {
-    QFont font(QStringLiteral("Courier New"), 8);
+    QFont font = look::courierNew(8);
     font.setStyleHint(QFont::Monospace);
     setFont(font);
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "conversion/LanguageTable.h"
+#include "ui/Look.h"
 #include "ui/TPropertyEdit.h"
 
 namespace {
@@ -22,7 +23,7 @@ QString latin1(std::string_view text) {
 }  // namespace
 
 TLanguageCombo::TLanguageCombo(QWidget* parent) : QComboBox(parent) {
-    QFont font(QStringLiteral("Courier New"), 8);
+    QFont font = look::courierNew(8);
     font.setStyleHint(QFont::Monospace);
     setFont(font);
     QPalette palette = this->palette();
@@ -34,11 +35,11 @@ TLanguageCombo::TLanguageCombo(QWidget* parent) : QComboBox(parent) {
     for (int row = 0; row < model->rowCount(); ++row) {
         const quillshift::LanguageRow& language = rows[static_cast<std::size_t>(row)];
         auto* code = new QStandardItem(latin1(language.code));
-        code->setBackground(TPropertyEdit::kInfoTip);
+        code->setBackground(look::kInfoTip);
         code->setForeground(QColor(Qt::black));
         auto* name = new QStandardItem(latin1(language.name));
         name->setBackground(kNameBackground);
-        name->setForeground(TPropertyEdit::kInfoTip);
+        name->setForeground(look::kInfoTip);
         model->setItem(row, 0, code);
         model->setItem(row, 1, name);
     }
@@ -112,12 +113,12 @@ void TLanguageCombo::paintEvent(QPaintEvent* /*event*/) {
                          field.height());
     const QRect nameCell(codeCell.right() + 1, field.top(), field.right() - codeCell.right(),
                          field.height());
-    painter.fillRect(codeCell, enabled ? TPropertyEdit::kInfoTip : TPropertyEdit::kSilver);
+    painter.fillRect(codeCell, enabled ? look::kInfoTip : look::kSilver);
     painter.fillRect(nameCell, kNameBackground);
-    painter.setPen(enabled ? QColor(Qt::black) : TPropertyEdit::kGrayText);
+    painter.setPen(enabled ? QColor(Qt::black) : look::kGrey);
     painter.drawText(codeCell.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      model()->index(row, 0).data().toString());
-    painter.setPen(enabled ? TPropertyEdit::kInfoTip : TPropertyEdit::kSilver);
+    painter.setPen(enabled ? look::kInfoTip : look::kSilver);
     painter.drawText(nameCell.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      model()->index(row, 1).data().toString());
     if (hasFocus()) {

@@ -20,6 +20,7 @@
 
 #include "conversion/LegacyConverter.h"
 #include "conversion/ScriptWriter.h"
+#include "generated/Version.h"
 #include "settings/SettingsWriteError.h"
 #include "ui/Look.h"
 #include "ui/TAboutPage.h"
@@ -128,7 +129,8 @@ void TMainForm::openFileWithoutDialog(const QString& path) {
 TMainForm::~TMainForm() = default;
 
 QString TMainForm::captionText() {
-    return QStringLiteral("Quillshift for RVLT - Rel. 1.0.0.0 - by the Quillshift team");
+    return QStringLiteral("Quillshift for RVLT - Rel. %1 - by %2")
+        .arg(QLatin1StringView(quillshift::kVersion), QLatin1StringView(quillshift::kMaker));
 }
 
 bool TMainForm::runGuarded(const QString& commandName, const std::function<void()>& command) {

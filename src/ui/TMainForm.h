@@ -40,7 +40,7 @@ public:
                        std::optional<TFormSettings> settings = std::nullopt);
     ~TMainForm() override;
 
-    /// The caption: "Quillshift for RVLT - Rel. 1.0.0.0" and the credit.
+    /// The caption: "Quillshift for RVLT - Rel. " with the version, and the maker's credit.
     static QString captionText();
 
     /// Runs a command handler inside the error guard; false when it failed (and was reported).

@@ -6,11 +6,12 @@
 
 #include <limits>
 
+#include "ui/Look.h"
 #include "ui/TFieldText.h"
 #include "ui/TWindows1252Validator.h"
 
 TPropertyEdit::TPropertyEdit(QWidget* parent) : QLineEdit(parent) {
-    QFont font(QStringLiteral("Courier New"), 8);
+    QFont font = look::courierNew(8);
     font.setStyleHint(QFont::Monospace);
     setFont(font);
     setFrame(false);
@@ -19,15 +20,15 @@ TPropertyEdit::TPropertyEdit(QWidget* parent) : QLineEdit(parent) {
     setValidator(
         new TWindows1252Validator([this](const QString& problem) { refuse(problem); }, this));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Disabled, QPalette::Base, kSilver);
+    palette.setColor(QPalette::Disabled, QPalette::Base, look::kSilver);
     keepLockedFieldReadable(palette);
     setPalette(palette);
-    setBackground(kInfoTip);
+    setBackground(look::kInfoTip);
 }
 
 void TPropertyEdit::keepLockedFieldReadable(QPalette& palette) {
-    palette.setColor(QPalette::Disabled, QPalette::Text, kGrayText);
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, kGrayText);
+    palette.setColor(QPalette::Disabled, QPalette::Text, look::kGrey);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, look::kGrey);
     for (auto role :
          {QPalette::Light, QPalette::Midlight, QPalette::Mid, QPalette::Dark, QPalette::Shadow}) {
         palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
@@ -58,7 +59,7 @@ void TPropertyEdit::focusInEvent(QFocusEvent* event) {
 void TPropertyEdit::focusOutEvent(QFocusEvent* event) {
     // The field keeps the keyboard focus while another window or a menu is in front.
     if (!keepsFocusLook(*event)) {
-        setBackground(kInfoTip);
+        setBackground(look::kInfoTip);
     }
     QLineEdit::focusOutEvent(event);
 }

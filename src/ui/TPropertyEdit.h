@@ -13,11 +13,6 @@ class TPropertyEdit : public QLineEdit {
     Q_OBJECT
 
 public:
-    static constexpr QColor kInfoTip{255, 255, 225};
-    static constexpr QColor kSilver{192, 192, 192};
-    /// Text of a disabled field, readable on silver.
-    static constexpr QColor kGrayText{128, 128, 128};
-
     /// Gives `palette`'s disabled colours the grey text and the frame shades of the enabled
     /// state, so that a locked field stays readable and outlined on the silver page.
     static void keepLockedFieldReadable(QPalette& palette);

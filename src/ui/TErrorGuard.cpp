@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "settings/SettingsWriteError.h"
 #include "ui/TDialogs.h"
 
 TErrorGuard::TErrorGuard(TDialogs& dialogs, Clock clock)
@@ -24,7 +25,7 @@ bool TErrorGuard::run(const QString& commandName, const std::function<void()>& c
 void TErrorGuard::reportCurrentException(const QString& commandName) noexcept {
     try {
         const QString message = messageFor(std::current_exception());
-        dialogs_->showError(message, detailsFor(commandName, clock_()));
+        dialogs_->showError(message, detailsFor(commandName, clock_(), std::current_exception()));
     } catch (...) {
         // Reporting itself failed (out of memory, a broken dialog); nothing is left to tell the
         // user with, and the window must stay open.
@@ -47,7 +48,18 @@ QString TErrorGuard::messageFor(const std::exception_ptr& error) {
     return QObject::tr("The command stopped because of an unexpected error.");
 }
 
-QString TErrorGuard::detailsFor(const QString& commandName, const QDateTime& time) {
-    return QObject::tr("Command: %1\nTime: %2")
-        .arg(commandName.trimmed(), time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+QString TErrorGuard::detailsFor(const QString& commandName, const QDateTime& time,
+                                const std::exception_ptr& error) {
+    QString details =
+        QObject::tr("Command: %1\nTime: %2")
+            .arg(commandName.trimmed(), time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    if (error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const quillshift::SettingsWriteError& e) {
+            details += QObject::tr("\nWhy: %1").arg(QString::fromUtf8(e.reason()));
+        } catch (...) {
+        }
+    }
+    return details;
 }

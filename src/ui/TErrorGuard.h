@@ -27,8 +27,10 @@ public:
     /// The text shown to the user for `error`.
     static QString messageFor(const std::exception_ptr& error);
 
-    /// The "Details" text: the command and the time it failed.
-    static QString detailsFor(const QString& commandName, const QDateTime& time);
+    /// The "Details" text: the command and the time it failed, and why where the error says more
+    /// than its message (a settings file that could not be written).
+    static QString detailsFor(const QString& commandName, const QDateTime& time,
+                              const std::exception_ptr& error = nullptr);
 
 private:
     TDialogs* dialogs_;

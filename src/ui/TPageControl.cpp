@@ -2,9 +2,8 @@
 
 #include "ui/TFixedWidthTabBar.h"
 
-TPageControl::TPageControl(int tabWidth, QWidget* parent)
-    : QTabWidget(parent), tabBar_(new TFixedWidthTabBar(tabWidth, this)) {
-    setTabBar(tabBar_);
+TPageControl::TPageControl(int tabWidth, QWidget* parent) : QTabWidget(parent) {
+    setTabBar(new TFixedWidthTabBar(tabWidth, this));
     setIconSize(QSize(16, 16));
     setDocumentMode(false);
 }

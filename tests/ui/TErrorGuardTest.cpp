@@ -6,6 +6,7 @@
 
 #include "TFakeDialogs.h"
 #include "base/FileError.h"
+#include "settings/SettingsWriteError.h"
 #include "ui/TApplication.h"
 #include "ui/TErrorGuard.h"
 
@@ -97,6 +98,13 @@ private slots:
                  QStringLiteral("Cannot open file \"/x/y.ifs\". No such file or directory"));
         QCOMPARE(dialogs.errors[0].details,
                  QStringLiteral("Command: 1 - Open Script...\nTime: 2024-03-05 14:07:09"));
+
+        guard.run(QStringLiteral("Closing the window"), [] {
+            throw quillshift::SettingsWriteError("/opt/q.INI", "Cannot create file. Read-only");
+        });
+        QCOMPARE(dialogs.errors[1].details,
+                 QStringLiteral("Command: Closing the window\nTime: 2024-03-05 14:07:09\nWhy: "
+                                "Cannot create file. Read-only"));
     }
 
     void successfulCommandReportsNothing() {

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QScreen>
 #include <QToolTip>
 
 #include <algorithm>
@@ -24,6 +25,8 @@ const QColor kEdgeGrey(226, 226, 226);
 const QColor kInfoTip(255, 255, 225);
 constexpr int kEdgeColumn = 80;
 constexpr int kMinimumLineNumberDigits = 4;
+// The parameter hint's box reaches this far left and right of its text.
+constexpr int kHintInset = 5;
 
 /// `text` as Windows-1252 bytes with tabs replaced, or nothing (and `problem` set) when a
 /// character has no Windows-1252 form.
@@ -441,9 +444,7 @@ void TScriptEditor::onCharAdded(int character) {
         const std::string word = wordBeforePosition(position - 1);
         const QString hint = TPascalLexer::parameterHint(QString::fromLatin1(word));
         if (!hint.isEmpty()) {
-            const long at = position - 1 - static_cast<long>(word.size());
-            SendScintilla(SCI_CALLTIPSHOW, static_cast<unsigned long>(at),
-                          hint.toLatin1().constData());
+            showParameterHint(position - 1 - static_cast<long>(word.size()), hint);
         }
     } else if (character == ')') {
         SendScintilla(SCI_CALLTIPCANCEL);
@@ -460,6 +461,87 @@ void TScriptEditor::onCharAdded(int character) {
             }
         }
     }
+}
+
+QString TScriptEditor::brokenHint(const QString& hint, int maxWidth,
+                                  const std::function<int(const QString&)>& width) {
+    QStringList pieces = hint.split(QStringLiteral("; "));
+    for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
+        pieces[i] += QLatin1Char(';');
+    }
+    const auto pack = [&](const QString& indent) {
+        QStringList lines{pieces.first()};
+        for (qsizetype i = 1; i < pieces.size(); ++i) {
+            const QString longer = lines.last() + QLatin1Char(' ') + pieces[i];
+            if (width(longer) <= maxWidth) {
+                lines.last() = longer;
+            } else {
+                lines.append(indent + pieces[i]);
+            }
+        }
+        return lines;
+    };
+    const QStringList aligned = pack(QString(hint.indexOf(QLatin1Char('(')) + 1, QLatin1Char(' ')));
+    const bool alignedFits = std::all_of(aligned.begin(), aligned.end(), [&](const QString& line) {
+        return width(line) <= maxWidth;
+    });
+    return (alignedFits ? aligned : pack(QString())).join(QLatin1Char('\n'));
+}
+
+void TScriptEditor::showParameterHint(long functionStart, const QString& hint) {
+    const auto measure = [this](const QString& text) {
+        int widest = 0;
+        for (const QString& line : text.split(QLatin1Char('\n'))) {
+            widest = std::max(widest, static_cast<int>(SendScintilla(SCI_TEXTWIDTH, STYLE_DEFAULT,
+                                                                     line.toLatin1().constData())));
+        }
+        return widest;
+    };
+    // The room the hint may take, in the pane's coordinates: the window, within the screen.
+    QRect room(viewport()->mapFrom(window(), QPoint(0, 0)), window()->size());
+    if (const QScreen* shown = screen()) {
+        const QRect available = shown->availableGeometry();
+        room &= QRect(viewport()->mapFromGlobal(available.topLeft()), available.size());
+    }
+    int textLeft = 0;
+    for (int margin = 0; margin < 3; ++margin) {
+        textLeft += marginWidth(margin);
+    }
+    const int leftmost = std::max(room.left() + kHintInset, textLeft);
+    const int rightEnd = room.right() + 1 - kHintInset;
+    const long lineStart =
+        SendScintilla(SCI_POSITIONFROMLINE, SendScintilla(SCI_LINEFROMPOSITION, functionStart));
+    const auto xOf = [this](long position) {
+        return static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, position));
+    };
+    // The position nearest to the function, on its line and on screen, where a hint `width`
+    // wide fits; -1 when there is none.
+    const auto anchorFor = [&](int width) -> long {
+        for (long position = functionStart; position >= lineStart; --position) {
+            const int x = xOf(position);
+            if (x < leftmost) {
+                break;
+            }
+            if (x + width <= rightEnd) {
+                return position;
+            }
+        }
+        return -1;
+    };
+    QString text = hint;
+    long anchor = anchorFor(measure(text));
+    if (anchor < 0) {
+        long first = functionStart;
+        while (first > lineStart && xOf(first - 1) >= leftmost) {
+            --first;
+        }
+        text = brokenHint(hint, rightEnd - xOf(first), measure);
+        anchor = anchorFor(measure(text));
+        if (anchor < 0) {
+            anchor = first;
+        }
+    }
+    SendScintilla(SCI_CALLTIPSHOW, static_cast<unsigned long>(anchor), text.toLatin1().constData());
 }
 
 void TScriptEditor::paintEvent(QPaintEvent* event) {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +66,12 @@ public:
     /// Shows the completion list for the word before the caret.
     void showCompletions();
 
+    /// `hint` broken after its semicolons into lines (joined by "\n") of at most `maxWidth` as
+    /// `width` measures them; a piece wider than that on its own stays whole. The later lines
+    /// stand under the first parameter where they still fit, else at the left.
+    static QString brokenHint(const QString& hint, int maxWidth,
+                              const std::function<int(const QString&)>& width);
+
 public slots:
     void paste() override;
 
@@ -92,6 +99,10 @@ private:
     void refreshLineNumbers();
     int lineNumberWidth() const;
     void onCharAdded(int character);
+    /// Shows `hint` for the function whose name starts at `functionStart`, below its line and
+    /// inside the window and the screen: moved left along the line, and broken into lines when
+    /// it is too wide for that.
+    void showParameterHint(long functionStart, const QString& hint);
     std::string wordBeforePosition(long position) const;
     void paintSpecialCharacters(QPainter& painter);
 

@@ -445,6 +445,68 @@ private slots:
         QVERIFY(pane.updatesEnabled());
     }
 
+    void parameterHintStaysInsideTheWindow_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("fits where typed") << QStringLiteral("ShowMessage(") << 1;
+        QTest::newRow("moved left") << QString(60, QLatin1Char(' ')) + "ShowMessage(" << 1;
+        QTest::newRow("too wide: broken") << QStringLiteral("x := MessageDlg(") << 2;
+        QTest::newRow("broken and moved left")
+            << QString(40, QLatin1Char(' ')) + "x := MessageDlg(" << 2;
+    }
+
+    void parameterHintStaysInsideTheWindow() {
+        QFETCH(QString, typed);
+        QFETCH(int, lines);
+        // A window 640 wide with the pane right of a command bar, as in the program.
+        QWidget window;
+        window.setGeometry(10, 10, 640, 400);
+        auto* pane = new TScriptEditor(&window);
+        pane->setGeometry(123, 0, 517, 400);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        pane->setFocus();
+        QTest::keyClicks(pane, typed);
+        QVERIFY(pane->SendScintilla(QsciScintillaBase::SCI_CALLTIPACTIVE));
+        QWidget* hint = nullptr;
+        for (QWidget* child : pane->findChildren<QWidget*>()) {
+            hint = child->isWindow() && child->isVisible() ? child : hint;
+        }
+        QVERIFY(hint != nullptr);
+        const QRect room = window.geometry() & window.screen()->availableGeometry();
+        QVERIFY2(room.contains(hint->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                 .arg(hint->x())
+                                                                 .arg(hint->y())
+                                                                 .arg(hint->width())
+                                                                 .arg(hint->height())));
+        const long lineHeight = pane->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0UL);
+        QCOMPARE((hint->height() + lineHeight / 2) / lineHeight, lines);
+    }
+
+    void brokenHint_data() {
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<int>("maxWidth");
+        QTest::addColumn<QString>("broken");
+        const QString dlg = QStringLiteral("F(a: A; bb: B; c: C): D;");
+        QTest::newRow("fits") << dlg << 24 << dlg;
+        QTest::newRow("under the first parameter")
+            << dlg << 14 << QStringLiteral("F(a: A; bb: B;\n  c: C): D;");
+        QTest::newRow("at the left when indenting does not fit")
+            << dlg << 10 << QStringLiteral("F(a: A;\nbb: B;\nc: C): D;");
+        QTest::newRow("a piece too wide stays whole")
+            << dlg << 3 << QStringLiteral("F(a: A;\nbb: B;\nc: C): D;");
+        QTest::newRow("no semicolon inside")
+            << QStringLiteral("G(x: X);") << 3 << QStringLiteral("G(x: X);");
+    }
+
+    void brokenHint() {
+        QFETCH(QString, hint);
+        QFETCH(int, maxWidth);
+        QFETCH(QString, broken);
+        const auto width = [](const QString& text) { return static_cast<int>(text.size()); };
+        QCOMPARE(TScriptEditor::brokenHint(hint, maxWidth, width), broken);
+    }
+
     void look() {
         TScriptEditor pane;
         auto send = [&pane](unsigned int message) { return pane.SendScintilla(message); };

@@ -74,6 +74,16 @@ std::string SettingsLocation::settingsFilePath() const {
     return paths::joinPath(paths::joinPath(*configHome, kApplicationName), fileName);
 }
 
+std::string SettingsLocation::settingsFileToRead() const {
+    std::string own = settingsFilePath();
+    if (!fileExists || fileExists(own)) {
+        return own;
+    }
+    std::string beside =
+        besideExecutable(executablePath.empty() ? kApplicationName : executablePath);
+    return fileExists(beside) ? beside : own;
+}
+
 std::string SettingsLocation::besideExecutable(std::string_view executablePath) {
     const std::size_t nameStart = executablePath.size() - paths::fileNameOf(executablePath).size();
     const std::size_t dot = executablePath.rfind('.');

@@ -47,6 +47,11 @@ public:
     /// as an empty environment or an unwritable folder.
     std::string settingsFilePath() const;
 
+    /// The settings file to read at start: settingsFilePath() when that file exists, else the
+    /// file beside the executable when it exists (a program installed with its settings beside
+    /// it, before the user's own file has been written), else settingsFilePath().
+    std::string settingsFileToRead() const;
+
     /// `executablePath` with its extension replaced by ".INI": the extension is the part of the
     /// last path component from its last '.' on, unless that '.' is the component's first
     /// character. Folder names are never changed. "quillshift" gives "quillshift.INI",

@@ -74,13 +74,21 @@ QRect reachable(const QRect& outer, int titleBarHeight) {
 
 }  // namespace
 
-TFormSettings::TFormSettings(std::string settingsPath, std::string executableFolder)
-    : path_(std::move(settingsPath)), executableFolder_(std::move(executableFolder)) {}
+TFormSettings::TFormSettings(std::string settingsPath, std::string executableFolder,
+                             std::string readPath)
+    : path_(std::move(settingsPath)),
+      executableFolder_(std::move(executableFolder)),
+      readPath_(readPath.empty() ? path_ : std::move(readPath)) {}
 
 TFormSettings TFormSettings::forApplication() {
-    const std::string executable = toFileBytes(QCoreApplication::applicationFilePath());
-    return TFormSettings(SettingsLocation::forSystem(executable).settingsFilePath(),
-                         SettingsLocation::folderWithSeparator(executable));
+    return forLocation(
+        SettingsLocation::forSystem(toFileBytes(QCoreApplication::applicationFilePath())));
+}
+
+TFormSettings TFormSettings::forLocation(const SettingsLocation& location) {
+    return TFormSettings(location.settingsFilePath(),
+                         SettingsLocation::folderWithSeparator(location.executablePath),
+                         location.settingsFileToRead());
 }
 
 QString TFormSettings::load(QWidget& window) {
@@ -89,7 +97,7 @@ QString TFormSettings::load(QWidget& window) {
         screen = {primary->size().width(), primary->size().height()};
     }
     const WindowSettings settings =
-        WindowSettings::load(path_, screen, executableFolder_, &usableSize);
+        WindowSettings::load(readPath_, screen, executableFolder_, &usableSize);
     QRect outer(settings.left, settings.top, settings.width, settings.height);
     if (!onSomeScreen(outer)) {
         // Shown where the file says, the window could not be seen at all (a screen that is gone

@@ -11,20 +11,33 @@
 
 #include "settings/WindowSettings.h"
 
+namespace quillshift {
+class SettingsLocation;
+}
+
 class QWidget;
 
 /// Keeps the main window's size, position and maximised state and the last input folder in the
 /// settings file from one run to the next.
 class TFormSettings {
 public:
-    /// Settings kept in `settingsPath`; a missing Input value means `executableFolder`.
-    TFormSettings(std::string settingsPath, std::string executableFolder);
+    /// Settings kept in `settingsPath` and read from `readPath` (the same file when empty); a
+    /// missing Input value means `executableFolder`.
+    TFormSettings(std::string settingsPath, std::string executableFolder,
+                  std::string readPath = {});
 
     /// The settings file of the running program (beside the executable, or in the user's
-    /// configuration folder when the executable's folder cannot be written).
+    /// configuration folder when the executable's folder cannot be written); see forLocation.
     static TFormSettings forApplication();
 
+    /// Settings written to `location`'s settings file and read from the file it says to read:
+    /// the user's one once it exists, until then the one beside the executable.
+    static TFormSettings forLocation(const quillshift::SettingsLocation& location);
+
+    /// The file that save() writes.
     const std::string& path() const { return path_; }
+    /// The file that load() reads.
+    const std::string& readPath() const { return readPath_; }
 
     /// Reads the file and applies it to `window` before it is first shown: height, width, top and
     /// left as the outer bounds, then the maximised state. Returns the remembered input folder.
@@ -64,6 +77,7 @@ private:
 
     std::string path_;
     std::string executableFolder_;
+    std::string readPath_;
     // The outer bounds that load() asked for, until the window has them.
     std::optional<QRect> requested_;
     // The frame that the last correction allowed for, the inside bounds it asked for, and since

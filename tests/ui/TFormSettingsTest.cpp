@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
@@ -7,6 +8,7 @@
 #include <memory>
 
 #include "TFakeDialogs.h"
+#include "settings/SettingsLocation.h"
 #include "ui/TMainForm.h"
 
 namespace {
@@ -150,6 +152,37 @@ private slots:
         const QRect result =
             TFormSettings::withReachableTitleBar(outer, QRect(0, 0, 1280, 1024), 20);
         QCOMPARE(result, QRect(placed, outer.size()));
+    }
+
+    void installedProgramReadsTheFileBesideItUntilTheUsersOwnIsWritten() {
+        QTemporaryDir dir;
+        const QString beside = dir.filePath("app/quillshift.INI");
+        QVERIFY(QDir(dir.path()).mkdir("app"));
+        writeFile(beside,
+                  "[Form]\nWidth=500\nHeight=400\nTop=30\nLeft=40\n[Path]\nInput=/srv/s/\n");
+        quillshift::SettingsLocation location;
+        location.executablePath = QFile::encodeName(dir.filePath("app/quillshift")).toStdString();
+        const std::string home = QFile::encodeName(dir.filePath("home")).toStdString();
+        location.environment = [home](const std::string& name) {
+            return name == "HOME" ? std::optional<std::string>(home) : std::nullopt;
+        };
+        location.isWritableFolder = [](const std::string&) { return false; };
+        location.fileExists = [](const std::string& path) {
+            return QFile::exists(QFile::decodeName(QByteArray::fromStdString(path)));
+        };
+        const QString own = dir.filePath("home/.config/quillshift/quillshift.INI");
+        const QRect moved(50, 60, 600, 450);
+        for (const QRect& expected : {QRect(40, 30, 500, 400), moved}) {
+            auto dialogs = std::make_unique<TFakeDialogs>();
+            TMainForm form(std::move(dialogs), nullptr, TFormSettings::forLocation(location));
+            form.show();
+            QCOMPARE(form.frameGeometry(), expected);
+            QCOMPARE(form.InputPath, QStringLiteral("/srv/s/"));
+            setOuterBounds(form, moved);
+            QVERIFY(form.close());
+            QVERIFY(readFile(own).contains("Width=600\n"));
+        }
+        QVERIFY(readFile(beside).contains("Width=500\n"));
     }
 
     void anUnwritableFileIsReportedOnceAndTheWindowStillCloses() {

@@ -24,7 +24,7 @@ public:
                             const QString&) override {
         return {};
     }
-    Answer askYesNo(const QString&, const QString&) override { return Answer::No; }
+    Answer askYesNo(const QString&, const QString&, Answer) override { return Answer::No; }
     void fileTakenFrom(const QString&) override {}
     void showError(const QString& message, const QString&) override {
         qFatal("unexpected error: %s", qPrintable(message));

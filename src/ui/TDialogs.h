@@ -23,8 +23,10 @@ public:
     virtual QString getSaveFileName(const QString& title, const QString& suggestedName,
                                     const QString& filter, const QString& defaultSuffix) = 0;
 
-    /// Asks a Yes/No question in a warning box with Yes as the default button; Escape answers No.
-    virtual Answer askYesNo(const QString& caption, const QString& text) = 0;
+    /// Asks a Yes/No question in a warning box with `defaultAnswer` (Yes or No) as the default
+    /// button; Escape answers No.
+    virtual Answer askYesNo(const QString& caption, const QString& text,
+                            Answer defaultAnswer = Answer::Yes) = 0;
 
     /// Tells the dialogs that the user took a file from `folder` without a file dialog (from the
     /// file manager or by dropping it on the window): a save dialog then starts there, as it does

@@ -25,9 +25,11 @@
 #include "ui/Look.h"
 #include "ui/TAboutPage.h"
 #include "ui/TCommentsMemo.h"
+#include "ui/TConversionReview.h"
 #include "ui/TInspectorBarStyle.h"
 #include "ui/TInspectorItem.h"
 #include "ui/TLanguageCombo.h"
+#include "ui/TLineMarks.h"
 #include "ui/TPageControl.h"
 #include "ui/TPropertiesPage.h"
 #include "ui/TPropertyEdit.h"
@@ -245,6 +247,8 @@ QWidget* TMainForm::buildPages() {
     TS_Output = paneHolder(QStringLiteral("TS_Output"), AdvMemo2, QStringLiteral("AdvMemo2"));
     AdvMemo1->setReadOnly(false);
     AdvMemo2->setReadOnly(true);
+    inputMarks_ = new TLineMarks(*AdvMemo1);
+    outputMarks_ = new TLineMarks(*AdvMemo2);
 
     TS_Options = new TPropertiesPage(properties_, PageControl);
     TS_Options->setObjectName(QStringLiteral("TS_Options"));
@@ -400,6 +404,7 @@ void TMainForm::TS_AboutShow() {
 void TMainForm::SetPropertiesEnabled(bool enabled) {
     if (!enabled) {
         properties_.clear();
+        TS_Options->setOrigins({});
     }
     TS_Options->setFieldsEnabled(enabled);
 }
@@ -487,6 +492,9 @@ void TMainForm::openScriptFile(const QString& path) {
 
     AdvMemo1->setReadOnly(true);
     AdvMemo1->setLineNumbersVisible(true);
+    inputMarks_->clear();
+    outputMarks_->clear();
+    PageControl->setTabToolTip(PageControl->indexOf(TS_Output), QString());
     AdvMemo2->clearLines();
     AdvMemo2->setLineNumbersVisible(false);
     L_ReadOnly->show();
@@ -506,6 +514,15 @@ void TMainForm::openScriptFile(const QString& path) {
 }
 
 void TMainForm::convertScript() {
+    // Converting a converted script again comments its lines twice and drops its header's
+    // values: only an explicit Yes does it.
+    if (inputHasConvertedHeader() &&
+        dialogs_->askYesNo(tr("Warning"),
+                           tr("This script already has a Reelvault 3.5.0 header. Converting it "
+                              "again will damage it. Convert anyway?"),
+                           TDialogs::Answer::No) != TDialogs::Answer::Yes) {
+        return;
+    }
     SetPropertiesEnabled(false);
     {
         const RepaintSuspension suspension(PageControl->currentWidget() == TS_Output ? AdvMemo2
@@ -522,14 +539,38 @@ void TMainForm::convertScript() {
     setItemVisible(SaveItem, false);
 }
 
+bool TMainForm::inputHasConvertedHeader() const {
+    // Only the header is read, line by line: the body may be long.
+    quillshift::ScriptProperties scratch;
+    quillshift::LegacyConverter converter(scratch);
+    std::string converted;
+    const std::size_t count = AdvMemo1->lineCount();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (converter.convertLine(AdvMemo1->line(i), converted)) {
+            break;
+        }
+    }
+    return converter.convertedMarkLine() != 0;
+}
+
 void TMainForm::ConvertInput() {
     // Converted into copies first, so that a failure leaves the record and the fields as they were.
     quillshift::ScriptProperties harvested = properties_;
     std::vector<std::string> output;
-    quillshift::convertLegacyScript(AdvMemo1->lines(), output, harvested);
+    quillshift::ConversionNotes notes;
+    const std::vector<std::string> input = AdvMemo1->lines();
+    quillshift::convertLegacyScript(input, output, harvested, &notes);
+    const auto review =
+        std::make_shared<const TConversionReview>(input, output, harvested, std::move(notes));
     AdvMemo2->setLines(output);
     properties_ = std::move(harvested);
     TS_Options->showRecord();
+    TS_Options->setOrigins(review->origins());
+    inputMarks_->set(review->inputMarks(),
+                     [review](std::size_t index) { return review->inputTip(index); });
+    outputMarks_->set(review->outputMarks(),
+                      [review](std::size_t index) { return review->outputTip(index); });
+    PageControl->setTabToolTip(PageControl->indexOf(TS_Output), review->summary());
 }
 
 void TMainForm::adjustProperties() {

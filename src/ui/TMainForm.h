@@ -22,6 +22,7 @@ class TAboutPage;
 class TCommentsMemo;
 class TInspectorItem;
 class TLanguageCombo;
+class TLineMarks;
 class TPageControl;
 class TPropertyEdit;
 class TScriptEditor;
@@ -156,6 +157,7 @@ private:
 
     void openScript();
     void convertScript();
+    bool inputHasConvertedHeader() const;
     void adjustProperties();
     void saveScriptAs();
     void editPane(QWidget* page, TScriptEditor* pane);
@@ -179,5 +181,7 @@ private:
     TFormSettings settings_;
     quillshift::ScriptProperties properties_;
     QList<QList<TInspectorItem*>> items_;
+    TLineMarks* inputMarks_ = nullptr;
+    TLineMarks* outputMarks_ = nullptr;
     bool activated_ = false;
 };

@@ -170,6 +170,15 @@ void TPropertiesPage::setFieldsEnabled(bool enabled) {
     fields_.M_Comments->setBackground(enabled ? look::kInfoTip : look::kSilver);
 }
 
+void TPropertiesPage::setOrigins(const Origins& origins) {
+    fields_.E_Authors->setToolTip(origins.authors);
+    fields_.E_Title->setToolTip(origins.title);
+    fields_.E_Descr->setToolTip(origins.description);
+    fields_.E_Address->setToolTip(origins.site);
+    fields_.CB_Lang->setToolTip(origins.language);
+    fields_.M_Comments->setToolTip(origins.comments);
+}
+
 void TPropertiesPage::showCommentsFocused() {
     fields_.M_Comments->setBackground(
         QGuiApplication::palette().color(QPalette::Active, QPalette::Base));

@@ -35,6 +35,17 @@ public:
         TCommentsMemo* M_Comments;
     };
 
+    /// Where the converter found each property, as each field's tooltip says it ("from line
+    /// 0009"); empty for none.
+    struct Origins {
+        QString authors;
+        QString title;
+        QString description;
+        QString site;
+        QString language;
+        QString comments;
+    };
+
     /// A page showing and editing `record`, which must outlive it.
     TPropertiesPage(quillshift::ScriptProperties& record, QWidget* parent);
 
@@ -46,6 +57,9 @@ public:
     /// Enables or disables the seven fields, in their order; a disabled page shows the record
     /// (the caller has cleared it) with a silver comments box, an enabled one a pale yellow box.
     void setFieldsEnabled(bool enabled);
+
+    /// Shows `origins` as the fields' tooltips.
+    void setOrigins(const Origins& origins);
 
     /// The comments box's colours while it has the keyboard focus and after it has lost it.
     void showCommentsFocused();

@@ -56,10 +56,11 @@ QString TQtDialogs::getSaveFileName(const QString& title, const QString& suggest
     return runFileDialog(dialog, lastFolder_);
 }
 
-TDialogs::Answer TQtDialogs::askYesNo(const QString& caption, const QString& text) {
+TDialogs::Answer TQtDialogs::askYesNo(const QString& caption, const QString& text,
+                                      Answer defaultAnswer) {
     // No parent: the box is centred on the screen.
     QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultAnswer == Answer::No ? QMessageBox::No : QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     CloseWatcher watcher;
     box.installEventFilter(&watcher);

@@ -17,7 +17,8 @@ public:
                             const QString& defaultSuffix) override;
     QString getSaveFileName(const QString& title, const QString& suggestedName,
                             const QString& filter, const QString& defaultSuffix) override;
-    Answer askYesNo(const QString& caption, const QString& text) override;
+    Answer askYesNo(const QString& caption, const QString& text,
+                    Answer defaultAnswer = Answer::Yes) override;
     void fileTakenFrom(const QString& folder) override { lastFolder_ = folder; }
     void showError(const QString& message, const QString& details) override;
 

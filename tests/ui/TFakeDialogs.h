@@ -43,8 +43,10 @@ public:
         fileDialogs.append({title, suggestedName, filter, defaultSuffix});
         return take(saveAnswers, QString());
     }
-    Answer askYesNo(const QString& caption, const QString& text) override {
-        calls << QStringLiteral("ask:%1:%2").arg(caption, text);
+    Answer askYesNo(const QString& caption, const QString& text, Answer defaultAnswer) override {
+        calls << QStringLiteral("ask:%1:%2%3")
+                     .arg(caption, text,
+                          defaultAnswer == Answer::No ? QStringLiteral(":No") : QString());
         return take(yesNoAnswers, Answer::Closed);
     }
     void fileTakenFrom(const QString& folder) override {

@@ -13,6 +13,7 @@
 #include "support/Unprivileged.h"
 #include "ui/TCommentsMemo.h"
 #include "ui/TLanguageCombo.h"
+#include "ui/TLineMarks.h"
 #include "ui/TPageControl.h"
 #include "ui/TPropertyEdit.h"
 #include "ui/TScriptEditor.h"
@@ -715,6 +716,80 @@ private slots:
         QCOMPARE(TTestWindow::readFile(saved), expected);
         QVERIFY(expected.contains("Authors=Zo\xEB \xDCnal\r\n"));
         QVERIFY(expected.contains("Version=3.0 \x80\r\n"));
+    }
+
+    // After Convert each header line says what became of it, each rewritten body line what it
+    // was, each field where it came from, and the Output tab sums the run up.
+    void convertShowsWhatBecameOfEachLine() {
+        TTestWindow w;
+        w.open(w.writeFile(QStringLiteral("review.ifs"),
+                           "{ first\r\n{ Importer\r\n * (c) 2005 Ann (FR)\r\n"
+                           " * http://site.example/films/ index\r\n"
+                           " * This program is free software\r\n * a comment\r\n"
+                           "program X;\r\n  DisplayResults;\r\n  x := 1;\r\n"));
+        w.convert();
+        TMainForm& form = *w.form;
+        auto* inputMarks = form.AdvMemo1->findChild<TLineMarks*>();
+        auto* outputMarks = form.AdvMemo2->findChild<TLineMarks*>();
+        const std::pair<TLineMarks*, QStringList> panes[] = {
+            {inputMarks,
+             {QStringLiteral("ignored: the first line"),
+              QStringLiteral("Title: Importer\nDescription: Movie importation script for Importer"),
+              QStringLiteral("Authors: (c) 2005 Ann (FR)\nLanguage: FR (French)"),
+              QStringLiteral("Site: http://site.example/films/"),
+              QStringLiteral("dropped: boilerplate (\"This program is fre\")"),
+              QStringLiteral("comment line"),
+              QStringLiteral("the program line: the body starts here"), QString(), QString()}},
+            {outputMarks,
+             {QString(),
+              QStringLiteral("DisplayResults rewrote this line (input line 0008). It was:\n"
+                             "  DisplayResults;"),
+              QString()}},
+        };
+        for (const auto& [marks, tips] : panes) {
+            for (int line = 0; line < tips.size(); ++line) {
+                QCOMPARE(marks->tipAt(line), tips[line]);
+            }
+        }
+        QCOMPARE(form.E_Authors->toolTip(), QStringLiteral("from line 0003"));
+        QCOMPARE(form.M_Comments->toolTip(), QStringLiteral("from lines 0006"));
+        QCOMPARE(form.PageControl->tabToolTip(1),
+                 QStringLiteral("3 body lines, 6 header lines\nRewrites: GetPicture 0, "
+                                "DisplayResults 1, CheckVersion 0, VersionMessage 0\nProperties "
+                                "found: Title, Authors, Site, Language, Comments"));
+        QCOMPARE(outputMarks->nextMarkedLine(2, true), 1);
+
+        // The mark follows its line when a line is typed above it.
+        w.click(TMainForm::EditGroup, TMainForm::EditOutputItem);
+        form.AdvMemo2->insertAt(QStringLiteral("// added\n"), 0, 0);
+        QVERIFY(outputMarks->tipAt(2).startsWith(QStringLiteral("DisplayResults rewrote")));
+        QCOMPARE(outputMarks->tipAt(1), QString());
+
+        w.open(w.path(QStringLiteral("review.ifs")));
+        QVERIFY(inputMarks->isEmpty() && outputMarks->isEmpty());
+    }
+
+    void convertingAConvertedScriptNeedsAnExplicitYes_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("converted");
+        QTest::newRow("Yes") << static_cast<int>(Answer::Yes) << true;
+        QTest::newRow("No") << static_cast<int>(Answer::No) << false;
+        QTest::newRow("close button") << static_cast<int>(Answer::Closed) << false;
+    }
+
+    void convertingAConvertedScriptNeedsAnExplicitYes() {
+        QFETCH(int, answer);
+        QFETCH(bool, converted);
+        TTestWindow w;
+        w.open(QStringLiteral(QUILLSHIFT_GOLDEN_DIR) + QStringLiteral("/typical.expected"));
+        const QString before = observed(*w.form);
+        w.dialogs->yesNoAnswers.push_back(static_cast<Answer>(answer));
+        w.convert();
+        QCOMPARE(w.dialogs->calls.last(),
+                 QStringLiteral("ask:Warning:This script already has a Reelvault 3.5.0 header. "
+                                "Converting it again will damage it. Convert anyway?:No"));
+        QCOMPARE(observed(*w.form) != before, converted);
+        QCOMPARE(w.form->AdvMemo2->lineCount() > 0, converted);
     }
 };
 

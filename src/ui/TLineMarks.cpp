@@ -92,7 +92,11 @@ void TLineMarks::set(const std::vector<Mark>& marks, TipSource tips) {
         pane_.SendScintilla(QsciScintillaBase::SCI_ANNOTATIONSETTEXT, marks[i].line,
                             key.constData());
     }
-    pane_.setMarginWidth(kMargin, QStringLiteral("WW"));
+    // Exactly one letter of the text's default style wide, in which the marks are drawn: the
+    // editor clips a letter in a wider margin.
+    const long letter = pane_.SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH,
+                                            QsciScintillaBase::STYLE_DEFAULT, "W");
+    pane_.setMarginWidth(kMargin, static_cast<int>(letter));
 }
 
 QString TLineMarks::tipAt(int line) const {

@@ -2,6 +2,7 @@
 
 #include <QEnterEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 
 namespace {
 
@@ -15,7 +16,8 @@ TInspectorItem::TInspectorItem(QStyle::StandardPixmap icon, const QString& capti
     setIconSize(QSize(kIconSize, kIconSize));
     setText(caption);
     setAccessibleName(caption.trimmed());
-    setFocusPolicy(Qt::NoFocus);
+    // From the keyboard only: a click must leave the focus in the field being edited.
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
     setFixedHeight(kRowHeight);
@@ -40,6 +42,13 @@ void TInspectorItem::paintEvent(QPaintEvent* /*event*/) {
         const QColor light = palette().color(QPalette::Window).lighter(isDown() ? 110 : 125);
         painter.setPen(isDown() ? light.darker(160) : light);
         painter.drawRect(area.adjusted(2, 1, -3, -2));
+    }
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = area.adjusted(4, 3, -5, -4);
+        focus.backgroundColor = palette().color(QPalette::Window);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
 
     const QRect iconRect((width() - kIconSize) / 2, kIconTop + (isDown() ? 1 : 0), kIconSize,

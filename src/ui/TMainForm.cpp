@@ -26,6 +26,7 @@
 #include "ui/TAboutPage.h"
 #include "ui/TCommentsMemo.h"
 #include "ui/TConversionReview.h"
+#include "ui/TInspectorBarKeys.h"
 #include "ui/TInspectorBarStyle.h"
 #include "ui/TInspectorItem.h"
 #include "ui/TLanguageCombo.h"
@@ -156,6 +157,7 @@ void TMainForm::buildWindow() {
     layout->setSpacing(0);
     layout->addWidget(buildCommandBar());
     layout->addWidget(buildPages(), 1);
+    new TInspectorBarKeys(*InspectorBar1, Panel1);
     setCentralWidget(central);
 }
 

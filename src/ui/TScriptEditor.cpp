@@ -350,8 +350,18 @@ void TScriptEditor::typeText(const QString& text) {
 }
 
 void TScriptEditor::keyPressEvent(QKeyEvent* event) {
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
+        (modifiers & ~Qt::ShiftModifier) == Qt::ControlModifier) {
+        // Tab indents, so Ctrl+Tab and Ctrl+Shift+Tab move the focus on to the next or previous
+        // control. The editor's own focusNextPrevChild keeps the focus, hence QWidget's.
+        // NOLINTNEXTLINE(bugprone-parent-virtual-call)
+        QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab &&
+                                    modifiers == Qt::ControlModifier);
+        event->accept();
+        return;
+    }
     if (!isReadOnly()) {
-        const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
         if (event->key() == Qt::Key_Tab && modifiers == Qt::NoModifier && !isListActive()) {
             insertTypedBytes(std::string(quillshift::text::kTabReplacement));
             event->accept();

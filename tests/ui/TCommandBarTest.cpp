@@ -47,7 +47,7 @@ private slots:
         QCOMPARE(button->parentWidget(), w.form->InspectorBar1->widget(group));
         QCOMPARE(button->iconSize(), QSize(32, 32));
         QVERIFY(!button->commandIcon().isNull());
-        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(button->focusPolicy(), Qt::TabFocus);
         QVERIFY(button->shortcut().isEmpty());
     }
 
@@ -160,6 +160,65 @@ private slots:
         QVERIFY(right > left);
         QVERIFY2(std::abs((left + right) / 2 - bar.width() / 2) <= 2,
                  qPrintable(QStringLiteral("%1..%2 of %3").arg(left).arg(right).arg(bar.width())));
+    }
+
+    void keyboardDrivesTheBar_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("focus");
+        // Keys from the start, when the right panel holds the focus; Convert is hidden.
+        QTest::newRow("Tab reaches the bar first") << "Tab"
+                                                   << "caption 0";
+        QTest::newRow("Shift+Tab reaches its end") << "Backtab"
+                                                   << "caption 2";
+        QTest::newRow("down to an item") << "Tab Down"
+                                         << "item 0,0";
+        QTest::newRow("hidden item and closed group skipped") << "Tab Down Down"
+                                                              << "caption 1";
+        QTest::newRow("Tab follows the bar") << "Tab Tab Tab"
+                                             << "caption 1";
+        QTest::newRow("up stops at the top") << "Tab Up Left"
+                                             << "caption 0";
+        QTest::newRow("down stops at the bottom") << "Tab Down Right Down Down"
+                                                  << "caption 2";
+        QTest::newRow("Space opens a group") << "Tab Down Down Space Down"
+                                             << "item 1,0";
+        QTest::newRow("Enter runs an item") << "Tab Down Down Return Down Down Return"
+                                            << "AdvMemo2";
+        QTest::newRow("Ctrl+Tab leaves a pane") << "Tab Down Down Return Down Return Ctrl+Tab"
+                                                << "caption 0";
+    }
+
+    void keyboardDrivesTheBar() {
+        QFETCH(QString, keys);
+        QFETCH(QString, focus);
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        TMainForm& form = *w.form;
+        const QList<QAbstractButton*> captions = groupCaptions(form);
+        const auto focusName = [&]() -> QString {
+            QWidget* focused = QApplication::focusWidget();
+            for (int group = 0; group < 3; ++group) {
+                if (focused == captions[group]) {
+                    return QStringLiteral("caption %1").arg(group);
+                }
+                for (int item = 0; form.commandItem(group, item) != nullptr; ++item) {
+                    if (focused == form.commandItem(group, item)) {
+                        return QStringLiteral("item %1,%2").arg(group).arg(item);
+                    }
+                }
+            }
+            return focused != nullptr ? focused->objectName() : QString();
+        };
+        QTRY_COMPARE(focusName(), QStringLiteral("Panel1"));
+        const QMap<QString, Qt::Key> named = {
+            {"Tab", Qt::Key_Tab},     {"Backtab", Qt::Key_Backtab}, {"Up", Qt::Key_Up},
+            {"Down", Qt::Key_Down},   {"Left", Qt::Key_Left},       {"Right", Qt::Key_Right},
+            {"Space", Qt::Key_Space}, {"Return", Qt::Key_Return},   {"Ctrl+Tab", Qt::Key_Tab}};
+        for (const QString& key : keys.split(QLatin1Char(' '))) {
+            QTest::keyClick(QApplication::focusWidget(), named.value(key),
+                            key.startsWith("Ctrl") ? Qt::ControlModifier : Qt::NoModifier);
+        }
+        QCOMPARE(focusName(), focus);
     }
 
     void clickingAnItemRunsItsCommand() {

@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -379,6 +380,11 @@ private slots:
         QTest::mouseClick(w.form->commandItem(TMainForm::WizardGroup, TMainForm::AdjustItem),
                           Qt::LeftButton);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(version));
+        // Nor does opening a group with a click on its caption.
+        QTest::mouseClick(w.form->InspectorBar1->findChildren<QAbstractButton*>(
+                              QStringLiteral("qt_toolbox_toolboxbutton"))[1],
+                          Qt::LeftButton);
+        QCOMPARE(w.form->InspectorBar1->currentIndex(), 1);
         QTest::keyClicks(QApplication::focusWidget(), "2");
         QCOMPARE(version->text(), QStringLiteral("1.2"));
         // Focus leaving for another window keeps the focused look.

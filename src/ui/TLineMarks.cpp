@@ -34,7 +34,8 @@ TLineMarks::TLineMarks(QsciScintilla& pane) : QObject(&pane), pane_(pane) {
                 }
             });
     pane_.installEventFilter(this);
-    pane_.viewport()->installEventFilter(this);
+    viewport_ = pane_.viewport();
+    viewport_->installEventFilter(this);
 }
 
 int TLineMarks::markerFor(char symbol, const QColor& colour) {
@@ -161,7 +162,7 @@ bool TLineMarks::eventFilter(QObject* watched, QEvent* event) {
             goToNext(modifiers == Qt::NoModifier);
             return true;
         }
-    } else if (watched == pane_.viewport() && event->type() == QEvent::ToolTip) {
+    } else if (watched == viewport_ && event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
         const int left = pane_.marginWidth(0);
         const int x = help->pos().x();
@@ -177,7 +178,7 @@ bool TLineMarks::eventFilter(QObject* watched, QEvent* event) {
             if (tip.isEmpty()) {
                 QToolTip::hideText();
             } else {
-                QToolTip::showText(help->globalPos(), tip, pane_.viewport());
+                QToolTip::showText(help->globalPos(), tip, viewport_);
             }
             return true;
         }

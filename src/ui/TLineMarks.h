@@ -10,6 +10,7 @@
 #include <vector>
 
 class QsciScintilla;
+class QWidget;
 
 /// Marks in a script pane's margin, beside the line numbers: one symbol a line, each with a
 /// tooltip in words. The marks move with their lines while the pane is edited. F8 and Shift+F8 in
@@ -53,6 +54,7 @@ private:
     void showMenu(int line);
 
     QsciScintilla& pane_;
+    QWidget* viewport_;  // the pane's, kept so that events in its destruction need no call
     std::map<std::pair<char, QRgb>, int> markers_;  // symbol and colour -> marker number
     TipSource tips_;
     std::size_t count_ = 0;

@@ -1,5 +1,7 @@
 #include "ui/TAboutPage.h"
 
+#include <cmath>
+
 #include <QLabel>
 #include <QPixmap>
 #include <QResizeEvent>
@@ -94,7 +96,7 @@ void TAboutPage::layOut() {
     const double centreFraction =
         (kPictureLeft + kPictureSize.width() / 2.0) / static_cast<double>(kDesignWidth);
     const int pictureLeft =
-        static_cast<int>(centreFraction * width() - kPictureSize.width() / 2.0 + 0.5);
+        static_cast<int>(std::lround(centreFraction * width() - kPictureSize.width() / 2.0));
     Image1->move(pictureLeft, kPictureTop);
 }
 

@@ -39,7 +39,7 @@ QString TErrorGuard::messageFor(const std::exception_ptr& error) {
     } catch (const std::bad_alloc&) {
         return QObject::tr("There is not enough memory to finish this command.");
     } catch (const std::exception& e) {
-        const QString text = QString::fromUtf8(e.what()).trimmed();
+        QString text = QString::fromUtf8(e.what()).trimmed();
         if (!text.isEmpty()) {
             return text;
         }

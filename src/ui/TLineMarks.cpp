@@ -167,11 +167,10 @@ bool TLineMarks::eventFilter(QObject* watched, QEvent* event) {
         const int left = pane_.marginWidth(0);
         const int x = help->pos().x();
         if (count_ != 0 && x >= left && x < left + pane_.marginWidth(kMargin)) {
-            const long position =
-                pane_.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMPOINT,
-                                    static_cast<unsigned long>(left + pane_.marginWidth(kMargin) +
-                                                               pane_.marginWidth(2)),
-                                    static_cast<long>(help->pos().y()));
+            const int textLeft = left + pane_.marginWidth(kMargin) + pane_.marginWidth(2);
+            const long position = pane_.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMPOINT,
+                                                      static_cast<unsigned long>(textLeft),
+                                                      static_cast<long>(help->pos().y()));
             const int line = static_cast<int>(pane_.SendScintilla(
                 QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position)));
             const QString tip = tipAt(line);

@@ -252,6 +252,29 @@ QWidget* TMainForm::buildPages() {
     inputMarks_ = new TLineMarks(*AdvMemo1);
     outputMarks_ = new TLineMarks(*AdvMemo2);
 
+    buildPropertiesPage();
+
+    TS_About = new TAboutPage(PageControl);
+    TS_About->setObjectName(QStringLiteral("TS_About"));
+    TS_About->setAutoFillBackground(true);
+    QPalette aboutPalette = TS_About->palette();
+    aboutPalette.setColor(QPalette::Window, look::kSilver);
+    TS_About->setPalette(aboutPalette);
+
+    PageControl->addTab(TS_Input, images[0], QStringLiteral("Input"));
+    PageControl->addTab(TS_Output, images[0], QStringLiteral("Output"));
+    PageControl->addTab(TS_Options, images[1], QStringLiteral("Properties"));
+    PageControl->addTab(TS_About, images[2], QStringLiteral("About / note..."));
+    layout->addWidget(PageControl);
+    connect(PageControl, &QTabWidget::currentChanged, this, &TMainForm::PageControlChange);
+
+    buildReadOnlyMarker();
+    Panel1->installEventFilter(this);
+    placeReadOnlyMarker();
+    return Panel1;
+}
+
+void TMainForm::buildPropertiesPage() {
     TS_Options = new TPropertiesPage(properties_, PageControl);
     TS_Options->setObjectName(QStringLiteral("TS_Options"));
     connect(TS_Options, &TPropertiesPage::commentsFocusChanged, this, [this](bool focused) {
@@ -276,21 +299,9 @@ QWidget* TMainForm::buildPages() {
     CB_Lang = fields.CB_Lang;
     E_Version = fields.E_Version;
     M_Comments = fields.M_Comments;
+}
 
-    TS_About = new TAboutPage(PageControl);
-    TS_About->setObjectName(QStringLiteral("TS_About"));
-    TS_About->setAutoFillBackground(true);
-    QPalette aboutPalette = TS_About->palette();
-    aboutPalette.setColor(QPalette::Window, look::kSilver);
-    TS_About->setPalette(aboutPalette);
-
-    PageControl->addTab(TS_Input, images[0], QStringLiteral("Input"));
-    PageControl->addTab(TS_Output, images[0], QStringLiteral("Output"));
-    PageControl->addTab(TS_Options, images[1], QStringLiteral("Properties"));
-    PageControl->addTab(TS_About, images[2], QStringLiteral("About / note..."));
-    layout->addWidget(PageControl);
-    connect(PageControl, &QTabWidget::currentChanged, this, &TMainForm::PageControlChange);
-
+void TMainForm::buildReadOnlyMarker() {
     L_ReadOnly = new QLabel(QStringLiteral("READ ONLY"), Panel1);
     L_ReadOnly->setObjectName(QStringLiteral("L_ReadOnly"));
     L_ReadOnly->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -301,9 +312,6 @@ QWidget* TMainForm::buildPages() {
     markerPalette.setColor(QPalette::WindowText, Qt::red);
     L_ReadOnly->setPalette(markerPalette);
     L_ReadOnly->hide();
-    Panel1->installEventFilter(this);
-    placeReadOnlyMarker();
-    return Panel1;
 }
 
 void TMainForm::placeReadOnlyMarker() {

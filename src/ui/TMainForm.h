@@ -152,6 +152,8 @@ private:
     void buildWindow();
     QWidget* buildCommandBar();
     QWidget* buildPages();
+    void buildPropertiesPage();
+    void buildReadOnlyMarker();
     void placeReadOnlyMarker();
     void setItemVisible(int item, bool visible);
 

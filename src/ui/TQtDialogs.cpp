@@ -29,7 +29,7 @@ QString runFileDialog(QFileDialog& dialog, QString& lastFolder) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
-    const QString chosen = dialog.selectedFiles().constFirst();
+    QString chosen = dialog.selectedFiles().constFirst();
     lastFolder = QFileInfo(chosen).absolutePath();
     return chosen;
 }

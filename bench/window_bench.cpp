@@ -29,6 +29,7 @@ public:
     void showError(const QString& message, const QString&) override {
         qFatal("unexpected error: %s", qPrintable(message));
     }
+    void showNotice(const QString&) override {}
 };
 
 // A legacy script of `lines` lines: a header, then a body of typical lines.

@@ -35,4 +35,7 @@ public:
 
     /// Reports a failed command: `message` says what failed, `details` when and in which command.
     virtual void showError(const QString& message, const QString& details) = 0;
+
+    /// Tells the user `message`, which needs no answer, in an information box.
+    virtual void showNotice(const QString& message) = 0;
 };

@@ -109,8 +109,9 @@ TMainForm::TMainForm(std::unique_ptr<TDialogs> dialogs, QWidget* parent,
     }
     setObjectName(QStringLiteral("MainForm"));
     buildWindow();
-    new TScriptDropTarget(*this, [this](const QString& path) {
-        runGuarded(tr("Opening a dropped file"), [this, path] { openFileWithoutDialog(path); });
+    new TScriptDropTarget(*this, *dialogs_, [this](const QString& path) {
+        return runGuarded(tr("Opening a dropped file"),
+                          [this, path] { openFileWithoutDialog(path); });
     });
     runGuarded(tr("Window creation"), [this] { FormCreate(); });
 }

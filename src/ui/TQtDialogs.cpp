@@ -80,3 +80,9 @@ void TQtDialogs::showError(const QString& message, const QString& details) {
     box.setDetailedText(details);
     box.exec();
 }
+
+void TQtDialogs::showNotice(const QString& message) {
+    QMessageBox box(QMessageBox::Information, QApplication::applicationName(), message,
+                    QMessageBox::Ok, parent_);
+    box.exec();
+}

@@ -21,6 +21,7 @@ public:
                     Answer defaultAnswer = Answer::Yes) override;
     void fileTakenFrom(const QString& folder) override { lastFolder_ = folder; }
     void showError(const QString& message, const QString& details) override;
+    void showNotice(const QString& message) override;
 
 private:
     QPointer<QWidget> parent_;

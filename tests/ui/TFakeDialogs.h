@@ -56,6 +56,9 @@ public:
         calls << QStringLiteral("error");
         errors.append({message, details});
     }
+    void showNotice(const QString& message) override {
+        calls << QStringLiteral("notice:%1").arg(message);
+    }
 
 private:
     template <typename T>

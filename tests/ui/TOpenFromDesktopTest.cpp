@@ -110,12 +110,44 @@ private slots:
         QCOMPARE(w.dialogs->calls, QStringList{QStringLiteral("taken:") + w.folder.path()});
     }
 
-    void dropOfSeveralFilesOrOfTextIsNotAFileToOpen() {
+    void severalDroppedFilesOpenTheFirstAndSaySo_data() {
+        QTest::addColumn<QStringList>("dropped");
+        QTest::addColumn<QString>("notice");
+        const QString one = QStringLiteral(
+            "notice:One script is opened at a time: \"a.ifs\" was "
+            "opened, the other dropped file was not.");
+        QTest::newRow("two") << QStringList{"a.ifs", "b.ifs"} << one;
+        QTest::newRow("three") << QStringList{"a.ifs", "b.ifs", "c.ifs"}
+                               << QStringLiteral(
+                                      "notice:One script is opened at a time: \"a.ifs\" "
+                                      "was opened, the other 2 dropped files were not.");
+        QTest::newRow("after a web address")
+            << QStringList{"https://example.org/x", "a.ifs"} << one;
+        QTest::newRow("first cannot be read")
+            << QStringList{"gone.ifs", "a.ifs"} << QStringLiteral("error");
+    }
+
+    void severalDroppedFilesOpenTheFirstAndSaySo() {
+        QFETCH(QStringList, dropped);
+        QFETCH(QString, notice);
         TTestWindow w;
-        const QString a = w.writeFile(QStringLiteral("a.ifs"), kScript);
-        const QString b = w.writeFile(QStringLiteral("b.ifs"), kScript);
         const QString before = openedState(w);
-        QVERIFY(!drop(w.form->InspectorBar1, {QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)}));
+        QList<QUrl> urls;
+        for (const QString& name : dropped) {
+            urls << (name.startsWith("https:")
+                         ? QUrl(name)
+                         : QUrl::fromLocalFile(name == "gone.ifs" ? w.path(name)
+                                                                  : w.writeFile(name, kScript)));
+        }
+        QVERIFY(drop(w.form->InspectorBar1, urls));
+        QCOMPARE(w.dialogs->calls.last(), notice);
+        QCOMPARE(openedState(w),
+                 notice == "error" ? before : expectedOpened(w, QStringLiteral("a.ifs")));
+    }
+
+    void dropOfTextIsNotAFileToOpen() {
+        TTestWindow w;
+        const QString before = openedState(w);
         QVERIFY(!drop(w.form->InspectorBar1, {QUrl(QStringLiteral("https://example.org/a.ifs"))}));
         QCOMPARE(openedState(w), before);
     }

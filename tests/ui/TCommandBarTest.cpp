@@ -226,7 +226,7 @@ private slots:
         QVERIFY(w.showActive());
         w.click(TMainForm::AboutGroup, TMainForm::AboutNoteItem);
         QCOMPARE(w.form->PageControl->currentWidget(), w.form->TS_About);
-        w.dialogs->openAnswers.push_back(QString());
+        w.dialogs->openAnswers.emplace_back();
         w.click(TMainForm::WizardGroup, TMainForm::OpenItem);
         QCOMPARE(w.dialogs->calls.size(), 1);
     }

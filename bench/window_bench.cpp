@@ -75,7 +75,7 @@ void openScript(benchmark::State& state) {
     Window window(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         window.form->openScriptFile(window.script);
-        window.form->AdvMemo1->repaint();
+        window.form->view().AdvMemo1->repaint();
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -85,7 +85,7 @@ void openAndConvert(benchmark::State& state) {
     for (auto _ : state) {
         window.form->openScriptFile(window.script);
         window.form->InspectorBar1ItemClick(TMainForm::WizardGroup, TMainForm::ConvertItem);
-        window.form->AdvMemo2->repaint();
+        window.form->view().AdvMemo2->repaint();
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }

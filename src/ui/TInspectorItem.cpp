@@ -32,7 +32,9 @@ QIcon TInspectorItem::commandIcon() {
 }
 
 QSize TInspectorItem::sizeHint() const {
-    return {fontMetrics().horizontalAdvance(text()) + 8, kRowHeight};
+    // The bar is of fixed width and the item takes all of it, so the caption's width does not
+    // count: measuring it would load the font before the window is first shown.
+    return {kIconSize + 8, kRowHeight};
 }
 
 void TInspectorItem::paintEvent(QPaintEvent* /*event*/) {

@@ -132,6 +132,14 @@ void TMainForm::openFileWithoutDialog(const QString& path) {
 
 TMainForm::~TMainForm() = default;
 
+TMainForm::View TMainForm::view() const {
+    const TPropertiesPage::Fields& f = TS_Options->fields();
+    return {Panel1,      Panel2,    InspectorBar1, PageControl,  TS_Input,    TS_Output, TS_Options,
+            TS_About,    AdvMemo1,  AdvMemo2,      L_ReadOnly,   f.L_Authors, f.L_Title, f.L_Descr,
+            f.L_Address, f.L_Lang,  f.L_Version,   f.L_Comments, f.E_Authors, f.E_Title, f.E_Descr,
+            f.E_Address, f.CB_Lang, f.E_Version,   f.M_Comments};
+}
+
 QString TMainForm::captionText() {
     return QStringLiteral("Quillshift for RVLT - Rel. %1 - by %2")
         .arg(QLatin1StringView(quillshift::kVersion), QLatin1StringView(quillshift::kMaker));
@@ -285,21 +293,6 @@ void TMainForm::buildPropertiesPage() {
             runGuarded(tr("Leaving the comments"), [this] { M_CommentsExit(); });
         }
     });
-    const TPropertiesPage::Fields& fields = TS_Options->fields();
-    L_Authors = fields.L_Authors;
-    L_Title = fields.L_Title;
-    L_Descr = fields.L_Descr;
-    L_Address = fields.L_Address;
-    L_Lang = fields.L_Lang;
-    L_Version = fields.L_Version;
-    L_Comments = fields.L_Comments;
-    E_Authors = fields.E_Authors;
-    E_Title = fields.E_Title;
-    E_Descr = fields.E_Descr;
-    E_Address = fields.E_Address;
-    CB_Lang = fields.CB_Lang;
-    E_Version = fields.E_Version;
-    M_Comments = fields.M_Comments;
 }
 
 void TMainForm::buildReadOnlyMarker() {

@@ -100,32 +100,37 @@ public:
     QString InputPath;
     QString DefaultSaveName;
 
-    QWidget* Panel1;
-    QWidget* Panel2;
-    QToolBox* InspectorBar1;
-    TPageControl* PageControl;
-    QWidget* TS_Input;
-    QWidget* TS_Output;
-    TPropertiesPage* TS_Options;
-    TAboutPage* TS_About;
-    TScriptEditor* AdvMemo1;
-    TScriptEditor* AdvMemo2;
-    QLabel* L_ReadOnly;
-
-    QLabel* L_Authors;
-    QLabel* L_Title;
-    QLabel* L_Descr;
-    QLabel* L_Address;
-    QLabel* L_Lang;
-    QLabel* L_Version;
-    QLabel* L_Comments;
-    TPropertyEdit* E_Authors;
-    TPropertyEdit* E_Title;
-    TPropertyEdit* E_Descr;
-    TPropertyEdit* E_Address;
-    TLanguageCombo* CB_Lang;
-    TPropertyEdit* E_Version;
-    TCommentsMemo* M_Comments;
+    /// The window's widgets by name, for tests and tools that look into the window, which owns
+    /// them; the window's own pointers cannot be changed through it. Asking for the view makes
+    /// the properties page's fields if they were not yet made.
+    struct View {
+        QWidget* Panel1;
+        QWidget* Panel2;
+        QToolBox* InspectorBar1;
+        TPageControl* PageControl;
+        QWidget* TS_Input;
+        QWidget* TS_Output;
+        TPropertiesPage* TS_Options;
+        TAboutPage* TS_About;
+        TScriptEditor* AdvMemo1;
+        TScriptEditor* AdvMemo2;
+        QLabel* L_ReadOnly;
+        QLabel* L_Authors;
+        QLabel* L_Title;
+        QLabel* L_Descr;
+        QLabel* L_Address;
+        QLabel* L_Lang;
+        QLabel* L_Version;
+        QLabel* L_Comments;
+        TPropertyEdit* E_Authors;
+        TPropertyEdit* E_Title;
+        TPropertyEdit* E_Descr;
+        TPropertyEdit* E_Address;
+        TLanguageCombo* CB_Lang;
+        TPropertyEdit* E_Version;
+        TCommentsMemo* M_Comments;
+    };
+    View view() const;
 
     /// Group indexes of the command bar.
     enum Group { WizardGroup = 0, EditGroup = 1, AboutGroup = 2 };
@@ -178,6 +183,17 @@ private:
     void loadSettings();
     void saveSettings();
 
+    QWidget* Panel1 = nullptr;
+    QWidget* Panel2 = nullptr;
+    QToolBox* InspectorBar1 = nullptr;
+    TPageControl* PageControl = nullptr;
+    QWidget* TS_Input = nullptr;
+    QWidget* TS_Output = nullptr;
+    TPropertiesPage* TS_Options = nullptr;
+    TAboutPage* TS_About = nullptr;
+    TScriptEditor* AdvMemo1 = nullptr;
+    TScriptEditor* AdvMemo2 = nullptr;
+    QLabel* L_ReadOnly = nullptr;
     std::unique_ptr<TDialogs> dialogs_;
     TErrorGuard guard_;
     TFormSettings settings_;

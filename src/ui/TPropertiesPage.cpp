@@ -43,10 +43,22 @@ TPropertiesPage::TPropertiesPage(quillshift::ScriptProperties& record, QWidget* 
     QPalette pagePalette = palette();
     pagePalette.setColor(QPalette::Window, look::kSilver);
     setPalette(pagePalette);
+}
+
+const TPropertiesPage::Fields& TPropertiesPage::fields() {
     build();
+    return fields_;
+}
+
+void TPropertiesPage::showEvent(QShowEvent* event) {
+    build();
+    QWidget::showEvent(event);
 }
 
 void TPropertiesPage::build() {
+    if (built()) {
+        return;
+    }
     auto caption = [this](const QString& name, const QString& text, QWidget* field) {
         auto* label = new QLabel(text, this);
         label->setObjectName(name);
@@ -102,6 +114,10 @@ void TPropertiesPage::build() {
 
     layOut();
     bindToRecord();
+    // What was asked of the page before it was made.
+    setOrigins(origins_);
+    setFieldsEnabled(enabled_);
+    showRecord();
 }
 
 void TPropertiesPage::layOut() {
@@ -144,6 +160,9 @@ void TPropertiesPage::bindToRecord() {
 }
 
 void TPropertiesPage::showRecord() {
+    if (!built()) {
+        return;
+    }
     showingRecord_ = true;
     fields_.E_Authors->setBytes(record_.authors);
     fields_.E_Title->setBytes(record_.title);
@@ -157,6 +176,10 @@ void TPropertiesPage::showRecord() {
 }
 
 void TPropertiesPage::setFieldsEnabled(bool enabled) {
+    enabled_ = enabled;
+    if (!built()) {
+        return;
+    }
     for (QWidget* field :
          {static_cast<QWidget*>(fields_.E_Authors), static_cast<QWidget*>(fields_.E_Title),
           static_cast<QWidget*>(fields_.E_Descr), static_cast<QWidget*>(fields_.E_Address),
@@ -171,6 +194,10 @@ void TPropertiesPage::setFieldsEnabled(bool enabled) {
 }
 
 void TPropertiesPage::setOrigins(const Origins& origins) {
+    origins_ = origins;
+    if (!built()) {
+        return;
+    }
     fields_.E_Authors->setToolTip(origins.authors);
     fields_.E_Title->setToolTip(origins.title);
     fields_.E_Descr->setToolTip(origins.description);
@@ -180,17 +207,21 @@ void TPropertiesPage::setOrigins(const Origins& origins) {
 }
 
 void TPropertiesPage::showCommentsFocused() {
+    build();
     fields_.M_Comments->setBackground(
         QGuiApplication::palette().color(QPalette::Active, QPalette::Base));
 }
 
 void TPropertiesPage::showCommentsUnfocused() {
+    build();
     fields_.M_Comments->setBackground(look::kInfoTip);
 }
 
 void TPropertiesPage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    layOut();
+    if (built()) {
+        layOut();
+    }
 }
 
 bool TPropertiesPage::eventFilter(QObject* watched, QEvent* event) {

@@ -12,7 +12,8 @@ class TPropertyEdit;
 /// The "Properties" page: the fields of a properties record with their captions, laid out for a
 /// page 793 wide (captions at the left, fields from 96; the five single-line fields stretch with
 /// the page, the comments box keeps its size). The fields show the record and write each edit
-/// into it; they are locked (disabled, silver) until unlocked.
+/// into it; they are locked (disabled, silver) until unlocked. The fields are made when the page
+/// is first shown or asked for them, so that a page nobody has looked at costs nothing.
 class TPropertiesPage : public QWidget {
     Q_OBJECT
 
@@ -49,7 +50,8 @@ public:
     /// A page showing and editing `record`, which must outlive it.
     TPropertiesPage(quillshift::ScriptProperties& record, QWidget* parent);
 
-    const Fields& fields() const { return fields_; }
+    /// The page's widgets, made now if they were not yet.
+    const Fields& fields();
 
     /// Shows the record's values in the fields, as they are now.
     void showRecord();
@@ -71,15 +73,19 @@ signals:
     void commentsFocusChanged(bool focused);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();
+    bool built() const { return fields_.E_Authors != nullptr; }
     void layOut();
     void bindToRecord();
 
     quillshift::ScriptProperties& record_;
     Fields fields_{};
     bool showingRecord_ = false;
+    bool enabled_ = true;
+    Origins origins_;
 };

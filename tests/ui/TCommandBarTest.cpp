@@ -8,7 +8,7 @@
 namespace {
 
 QList<QAbstractButton*> groupCaptions(const TMainForm& form) {
-    return form.InspectorBar1->findChildren<QAbstractButton*>(
+    return form.view().InspectorBar1->findChildren<QAbstractButton*>(
         QStringLiteral("qt_toolbox_toolboxbutton"), Qt::FindDirectChildrenOnly);
 }
 
@@ -44,7 +44,7 @@ private slots:
         QVERIFY(button != nullptr);
         QCOMPARE(button->text(), caption);
         QCOMPARE(TMainForm::commandCaption(group, item), caption);
-        QCOMPARE(button->parentWidget(), w.form->InspectorBar1->widget(group));
+        QCOMPARE(button->parentWidget(), w.form->view().InspectorBar1->widget(group));
         QCOMPARE(button->iconSize(), QSize(32, 32));
         QVERIFY(!button->commandIcon().isNull());
         QCOMPARE(button->focusPolicy(), Qt::TabFocus);
@@ -54,7 +54,7 @@ private slots:
     void groupsAndTheirLook() {
         TTestWindow w;
         TMainForm& form = *w.form;
-        QCOMPARE(form.InspectorBar1->count(), 3);
+        QCOMPARE(form.view().InspectorBar1->count(), 3);
         const QList<QAbstractButton*> captions = groupCaptions(form);
         QCOMPARE(captions.size(), 3);
         const QStringList texts = {QStringLiteral("WIZARD"), QStringLiteral("EDIT"),
@@ -62,7 +62,7 @@ private slots:
         for (int group = 0; group < 3; ++group) {
             QCOMPARE(captions[group]->text(), texts[group]);
             QCOMPARE(captions[group]->height(), 22);
-            QWidget* page = form.InspectorBar1->widget(group);
+            QWidget* page = form.view().InspectorBar1->widget(group);
             QCOMPARE(page->palette().color(QPalette::Window), QColor(128, 128, 128));
             QCOMPARE(page->palette().color(QPalette::WindowText), QColor(Qt::white));
         }
@@ -75,18 +75,18 @@ private slots:
         TTestWindow w;
         QVERIFY(w.showActive());
         TMainForm& form = *w.form;
-        QCOMPARE(form.InspectorBar1->currentIndex(), 0);
+        QCOMPARE(form.view().InspectorBar1->currentIndex(), 0);
         const QList<QAbstractButton*> captions = groupCaptions(form);
         // WIZARD at the top, EDIT and ABOUT at the bottom of the bar.
         QCOMPARE(captions[0]->geometry().top(), 0);
-        QCOMPARE(captions[2]->geometry().bottom(), form.InspectorBar1->height() - 1);
+        QCOMPARE(captions[2]->geometry().bottom(), form.view().InspectorBar1->height() - 1);
         QCOMPARE(captions[1]->geometry().bottom() + 1, captions[2]->geometry().top());
         QVERIFY(form.commandItem(0, 0)->isVisible());
         for (int item = 1; item < 4; ++item) {
             QVERIFY(!form.commandItem(0, item)->isVisible());
         }
         for (int group = 1; group < 3; ++group) {
-            QVERIFY(!form.InspectorBar1->widget(group)->isVisible());
+            QVERIFY(!form.view().InspectorBar1->widget(group)->isVisible());
         }
     }
 
@@ -97,7 +97,7 @@ private slots:
         const QString script = w.writeFile(QStringLiteral("a.ifs"), "{\r\n{ A\r\nprogram A;\r\n");
         w.open(script);
         QCOMPARE(form.commandItem(0, 0)->geometry(),
-                 QRect(0, 0, form.InspectorBar1->widget(0)->width(), 58));
+                 QRect(0, 0, form.view().InspectorBar1->widget(0)->width(), 58));
         QCOMPARE(form.commandItem(0, 1)->geometry().top(), 58);
         w.convert();
         w.adjust();
@@ -117,14 +117,14 @@ private slots:
         TMainForm& form = *w.form;
         const QList<QAbstractButton*> captions = groupCaptions(form);
         QTest::mouseClick(captions[1], Qt::LeftButton);
-        QCOMPARE(form.InspectorBar1->currentIndex(), 1);
+        QCOMPARE(form.view().InspectorBar1->currentIndex(), 1);
         QTRY_VERIFY(form.commandItem(1, 0)->isVisible());
         QVERIFY(!form.commandItem(0, 0)->isVisible());
         // EDIT now stands under WIZARD at the top, its items below it, ABOUT at the bottom.
         QCOMPARE(captions[1]->geometry().top(), captions[0]->geometry().bottom() + 1);
-        QCOMPARE(form.commandItem(1, 0)->mapTo(form.InspectorBar1, QPoint(0, 0)).y(),
+        QCOMPARE(form.commandItem(1, 0)->mapTo(form.view().InspectorBar1, QPoint(0, 0)).y(),
                  captions[1]->geometry().bottom() + 1);
-        QCOMPARE(captions[2]->geometry().bottom(), form.InspectorBar1->height() - 1);
+        QCOMPARE(captions[2]->geometry().bottom(), form.view().InspectorBar1->height() - 1);
     }
 
     void itemsAreDrawnWhiteOnGreyAndCaptionsOnButtonFace() {
@@ -225,7 +225,7 @@ private slots:
         TTestWindow w;
         QVERIFY(w.showActive());
         w.click(TMainForm::AboutGroup, TMainForm::AboutNoteItem);
-        QCOMPARE(w.form->PageControl->currentWidget(), w.form->TS_About);
+        QCOMPARE(w.form->view().PageControl->currentWidget(), w.form->view().TS_About);
         w.dialogs->openAnswers.emplace_back();
         w.click(TMainForm::WizardGroup, TMainForm::OpenItem);
         QCOMPARE(w.dialogs->calls.size(), 1);

@@ -18,7 +18,7 @@
 namespace {
 
 bool markerShown(const TMainForm& form) {
-    return !form.L_ReadOnly->isHidden();
+    return !form.view().L_ReadOnly->isHidden();
 }
 
 }  // namespace
@@ -32,21 +32,21 @@ private slots:
         TMainForm& form = *window.form;
         QCOMPARE(form.windowTitle().left(34), QStringLiteral("Quillshift for RVLT - Rel. 1.0.0.0"));
         QVERIFY(form.windowTitle().size() > 34);
-        QCOMPARE(form.PageControl->currentWidget(), form.TS_Input);
-        QVERIFY(!form.AdvMemo1->isReadOnly());
-        QVERIFY(form.AdvMemo2->isReadOnly());
-        QVERIFY(!form.AdvMemo1->lineNumbersVisible());
-        QVERIFY(!form.AdvMemo2->lineNumbersVisible());
+        QCOMPARE(form.view().PageControl->currentWidget(), form.view().TS_Input);
+        QVERIFY(!form.view().AdvMemo1->isReadOnly());
+        QVERIFY(form.view().AdvMemo2->isReadOnly());
+        QVERIFY(!form.view().AdvMemo1->lineNumbersVisible());
+        QVERIFY(!form.view().AdvMemo2->lineNumbersVisible());
         QVERIFY(!markerShown(form));
         QVERIFY(form.InputPath.isEmpty() || form.InputPath.endsWith(QLatin1Char('/')));
         QVERIFY(form.DefaultSaveName.isEmpty());
         QVERIFY(window.dialogs->calls.isEmpty());
 
-        QCOMPARE(form.InspectorBar1->count(), 3);
-        QCOMPARE(form.InspectorBar1->itemText(0), QStringLiteral("WIZARD"));
-        QCOMPARE(form.InspectorBar1->itemText(1), QStringLiteral("EDIT"));
-        QCOMPARE(form.InspectorBar1->itemText(2), QStringLiteral("ABOUT"));
-        QCOMPARE(form.InspectorBar1->currentIndex(), 0);
+        QCOMPARE(form.view().InspectorBar1->count(), 3);
+        QCOMPARE(form.view().InspectorBar1->itemText(0), QStringLiteral("WIZARD"));
+        QCOMPARE(form.view().InspectorBar1->itemText(1), QStringLiteral("EDIT"));
+        QCOMPARE(form.view().InspectorBar1->itemText(2), QStringLiteral("ABOUT"));
+        QCOMPARE(form.view().InspectorBar1->currentIndex(), 0);
     }
 
     void layout() {
@@ -54,35 +54,35 @@ private slots:
         TMainForm& form = *window.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.Panel2->width(), 123);
-        QCOMPARE(form.Panel2->geometry().left(), 0);
-        QCOMPARE(form.Panel1->geometry().left(), 123);
-        QCOMPARE(form.Panel1->geometry().right(), form.centralWidget()->width() - 1);
+        QCOMPARE(form.view().Panel2->width(), 123);
+        QCOMPARE(form.view().Panel2->geometry().left(), 0);
+        QCOMPARE(form.view().Panel1->geometry().left(), 123);
+        QCOMPARE(form.view().Panel1->geometry().right(), form.centralWidget()->width() - 1);
 
         const QStringList captions = {QStringLiteral("Input"), QStringLiteral("Output"),
                                       QStringLiteral("Properties"),
                                       QStringLiteral("About / note...")};
-        const QList<QWidget*> pages = {form.TS_Input, form.TS_Output, form.TS_Options,
-                                       form.TS_About};
-        QCOMPARE(form.PageControl->count(), 4);
+        const QList<QWidget*> pages = {form.view().TS_Input, form.view().TS_Output,
+                                       form.view().TS_Options, form.view().TS_About};
+        QCOMPARE(form.view().PageControl->count(), 4);
         for (int i = 0; i < 4; ++i) {
-            QCOMPARE(form.PageControl->tabText(i), captions[i]);
-            QCOMPARE(form.PageControl->widget(i), pages[i]);
-            QCOMPARE(form.PageControl->tabBar()->tabRect(i).width(), 111);
-            QCOMPARE(form.PageControl->tabIcon(i).pixmap(16, 16).size(), QSize(16, 16));
+            QCOMPARE(form.view().PageControl->tabText(i), captions[i]);
+            QCOMPARE(form.view().PageControl->widget(i), pages[i]);
+            QCOMPARE(form.view().PageControl->tabBar()->tabRect(i).width(), 111);
+            QCOMPARE(form.view().PageControl->tabIcon(i).pixmap(16, 16).size(), QSize(16, 16));
         }
-        QCOMPARE(form.PageControl->iconSize(), QSize(16, 16));
+        QCOMPARE(form.view().PageControl->iconSize(), QSize(16, 16));
         const auto iconImage = [&form](int tab) {
-            return form.PageControl->tabIcon(tab).pixmap(16, 16).toImage();
+            return form.view().PageControl->tabIcon(tab).pixmap(16, 16).toImage();
         };
         QCOMPARE(iconImage(0), iconImage(1));
         QVERIFY(iconImage(2) != iconImage(0));
         QVERIFY(iconImage(3) != iconImage(0));
         QVERIFY(iconImage(3) != iconImage(2));
 
-        QCOMPARE(form.AdvMemo1->parentWidget(), form.TS_Input);
-        QCOMPARE(form.AdvMemo1->size(), form.TS_Input->size());
-        QCOMPARE(form.AdvMemo2->parentWidget(), form.TS_Output);
+        QCOMPARE(form.view().AdvMemo1->parentWidget(), form.view().TS_Input);
+        QCOMPARE(form.view().AdvMemo1->size(), form.view().TS_Input->size());
+        QCOMPARE(form.view().AdvMemo2->parentWidget(), form.view().TS_Output);
     }
 
     void markerFollowsThePageRule_data() {
@@ -118,24 +118,24 @@ private slots:
         TMainForm& form = *window.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.AdvMemo1->setReadOnly(inputReadOnly);
-        form.AdvMemo2->setReadOnly(outputReadOnly);
+        form.view().AdvMemo1->setReadOnly(inputReadOnly);
+        form.view().AdvMemo2->setReadOnly(outputReadOnly);
         // Start from the opposite marker state on another page, so that a stale marker shows.
         const int other = (page + 1) % 4;
-        form.PageControl->setCurrentIndex(other);
-        form.L_ReadOnly->setVisible(!shown);
+        form.view().PageControl->setCurrentIndex(other);
+        form.view().L_ReadOnly->setVisible(!shown);
 
         if (how == 0) {
-            form.selectPage(form.PageControl->widget(page));
+            form.selectPage(form.view().PageControl->widget(page));
         } else if (how == 1) {
-            QTabBar* tabs = form.PageControl->tabBar();
+            QTabBar* tabs = form.view().PageControl->tabBar();
             QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(page).center());
         } else {
-            form.PageControl->setCurrentIndex(page);
-            form.L_ReadOnly->setVisible(!shown);
-            form.selectPage(form.PageControl->widget(page));
+            form.view().PageControl->setCurrentIndex(page);
+            form.view().L_ReadOnly->setVisible(!shown);
+            form.selectPage(form.view().PageControl->widget(page));
         }
-        QCOMPARE(form.PageControl->currentIndex(), page);
+        QCOMPARE(form.view().PageControl->currentIndex(), page);
         QCOMPARE(markerShown(form), shown);
         QVERIFY(window.dialogs->errors.isEmpty());
     }
@@ -143,24 +143,25 @@ private slots:
     void markerSitsAtTheTopRightOverTheTabs() {
         TTestWindow window;
         TMainForm& form = *window.form;
-        form.AdvMemo1->setReadOnly(true);
-        form.selectPage(form.TS_Input);
+        form.view().AdvMemo1->setReadOnly(true);
+        form.selectPage(form.view().TS_Input);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         for (const QSize& size : {QSize(800, 600), QSize(1000, 700), QSize(640, 480)}) {
             form.resize(size);
             QTRY_COMPARE(form.size(), size);
-            QCOMPARE(form.L_ReadOnly->parentWidget(), form.Panel1);
-            QCOMPARE(form.L_ReadOnly->geometry(), QRect(form.Panel1->width() - 3 - 75, 3, 75, 17));
+            QCOMPARE(form.view().L_ReadOnly->parentWidget(), form.view().Panel1);
+            QCOMPARE(form.view().L_ReadOnly->geometry(),
+                     QRect(form.view().Panel1->width() - 3 - 75, 3, 75, 17));
         }
-        QCOMPARE(form.L_ReadOnly->text(), QStringLiteral("READ ONLY"));
-        QVERIFY(form.L_ReadOnly->font().bold());
-        QCOMPARE(form.L_ReadOnly->palette().color(QPalette::WindowText), QColor(Qt::red));
-        QVERIFY(form.L_ReadOnly->alignment() & Qt::AlignRight);
+        QCOMPARE(form.view().L_ReadOnly->text(), QStringLiteral("READ ONLY"));
+        QVERIFY(form.view().L_ReadOnly->font().bold());
+        QCOMPARE(form.view().L_ReadOnly->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QVERIFY(form.view().L_ReadOnly->alignment() & Qt::AlignRight);
         QVERIFY(markerShown(form));
         // The marker is drawn above the tab row, not hidden behind it.
-        QCOMPARE(form.Panel1->childAt(form.L_ReadOnly->geometry().center()),
-                 static_cast<QWidget*>(form.L_ReadOnly));
+        QCOMPARE(form.view().Panel1->childAt(form.view().L_ReadOnly->geometry().center()),
+                 static_cast<QWidget*>(form.view().L_ReadOnly));
     }
 
     void aboutPage() {
@@ -219,7 +220,7 @@ private slots:
     void windowPaints() {
         TTestWindow window;
         TMainForm& form = *window.form;
-        form.AdvMemo1->setLines(
+        form.view().AdvMemo1->setLines(
             {"program Demo;", "begin", "  ShowMessage('Hello'); // greet", "end."});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -233,13 +234,13 @@ private slots:
         }
         QVERIFY2(colours.size() > 20, qPrintable(QString::number(colours.size())));
         // The command bar is silver-framed grey, the pane white.
-        const QPoint inPane = form.AdvMemo1->viewport()->mapTo(&form, QPoint(400, 300));
+        const QPoint inPane = form.view().AdvMemo1->viewport()->mapTo(&form, QPoint(400, 300));
         QCOMPARE(QColor(shot.pixel(inPane)), QColor(Qt::white));
 
-        form.selectPage(form.TS_About);
+        form.selectPage(form.view().TS_About);
         const QImage about = form.grab().toImage();
-        const QPoint pictureCentre = form.TS_About->picture()->mapTo(&form, QPoint(100, 45));
-        const QImage picture = form.TS_About->picture()->pixmap().toImage();
+        const QPoint pictureCentre = form.view().TS_About->picture()->mapTo(&form, QPoint(100, 45));
+        const QImage picture = form.view().TS_About->picture()->pixmap().toImage();
         QCOMPARE(QColor(about.pixel(pictureCentre)), QColor(picture.pixel(100, 45)));
     }
 
@@ -248,11 +249,11 @@ private slots:
         TMainForm& form = *window.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.AdvMemo1->setLines({"program Kept;"});
+        form.view().AdvMemo1->setLines({"program Kept;"});
         const bool finished = form.runGuarded(QStringLiteral("1 - Open Script...    "), [&form] {
             form.DefaultSaveName = QStringLiteral("New gone.ifs");
-            form.AdvMemo1->loadFromFile("/nonexistent/gone.ifs");
-            form.AdvMemo1->setReadOnly(true);
+            form.view().AdvMemo1->loadFromFile("/nonexistent/gone.ifs");
+            form.view().AdvMemo1->setReadOnly(true);
         });
         QVERIFY(!finished);
         QCOMPARE(window.dialogs->errors.size(), 1);
@@ -263,15 +264,15 @@ private slots:
             QStringLiteral("Command: 1 - Open Script...\nTime: ")));
         // State is as the failing command left it, and the window goes on working.
         QCOMPARE(form.DefaultSaveName, QStringLiteral("New gone.ifs"));
-        QCOMPARE(form.AdvMemo1->lines(), std::vector<std::string>{"program Kept;"});
-        QVERIFY(!form.AdvMemo1->isReadOnly());
+        QCOMPARE(form.view().AdvMemo1->lines(), std::vector<std::string>{"program Kept;"});
+        QVERIFY(!form.view().AdvMemo1->isReadOnly());
         QVERIFY(form.isVisible());
-        form.AdvMemo1->setFocus();
-        QTest::keyClicks(form.AdvMemo1, "x");
-        QCOMPARE(form.AdvMemo1->lines(), std::vector<std::string>{"xprogram Kept;"});
-        QTest::mouseClick(form.PageControl->tabBar(), Qt::LeftButton, Qt::NoModifier,
-                          form.PageControl->tabBar()->tabRect(1).center());
-        QCOMPARE(form.PageControl->currentWidget(), form.TS_Output);
+        form.view().AdvMemo1->setFocus();
+        QTest::keyClicks(form.view().AdvMemo1, "x");
+        QCOMPARE(form.view().AdvMemo1->lines(), std::vector<std::string>{"xprogram Kept;"});
+        QTest::mouseClick(form.view().PageControl->tabBar(), Qt::LeftButton, Qt::NoModifier,
+                          form.view().PageControl->tabBar()->tabRect(1).center());
+        QCOMPARE(form.view().PageControl->currentWidget(), form.view().TS_Output);
         QVERIFY(markerShown(form));
 
         QVERIFY(!form.runGuarded(QStringLiteral("Other"), [] { throw 7; }));
@@ -284,14 +285,14 @@ private slots:
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        QTRY_COMPARE(QApplication::focusWidget(), form.Panel1);
+        QTRY_COMPARE(QApplication::focusWidget(), form.view().Panel1);
 
         // Coming back to the window later keeps the focus where it was.
-        form.AdvMemo1->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.AdvMemo1));
+        form.view().AdvMemo1->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.view().AdvMemo1));
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(&form, &activate);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.AdvMemo1));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.view().AdvMemo1));
     }
 
     void closesWhenNothingFails() {

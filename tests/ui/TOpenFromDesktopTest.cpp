@@ -16,8 +16,8 @@ const QByteArray kScript = "{\r\n{ Desktop\r\nprogram D;\r\n\tDisplayResults;\r\
 QString openedState(const TTestWindow& w) {
     const TMainForm& form = *w.form;
     return QStringLiteral("lines=%1 readOnly=%2 convert=%3 save=%4 input=%5")
-        .arg(TTestWindow::joined(form.AdvMemo1->lines()))
-        .arg(form.AdvMemo1->isReadOnly())
+        .arg(TTestWindow::joined(form.view().AdvMemo1->lines()))
+        .arg(form.view().AdvMemo1->isReadOnly())
         .arg(!form.commandItem(TMainForm::WizardGroup, TMainForm::ConvertItem)->isHidden())
         .arg(form.DefaultSaveName, form.InputPath);
 }
@@ -98,9 +98,9 @@ private slots:
         QFETCH(QString, where);
         TTestWindow w;
         const QString path = w.writeFile(QStringLiteral("dropped.ifs"), kScript);
-        QWidget* target = w.form->InspectorBar1;
+        QWidget* target = w.form->view().InspectorBar1;
         if (where == QLatin1String("input")) {
-            target = w.form->AdvMemo1->viewport();
+            target = w.form->view().AdvMemo1->viewport();
         } else if (where == QLatin1String("field")) {
             target = w.form->findChild<QLineEdit*>();
         }
@@ -139,7 +139,7 @@ private slots:
                          : QUrl::fromLocalFile(name == "gone.ifs" ? w.path(name)
                                                                   : w.writeFile(name, kScript)));
         }
-        QVERIFY(drop(w.form->InspectorBar1, urls));
+        QVERIFY(drop(w.form->view().InspectorBar1, urls));
         QCOMPARE(w.dialogs->calls.last(), notice);
         QCOMPARE(openedState(w),
                  notice == "error" ? before : expectedOpened(w, QStringLiteral("a.ifs")));
@@ -148,7 +148,8 @@ private slots:
     void dropOfTextIsNotAFileToOpen() {
         TTestWindow w;
         const QString before = openedState(w);
-        QVERIFY(!drop(w.form->InspectorBar1, {QUrl(QStringLiteral("https://example.org/a.ifs"))}));
+        QVERIFY(!drop(w.form->view().InspectorBar1,
+                      {QUrl(QStringLiteral("https://example.org/a.ifs"))}));
         QCOMPARE(openedState(w), before);
     }
 };

@@ -25,7 +25,8 @@ const QByteArray kScript =
     "(****\r\n{ Demo\r\n * (c) Ann\r\n * first comment (DE)\r\n * second comment\r\nprogram D;\r\n";
 
 QList<TPropertyEdit*> edits(const TMainForm& form) {
-    return {form.E_Authors, form.E_Title, form.E_Descr, form.E_Address, form.E_Version};
+    return {form.view().E_Authors, form.view().E_Title, form.view().E_Descr, form.view().E_Address,
+            form.view().E_Version};
 }
 
 /// The colour the widget shows in the middle of its (empty) right part.
@@ -40,7 +41,7 @@ void adjusting(TTestWindow& w) {
     w.open(w.writeFile(QStringLiteral("demo.ifs"), kScript));
     w.convert();
     w.adjust();
-    QVERIFY(w.form->E_Authors->isEnabled());
+    QVERIFY(w.form->view().E_Authors->isEnabled());
 }
 
 }  // namespace
@@ -52,10 +53,10 @@ private slots:
     void layoutOnADesignSizedPage() {
         TTestWindow w;
         TMainForm& form = *w.form;
-        form.selectPage(form.TS_Options);
+        form.selectPage(form.view().TS_Options);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.TS_Options->resize(793, 560);
+        form.view().TS_Options->resize(793, 560);
 
         struct Row {
             QLabel* caption;
@@ -64,22 +65,22 @@ private slots:
             int top;
         };
         const Row rows[] = {
-            {form.L_Authors, QStringLiteral("Script Authors"), form.E_Authors, 16},
-            {form.L_Title, QStringLiteral("Script Title"), form.E_Title, 48},
-            {form.L_Descr, QStringLiteral("Description"), form.E_Descr, 80},
-            {form.L_Address, QStringLiteral("Site Address"), form.E_Address, 112},
-            {form.L_Lang, QStringLiteral("Site Language"), form.CB_Lang, 144},
-            {form.L_Version, QStringLiteral("Script Version"), form.E_Version, 176},
-            {form.L_Comments, QStringLiteral("Comments"), form.M_Comments, 216},
+            {form.view().L_Authors, QStringLiteral("Script Authors"), form.view().E_Authors, 16},
+            {form.view().L_Title, QStringLiteral("Script Title"), form.view().E_Title, 48},
+            {form.view().L_Descr, QStringLiteral("Description"), form.view().E_Descr, 80},
+            {form.view().L_Address, QStringLiteral("Site Address"), form.view().E_Address, 112},
+            {form.view().L_Lang, QStringLiteral("Site Language"), form.view().CB_Lang, 144},
+            {form.view().L_Version, QStringLiteral("Script Version"), form.view().E_Version, 176},
+            {form.view().L_Comments, QStringLiteral("Comments"), form.view().M_Comments, 216},
         };
         for (const Row& row : rows) {
             QCOMPARE(row.caption->text(), row.text);
-            QCOMPARE(row.caption->parentWidget(), form.TS_Options);
+            QCOMPARE(row.caption->parentWidget(), form.view().TS_Options);
             QCOMPARE(row.caption->geometry().topLeft(), QPoint(8, row.top + 4));
             QCOMPARE(row.caption->height(), 22);
             QVERIFY(row.caption->geometry().right() < 96);
             QCOMPARE(row.caption->buddy(), row.field);
-            QCOMPARE(row.field->parentWidget(), form.TS_Options);
+            QCOMPARE(row.field->parentWidget(), form.view().TS_Options);
             QCOMPARE(row.field->geometry().topLeft(), QPoint(96, row.top));
             QCOMPARE(row.field->font().family(), QStringLiteral("Courier New"));
             QCOMPARE(row.field->font().pointSize(), 8);
@@ -88,21 +89,21 @@ private slots:
             QCOMPARE(edit->width(), 681);
             QVERIFY(!edit->hasFrame());
         }
-        QCOMPARE(form.CB_Lang->width(), 193);
-        QCOMPARE(form.M_Comments->size(), QSize(681, 337));
-        QCOMPARE(form.M_Comments->frameShadow(), QFrame::Sunken);
-        QCOMPARE(form.M_Comments->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        QCOMPARE(form.M_Comments->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        QCOMPARE(form.M_Comments->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        QCOMPARE(form.view().CB_Lang->width(), 193);
+        QCOMPARE(form.view().M_Comments->size(), QSize(681, 337));
+        QCOMPARE(form.view().M_Comments->frameShadow(), QFrame::Sunken);
+        QCOMPARE(form.view().M_Comments->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(form.view().M_Comments->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(form.view().M_Comments->lineWrapMode(), QPlainTextEdit::WidgetWidth);
 
         // The edits follow the page's right edge; the comments box keeps its size.
         for (int width : {993, 700}) {
-            form.TS_Options->resize(width, 560);
+            form.view().TS_Options->resize(width, 560);
             for (TPropertyEdit* edit : edits(form)) {
                 QCOMPARE(edit->geometry().right(), width - 16 - 1);
             }
-            QCOMPARE(form.M_Comments->size(), QSize(681, 337));
-            QCOMPARE(form.CB_Lang->width(), 193);
+            QCOMPARE(form.view().M_Comments->size(), QSize(681, 337));
+            QCOMPARE(form.view().CB_Lang->width(), 193);
         }
     }
 
@@ -110,27 +111,28 @@ private slots:
         TTestWindow w;
         adjusting(w);
         TMainForm& form = *w.form;
-        form.E_Authors->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.E_Authors));
-        const QList<QWidget*> expected = {form.E_Title,   form.E_Descr, form.E_Address,
-                                          form.E_Version, form.CB_Lang, form.M_Comments};
+        form.view().E_Authors->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.view().E_Authors));
+        const QList<QWidget*> expected = {form.view().E_Title,   form.view().E_Descr,
+                                          form.view().E_Address, form.view().E_Version,
+                                          form.view().CB_Lang,   form.view().M_Comments};
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), next->objectName());
         }
         // Tab leaves the comments box instead of being typed into it.
-        const QString comments = form.M_Comments->toPlainText();
-        QTest::keyClick(form.M_Comments, Qt::Key_Tab);
-        QCOMPARE(form.M_Comments->toPlainText(), comments);
-        QVERIFY(QApplication::focusWidget() != form.M_Comments);
+        const QString comments = form.view().M_Comments->toPlainText();
+        QTest::keyClick(form.view().M_Comments, Qt::Key_Tab);
+        QCOMPARE(form.view().M_Comments->toPlainText(), comments);
+        QVERIFY(QApplication::focusWidget() != form.view().M_Comments);
     }
 
     void lockingClearsAndGreysUnlockingKeepsTheValues() {
         TTestWindow w;
         adjusting(w);
         TMainForm& form = *w.form;
-        form.M_Comments->setFocus();
-        QTRY_VERIFY(form.M_Comments->hasFocus());
+        form.view().M_Comments->setFocus();
+        QTRY_VERIFY(form.view().M_Comments->hasFocus());
 
         form.SetPropertiesEnabled(false);
         QVERIFY(form.scriptProperties() == quillshift::ScriptProperties{});
@@ -142,35 +144,36 @@ private slots:
             const QImage image = edit->grab().toImage();
             QVERIFY(QColor(image.pixel(0, image.height() / 2)).lightness() < 160);
         }
-        QVERIFY(!form.CB_Lang->isEnabled());
-        QCOMPARE(form.CB_Lang->currentIndex(), 0);
-        QVERIFY(!form.M_Comments->isEnabled());
-        QVERIFY(form.M_Comments->toPlainText().isEmpty());
-        QCOMPARE(backgroundOf(form.M_Comments), kSilver);
+        QVERIFY(!form.view().CB_Lang->isEnabled());
+        QCOMPARE(form.view().CB_Lang->currentIndex(), 0);
+        QVERIFY(!form.view().M_Comments->isEnabled());
+        QVERIFY(form.view().M_Comments->toPlainText().isEmpty());
+        QCOMPARE(backgroundOf(form.view().M_Comments), kSilver);
 
         // Locked values stay readable on silver.
-        form.E_Title->setBytes("kept");
-        QCOMPARE(form.E_Title->palette().color(QPalette::Disabled, QPalette::Text),
+        form.view().E_Title->setBytes("kept");
+        QCOMPARE(form.view().E_Title->palette().color(QPalette::Disabled, QPalette::Text),
                  QColor(128, 128, 128));
-        QCOMPARE(form.M_Comments->palette().color(QPalette::Disabled, QPalette::Text),
+        QCOMPARE(form.view().M_Comments->palette().color(QPalette::Disabled, QPalette::Text),
                  QColor(128, 128, 128));
         form.SetPropertiesEnabled(true);
-        QCOMPARE(form.E_Title->text(), QStringLiteral("kept"));
+        QCOMPARE(form.view().E_Title->text(), QStringLiteral("kept"));
         for (TPropertyEdit* edit : edits(form)) {
             QVERIFY(edit->isEnabled());
             QCOMPARE(backgroundOf(edit), kInfoTip);
         }
-        QVERIFY(form.CB_Lang->isEnabled());
-        QVERIFY(form.M_Comments->isEnabled());
-        QCOMPARE(backgroundOf(form.M_Comments), kInfoTip);
+        QVERIFY(form.view().CB_Lang->isEnabled());
+        QVERIFY(form.view().M_Comments->isEnabled());
+        QCOMPARE(backgroundOf(form.view().M_Comments), kInfoTip);
     }
 
     void focusedFieldsShowTheWindowColour() {
         TTestWindow w;
         adjusting(w);
         TMainForm& form = *w.form;
-        QWidget* everyField[] = {form.E_Authors, form.E_Title,   form.E_Descr,
-                                 form.E_Address, form.E_Version, form.M_Comments};
+        QWidget* everyField[] = {form.view().E_Authors, form.view().E_Title,
+                                 form.view().E_Descr,   form.view().E_Address,
+                                 form.view().E_Version, form.view().M_Comments};
         for (QWidget* field : everyField) {
             field->setFocus();
             QTRY_VERIFY(field->hasFocus());
@@ -181,9 +184,9 @@ private slots:
                 }
             }
         }
-        form.CB_Lang->setFocus();
-        QTRY_VERIFY(form.CB_Lang->hasFocus());
-        QCOMPARE(backgroundOf(form.M_Comments), kInfoTip);
+        form.view().CB_Lang->setFocus();
+        QTRY_VERIFY(form.view().CB_Lang->hasFocus());
+        QCOMPARE(backgroundOf(form.view().M_Comments), kInfoTip);
     }
 
     void editsReachTheRecordAtOnce() {
@@ -192,11 +195,11 @@ private slots:
         TMainForm& form = *w.form;
         using Field = std::string quillshift::ScriptProperties::*;
         const std::pair<TPropertyEdit*, Field> fields[] = {
-            {form.E_Authors, &quillshift::ScriptProperties::authors},
-            {form.E_Title, &quillshift::ScriptProperties::title},
-            {form.E_Descr, &quillshift::ScriptProperties::description},
-            {form.E_Address, &quillshift::ScriptProperties::site},
-            {form.E_Version, &quillshift::ScriptProperties::version}};
+            {form.view().E_Authors, &quillshift::ScriptProperties::authors},
+            {form.view().E_Title, &quillshift::ScriptProperties::title},
+            {form.view().E_Descr, &quillshift::ScriptProperties::description},
+            {form.view().E_Address, &quillshift::ScriptProperties::site},
+            {form.view().E_Version, &quillshift::ScriptProperties::version}};
         for (const auto& [edit, member] : fields) {
             edit->setFocus();
             edit->end(false);
@@ -212,19 +215,19 @@ private slots:
         }
 
         // The language, chosen from the open list with the mouse.
-        form.CB_Lang->showPopup();
-        QAbstractItemView* list = form.CB_Lang->view();
+        form.view().CB_Lang->showPopup();
+        QAbstractItemView* list = form.view().CB_Lang->view();
         QTRY_VERIFY(list->isVisible());
         const QRect row = list->visualRect(list->model()->index(8, 1));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
         QTRY_VERIFY(!list->isVisible());
-        QCOMPARE(form.CB_Lang->currentIndex(), 8);
+        QCOMPARE(form.view().CB_Lang->currentIndex(), 8);
         QCOMPARE(form.scriptProperties().language, std::size_t{8});
         QCOMPARE(form.scriptProperties().languageCode(), std::string_view("PT"));
 
-        form.M_Comments->setFocus();
-        form.M_Comments->selectAll();
-        TTestWindow::type(form.M_Comments, QStringLiteral("one\ntwo  \n\nfour"));
+        form.view().M_Comments->setFocus();
+        form.view().M_Comments->selectAll();
+        TTestWindow::type(form.view().M_Comments, QStringLiteral("one\ntwo  \n\nfour"));
         QCOMPARE(form.scriptProperties().comments,
                  (std::vector<std::string>{"one", "two  ", "", "four"}));
     }
@@ -253,20 +256,20 @@ private slots:
         TTestWindow w;
         adjusting(w);
         TMainForm& form = *w.form;
-        form.M_Comments->setFocus();
-        form.M_Comments->selectAll();
-        QTest::keyClick(form.M_Comments, Qt::Key_Delete);
-        TTestWindow::type(form.M_Comments, typed);
+        form.view().M_Comments->setFocus();
+        form.view().M_Comments->selectAll();
+        QTest::keyClick(form.view().M_Comments, Qt::Key_Delete);
+        TTestWindow::type(form.view().M_Comments, typed);
         std::vector<std::string> expected;
         for (const QString& line : lines) {
             expected.push_back(line.toLatin1().toStdString());
         }
         QCOMPARE(TTestWindow::joined(form.scriptProperties().comments),
                  TTestWindow::joined(expected));
-        QCOMPARE(form.M_Comments->lines(), expected);
+        QCOMPARE(form.view().M_Comments->lines(), expected);
         if (typed.size() >= 300) {
             // The box does wrap it on screen; the record does not see that.
-            QTRY_VERIFY(form.M_Comments->document()->firstBlock().layout()->lineCount() > 1);
+            QTRY_VERIFY(form.view().M_Comments->document()->firstBlock().layout()->lineCount() > 1);
         }
         // Shown again from the record, the box gives the same lines back.
         TCommentsMemo copy;
@@ -305,24 +308,24 @@ private slots:
                                         "a");
         }
 
-        form.M_Comments->setFocus();
-        const QString before = form.M_Comments->toPlainText();
+        form.view().M_Comments->setFocus();
+        const QString before = form.view().M_Comments->toPlainText();
         const std::vector<std::string> recordBefore = form.scriptProperties().comments;
-        QSignalSpy refused(form.M_Comments, &TCommentsMemo::textRefused);
-        TTestWindow::type(form.M_Comments, QStringLiteral("✓"));
+        QSignalSpy refused(form.view().M_Comments, &TCommentsMemo::textRefused);
+        TTestWindow::type(form.view().M_Comments, QStringLiteral("✓"));
         QInputMethodEvent composed;
         composed.setCommitString(QStringLiteral("日本"));
-        QApplication::sendEvent(form.M_Comments, &composed);
+        QApplication::sendEvent(form.view().M_Comments, &composed);
         QApplication::clipboard()->setText(QStringLiteral("ok then ✗"));
-        form.M_Comments->paste();
+        form.view().M_Comments->paste();
         QCOMPARE(refused.size(), 3);
-        QCOMPARE(form.M_Comments->toPlainText(), before);
+        QCOMPARE(form.view().M_Comments->toPlainText(), before);
         QVERIFY(form.scriptProperties().comments == recordBefore);
 
         // A pasted line break splits the line; Windows-1252 characters are kept as their bytes.
         QApplication::clipboard()->setText(QStringLiteral("€uro\r\nline"));
-        form.M_Comments->moveCursor(QTextCursor::End);
-        form.M_Comments->paste();
+        form.view().M_Comments->moveCursor(QTextCursor::End);
+        form.view().M_Comments->paste();
         std::vector<std::string> expected = recordBefore;
         expected.back() += "\x80uro";
         expected.push_back("line");
@@ -333,7 +336,7 @@ private slots:
     void languageListHasTwoColumns() {
         TTestWindow w;
         adjusting(w);
-        TLanguageCombo* combo = w.form->CB_Lang;
+        TLanguageCombo* combo = w.form->view().CB_Lang;
         QCOMPARE(combo->count(), 9);
         const char* codes[] = {"?", "BR", "DE", "EN", "EN,FR", "ES", "FR", "IT", "PT"};
         const char* names[] = {"Unknown", "Brazilian", "German",  "English",   "English, French",
@@ -367,24 +370,24 @@ private slots:
 
         // A fresh window selects row 0.
         TTestWindow fresh;
-        QCOMPARE(fresh.form->CB_Lang->currentIndex(), 0);
-        QCOMPARE(fresh.form->CB_Lang->currentText(), QStringLiteral("?"));
+        QCOMPARE(fresh.form->view().CB_Lang->currentIndex(), 0);
+        QCOMPARE(fresh.form->view().CB_Lang->currentText(), QStringLiteral("?"));
     }
 
     void typingGoesOnAfterACommandClickOrALostWindowFocus() {
         TTestWindow w;
         adjusting(w);
-        TPropertyEdit* version = w.form->E_Version;
+        TPropertyEdit* version = w.form->view().E_Version;
         version->setFocus(Qt::TabFocusReason);
         QTest::keyClicks(version, "1.");
         QTest::mouseClick(w.form->commandItem(TMainForm::WizardGroup, TMainForm::AdjustItem),
                           Qt::LeftButton);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(version));
         // Nor does opening a group with a click on its caption.
-        QTest::mouseClick(w.form->InspectorBar1->findChildren<QAbstractButton*>(
+        QTest::mouseClick(w.form->view().InspectorBar1->findChildren<QAbstractButton*>(
                               QStringLiteral("qt_toolbox_toolboxbutton"))[1],
                           Qt::LeftButton);
-        QCOMPARE(w.form->InspectorBar1->currentIndex(), 1);
+        QCOMPARE(w.form->view().InspectorBar1->currentIndex(), 1);
         QTest::keyClicks(QApplication::focusWidget(), "2");
         QCOMPARE(version->text(), QStringLiteral("1.2"));
         // Focus leaving for another window keeps the focused look.
@@ -397,7 +400,7 @@ private slots:
     void closedLanguageBoxShowsCodeAndName() {
         TTestWindow w;
         adjusting(w);
-        TLanguageCombo* combo = w.form->CB_Lang;
+        TLanguageCombo* combo = w.form->view().CB_Lang;
         QCOMPARE(combo->currentIndex(), 2);
         const QImage image = combo->grab().toImage();
         // The code cell is pale yellow and the name cell grey, each with text drawn in it.

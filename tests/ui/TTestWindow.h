@@ -63,7 +63,7 @@ public:
         if (target == nullptr || target->isHidden()) {
             return false;
         }
-        form->InspectorBar1->setCurrentIndex(group);
+        form->view().InspectorBar1->setCurrentIndex(group);
         if (form->isVisible()) {
             QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, target->rect().center());
         } else {

@@ -59,8 +59,9 @@ bool hidden(const TMainForm& form, int item) {
 }
 
 bool propertiesEnabled(const TMainForm& form) {
-    const QList<QWidget*> fields = {form.E_Authors, form.E_Title,   form.E_Descr,   form.E_Address,
-                                    form.CB_Lang,   form.E_Version, form.M_Comments};
+    const QList<QWidget*> fields = {
+        form.view().E_Authors, form.view().E_Title,   form.view().E_Descr,   form.view().E_Address,
+        form.view().CB_Lang,   form.view().E_Version, form.view().M_Comments};
     const bool first = fields.first()->isEnabled();
     for (QWidget* field : fields) {
         if (field->isEnabled() != first) {
@@ -105,22 +106,22 @@ QString observed(const TMainForm& form) {
     const quillshift::ScriptProperties& p = form.scriptProperties();
     QStringList parts;
     parts << QStringLiteral("state=%1").arg(stateOf(form))
-          << QStringLiteral("page=%1").arg(form.PageControl->currentWidget()->objectName())
-          << QStringLiteral("marker=%1").arg(!form.L_ReadOnly->isHidden())
+          << QStringLiteral("page=%1").arg(form.view().PageControl->currentWidget()->objectName())
+          << QStringLiteral("marker=%1").arg(!form.view().L_ReadOnly->isHidden())
           << QStringLiteral("input ro=%1 numbers=%2 [%3]")
-                 .arg(form.AdvMemo1->isReadOnly())
-                 .arg(form.AdvMemo1->lineNumbersVisible())
-                 .arg(TTestWindow::joined(form.AdvMemo1->lines()))
+                 .arg(form.view().AdvMemo1->isReadOnly())
+                 .arg(form.view().AdvMemo1->lineNumbersVisible())
+                 .arg(TTestWindow::joined(form.view().AdvMemo1->lines()))
           << QStringLiteral("output ro=%1 numbers=%2 [%3]")
-                 .arg(form.AdvMemo2->isReadOnly())
-                 .arg(form.AdvMemo2->lineNumbersVisible())
-                 .arg(TTestWindow::joined(form.AdvMemo2->lines()))
+                 .arg(form.view().AdvMemo2->isReadOnly())
+                 .arg(form.view().AdvMemo2->lineNumbersVisible())
+                 .arg(TTestWindow::joined(form.view().AdvMemo2->lines()))
           << QStringLiteral("record=%1/%2/%3/%4/%5/%6/[%7]")
                  .arg(TTestWindow::joined({p.authors, p.title, p.description, p.site}))
                  .arg(p.language)
                  .arg(TTestWindow::joined({p.version}))
-                 .arg(form.E_Authors->text(), form.E_Version->text())
-                 .arg(form.CB_Lang->currentIndex())
+                 .arg(form.view().E_Authors->text(), form.view().E_Version->text())
+                 .arg(form.view().CB_Lang->currentIndex())
                  .arg(TTestWindow::joined(p.comments))
           << QStringLiteral("saveName=%1").arg(form.DefaultSaveName)
           << QStringLiteral("inputPath=%1").arg(form.InputPath);
@@ -177,8 +178,8 @@ private slots:
         TTestWindow w;
         QCOMPARE(stateOf(*w.form), QStringLiteral("Started"));
         QVERIFY(!hidden(*w.form, TMainForm::OpenItem));
-        QVERIFY(w.form->E_Authors->text().isEmpty());
-        QCOMPARE(w.form->CB_Lang->currentIndex(), 0);
+        QVERIFY(w.form->view().E_Authors->text().isEmpty());
+        QCOMPARE(w.form->view().CB_Lang->currentIndex(), 0);
     }
 
     void stateTable_data() {
@@ -267,20 +268,20 @@ private slots:
         reach(w, State::Adjusting);
         w.click(TMainForm::EditGroup, TMainForm::EditInputItem);
         w.click(TMainForm::EditGroup, TMainForm::EditOutputItem);
-        w.form->AdvMemo2->setLineNumbersVisible(true);
+        w.form->view().AdvMemo2->setLineNumbersVisible(true);
         w.click(TMainForm::AboutGroup, TMainForm::AboutNoteItem);
 
         const QString file = w.writeFile(QStringLiteral("Second Script.ifs"), kOtherScript);
         w.open(file);
         TMainForm& form = *w.form;
-        QCOMPARE(form.PageControl->currentWidget(), form.TS_Input);
-        QVERIFY(!form.L_ReadOnly->isHidden());
-        QVERIFY(form.AdvMemo1->isReadOnly());
-        QVERIFY(form.AdvMemo1->lineNumbersVisible());
-        QCOMPARE(TTestWindow::joined(form.AdvMemo1->lines()),
+        QCOMPARE(form.view().PageControl->currentWidget(), form.view().TS_Input);
+        QVERIFY(!form.view().L_ReadOnly->isHidden());
+        QVERIFY(form.view().AdvMemo1->isReadOnly());
+        QVERIFY(form.view().AdvMemo1->lineNumbersVisible());
+        QCOMPARE(TTestWindow::joined(form.view().AdvMemo1->lines()),
                  TTestWindow::joined(linesOf(kOtherScript)));
-        QCOMPARE(form.AdvMemo2->lineCount(), std::size_t{0});
-        QVERIFY(!form.AdvMemo2->lineNumbersVisible());
+        QCOMPARE(form.view().AdvMemo2->lineCount(), std::size_t{0});
+        QVERIFY(!form.view().AdvMemo2->lineNumbersVisible());
         QCOMPARE(stateOf(form), QStringLiteral("Opened"));
         QCOMPARE(form.DefaultSaveName, QStringLiteral("New Second Script.ifs"));
         QCOMPARE(form.InputPath, w.folder.path() + QLatin1Char('/'));
@@ -319,15 +320,15 @@ private slots:
         reach(w, State::Opened);
         // The output pane was made editable and its page shown: Convert locks it again.
         w.click(TMainForm::EditGroup, TMainForm::EditOutputItem);
-        QVERIFY(!w.form->AdvMemo2->isReadOnly());
+        QVERIFY(!w.form->view().AdvMemo2->isReadOnly());
         w.convert();
         TMainForm& form = *w.form;
-        QCOMPARE(form.PageControl->currentWidget(), form.TS_Output);
-        QVERIFY(!form.L_ReadOnly->isHidden());
-        QVERIFY(form.AdvMemo2->isReadOnly());
-        QVERIFY(form.AdvMemo2->lineNumbersVisible());
+        QCOMPARE(form.view().PageControl->currentWidget(), form.view().TS_Output);
+        QVERIFY(!form.view().L_ReadOnly->isHidden());
+        QVERIFY(form.view().AdvMemo2->isReadOnly());
+        QVERIFY(form.view().AdvMemo2->lineNumbersVisible());
         QCOMPARE(
-            TTestWindow::joined(form.AdvMemo2->lines()),
+            TTestWindow::joined(form.view().AdvMemo2->lines()),
             QStringLiteral("program Demo;|begin|  GetPicture(PicURL);|  //DisplayResults;|end."));
         QCOMPARE(stateOf(form), QStringLiteral("Converted"));
 
@@ -338,14 +339,14 @@ private slots:
         QCOMPARE(p.language, std::size_t{3});
         QCOMPARE(p.comments, std::vector<std::string>{"Imports the title. (EN)"});
         // The fields show the record, the address with its trailing blank.
-        QCOMPARE(form.E_Title->text(), QStringLiteral("Demo importer"));
-        QCOMPARE(form.E_Descr->text(),
+        QCOMPARE(form.view().E_Title->text(), QStringLiteral("Demo importer"));
+        QCOMPARE(form.view().E_Descr->text(),
                  QStringLiteral("Movie importation script for Demo importer"));
-        QCOMPARE(form.E_Authors->text(), QStringLiteral("(c) 2005 Ann Author"));
-        QCOMPARE(form.E_Address->text(), QStringLiteral("http://www.demo.example/movies/ "));
-        QCOMPARE(form.CB_Lang->currentIndex(), 3);
-        QCOMPARE(form.M_Comments->toPlainText(), QStringLiteral("Imports the title. (EN)"));
-        QVERIFY(!form.E_Title->isEnabled());
+        QCOMPARE(form.view().E_Authors->text(), QStringLiteral("(c) 2005 Ann Author"));
+        QCOMPARE(form.view().E_Address->text(), QStringLiteral("http://www.demo.example/movies/ "));
+        QCOMPARE(form.view().CB_Lang->currentIndex(), 3);
+        QCOMPARE(form.view().M_Comments->toPlainText(), QStringLiteral("Imports the title. (EN)"));
+        QVERIFY(!form.view().E_Title->isEnabled());
     }
 
     void convertSuspendsRepaintingOnlyWhileTheOutputIsShown() {
@@ -353,8 +354,9 @@ private slots:
         QVERIFY(w.showActive());
         reach(w, State::Opened);
         QList<bool> updatesDuringConvert;
-        QObject::connect(w.form->AdvMemo2, &QsciScintilla::textChanged, w.form.get(),
-                         [&] { updatesDuringConvert << w.form->AdvMemo2->updatesEnabled(); });
+        QObject::connect(w.form->view().AdvMemo2, &QsciScintilla::textChanged, w.form.get(), [&] {
+            updatesDuringConvert << w.form->view().AdvMemo2->updatesEnabled();
+        });
 
         // From the input page: the output pane is not on screen, nothing to suspend.
         w.convert();
@@ -362,12 +364,12 @@ private slots:
         QVERIFY(!updatesDuringConvert.contains(false));
 
         // From the output page: suspended throughout, and resumed afterwards.
-        QCOMPARE(w.form->PageControl->currentWidget(), w.form->TS_Output);
+        QCOMPARE(w.form->view().PageControl->currentWidget(), w.form->view().TS_Output);
         updatesDuringConvert.clear();
         w.convert();
         QVERIFY(!updatesDuringConvert.isEmpty());
         QVERIFY(!updatesDuringConvert.contains(true));
-        QVERIFY(w.form->AdvMemo2->updatesEnabled());
+        QVERIFY(w.form->view().AdvMemo2->updatesEnabled());
     }
 
     void adjustUnlocksThePropertiesAndOffersSave() {
@@ -377,14 +379,14 @@ private slots:
         const quillshift::ScriptProperties harvested = w.form->scriptProperties();
         w.adjust();
         TMainForm& form = *w.form;
-        QCOMPARE(form.PageControl->currentWidget(), form.TS_Options);
-        QVERIFY(form.L_ReadOnly->isHidden());
+        QCOMPARE(form.view().PageControl->currentWidget(), form.view().TS_Options);
+        QVERIFY(form.view().L_ReadOnly->isHidden());
         QCOMPARE(stateOf(form), QStringLiteral("Adjusting"));
         QVERIFY(form.scriptProperties() == harvested);
-        QCOMPARE(form.E_Title->text(), QStringLiteral("Demo importer"));
+        QCOMPARE(form.view().E_Title->text(), QStringLiteral("Demo importer"));
         // The panes keep their flags.
-        QVERIFY(form.AdvMemo1->isReadOnly());
-        QVERIFY(form.AdvMemo2->isReadOnly());
+        QVERIFY(form.view().AdvMemo1->isReadOnly());
+        QVERIFY(form.view().AdvMemo2->isReadOnly());
     }
 
     void editAndAboutItems_data() {
@@ -410,16 +412,16 @@ private slots:
         TTestWindow w;
         QVERIFY(w.showActive());
         reach(w, State::Converted);
-        w.form->selectPage(w.form->TS_Options);
+        w.form->selectPage(w.form->view().TS_Options);
         QVERIFY(w.click(group, item));
         TMainForm& form = *w.form;
-        QCOMPARE(form.PageControl->currentWidget()->objectName(), page);
-        QCOMPARE(form.AdvMemo1->isReadOnly(), inputReadOnly);
-        QCOMPARE(form.AdvMemo2->isReadOnly(), outputReadOnly);
-        QVERIFY(form.L_ReadOnly->isHidden());
+        QCOMPARE(form.view().PageControl->currentWidget()->objectName(), page);
+        QCOMPARE(form.view().AdvMemo1->isReadOnly(), inputReadOnly);
+        QCOMPARE(form.view().AdvMemo2->isReadOnly(), outputReadOnly);
+        QVERIFY(form.view().L_ReadOnly->isHidden());
         QCOMPARE(stateOf(form), QStringLiteral("Converted"));
         if (group == TMainForm::EditGroup) {
-            TScriptEditor* pane = item == 0 ? form.AdvMemo1 : form.AdvMemo2;
+            TScriptEditor* pane = item == 0 ? form.view().AdvMemo1 : form.view().AdvMemo2;
             QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(pane));
         }
     }
@@ -495,9 +497,9 @@ private slots:
         reach(w, static_cast<State>(from));
         // Give the input pane an undo history and a caret away from the start.
         w.click(TMainForm::EditGroup, TMainForm::EditInputItem);
-        w.form->AdvMemo1->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
-        TTestWindow::type(w.form->AdvMemo1, QStringLiteral("typed"));
-        QVERIFY(w.form->AdvMemo1->isUndoAvailable());
+        w.form->view().AdvMemo1->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+        TTestWindow::type(w.form->view().AdvMemo1, QStringLiteral("typed"));
+        QVERIFY(w.form->view().AdvMemo1->isUndoAvailable());
         w.click(TMainForm::AboutGroup, TMainForm::AboutNoteItem);
         const QString before = observed(*w.form);
 
@@ -513,8 +515,8 @@ private slots:
             QStringLiteral("Command: 1 - Open Script...\n")));
         QCOMPARE(observed(*w.form), before);
         // Only the pane's caret and undo history were reset.
-        QCOMPARE(w.form->AdvMemo1->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), 0L);
-        QVERIFY(!w.form->AdvMemo1->isUndoAvailable());
+        QCOMPARE(w.form->view().AdvMemo1->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), 0L);
+        QVERIFY(!w.form->view().AdvMemo1->isUndoAvailable());
 
         // The window goes on working: the next Open succeeds.
         w.open(w.writeFile(QStringLiteral("good.ifs"), kOtherScript));
@@ -528,11 +530,11 @@ private slots:
         const QString input = w.writeFile(QStringLiteral("old.ifs"), kLegacyScript);
         reach(w, State::Converted);
         w.click(TMainForm::EditGroup, TMainForm::EditOutputItem);
-        w.form->AdvMemo2->SendScintilla(QsciScintillaBase::SCI_DOCUMENTSTART);
-        TTestWindow::type(w.form->AdvMemo2, QStringLiteral("// Edited by hand\n"));
+        w.form->view().AdvMemo2->SendScintilla(QsciScintillaBase::SCI_DOCUMENTSTART);
+        TTestWindow::type(w.form->view().AdvMemo2, QStringLiteral("// Edited by hand\n"));
         w.adjust();
-        w.form->E_Version->setFocus();
-        TTestWindow::type(w.form->E_Version, QStringLiteral("1.1"));
+        w.form->view().E_Version->setFocus();
+        TTestWindow::type(w.form->view().E_Version, QStringLiteral("1.1"));
         const QString saved = w.path(QStringLiteral("New old.ifs"));
         w.save(saved);
         QVERIFY(w.dialogs->errors.isEmpty());
@@ -550,18 +552,18 @@ private slots:
         QVERIFY(w.showActive());
         const QString input = w.writeFile(QStringLiteral("old.ifs"), kLegacyScript);
         reach(w, State::Adjusting);
-        w.form->E_Version->setFocus();
-        TTestWindow::type(w.form->E_Version, QStringLiteral("2.0"));
-        w.form->E_Title->selectAll();
-        TTestWindow::type(w.form->E_Title, QStringLiteral("Changed"));
+        w.form->view().E_Version->setFocus();
+        TTestWindow::type(w.form->view().E_Version, QStringLiteral("2.0"));
+        w.form->view().E_Title->selectAll();
+        TTestWindow::type(w.form->view().E_Title, QStringLiteral("Changed"));
         QCOMPARE(w.form->scriptProperties().version, std::string("2.0"));
 
         w.convert();
         QCOMPARE(stateOf(*w.form), QStringLiteral("Converted"));
         QVERIFY(hidden(*w.form, TMainForm::SaveItem));
         QCOMPARE(w.form->scriptProperties().version, std::string());
-        QCOMPARE(w.form->E_Version->text(), QString());
-        QCOMPARE(w.form->E_Title->text(), QStringLiteral("Demo importer"));
+        QCOMPARE(w.form->view().E_Version->text(), QString());
+        QCOMPARE(w.form->view().E_Title->text(), QStringLiteral("Demo importer"));
 
         w.adjust();
         const QString saved = w.path(QStringLiteral("saved.ifs"));
@@ -629,7 +631,8 @@ private slots:
         } else if (where == QLatin1String("full")) {
             target = w.writeFile(QStringLiteral("existing.ifs"), existing);
             // A full disk: the file system takes no more than a few bytes of the new file.
-            w.form->AdvMemo2->setLines(std::vector<std::string>(5000, std::string(100, 'x')));
+            w.form->view().AdvMemo2->setLines(
+                std::vector<std::string>(5000, std::string(100, 'x')));
         } else if (where == QLatin1String("system")) {
             target = QStringLiteral("/sys/quillshift-new.ifs");
         }
@@ -695,15 +698,15 @@ private slots:
         w.convert();
         w.adjust();
         TMainForm& form = *w.form;
-        form.E_Authors->setFocus();
-        form.E_Authors->selectAll();
-        TTestWindow::type(form.E_Authors, QStringLiteral("Zoë Ünal"));
-        form.E_Version->setFocus();
-        TTestWindow::type(form.E_Version, QStringLiteral("3.0 €"));
-        form.CB_Lang->setCurrentIndex(4);
-        form.M_Comments->setFocus();
-        form.M_Comments->selectAll();
-        TTestWindow::type(form.M_Comments, QStringLiteral("Adjusted by hand"));
+        form.view().E_Authors->setFocus();
+        form.view().E_Authors->selectAll();
+        TTestWindow::type(form.view().E_Authors, QStringLiteral("Zoë Ünal"));
+        form.view().E_Version->setFocus();
+        TTestWindow::type(form.view().E_Version, QStringLiteral("3.0 €"));
+        form.view().CB_Lang->setCurrentIndex(4);
+        form.view().M_Comments->setFocus();
+        form.view().M_Comments->selectAll();
+        TTestWindow::type(form.view().M_Comments, QStringLiteral("Adjusted by hand"));
         const QString saved = w.path(QStringLiteral("saved.ifs"));
         w.save(saved);
 
@@ -729,8 +732,8 @@ private slots:
                            "program X;\r\n  DisplayResults;\r\n  x := 1;\r\n"));
         w.convert();
         TMainForm& form = *w.form;
-        auto* inputMarks = form.AdvMemo1->findChild<TLineMarks*>();
-        auto* outputMarks = form.AdvMemo2->findChild<TLineMarks*>();
+        auto* inputMarks = form.view().AdvMemo1->findChild<TLineMarks*>();
+        auto* outputMarks = form.view().AdvMemo2->findChild<TLineMarks*>();
         const std::pair<TLineMarks*, QStringList> panes[] = {
             {inputMarks,
              {QStringLiteral("ignored: the first line"),
@@ -751,9 +754,9 @@ private slots:
                 QCOMPARE(marks->tipAt(line), tips[line]);
             }
         }
-        QCOMPARE(form.E_Authors->toolTip(), QStringLiteral("from line 0003"));
-        QCOMPARE(form.M_Comments->toolTip(), QStringLiteral("from lines 0006"));
-        QCOMPARE(form.PageControl->tabToolTip(1),
+        QCOMPARE(form.view().E_Authors->toolTip(), QStringLiteral("from line 0003"));
+        QCOMPARE(form.view().M_Comments->toolTip(), QStringLiteral("from lines 0006"));
+        QCOMPARE(form.view().PageControl->tabToolTip(1),
                  QStringLiteral("3 body lines, 6 header lines\nRewrites: GetPicture 0, "
                                 "DisplayResults 1, CheckVersion 0, VersionMessage 0\nProperties "
                                 "found: Title, Authors, Site, Language, Comments"));
@@ -761,7 +764,7 @@ private slots:
 
         // The mark follows its line when a line is typed above it.
         w.click(TMainForm::EditGroup, TMainForm::EditOutputItem);
-        form.AdvMemo2->insertAt(QStringLiteral("// added\n"), 0, 0);
+        form.view().AdvMemo2->insertAt(QStringLiteral("// added\n"), 0, 0);
         QVERIFY(outputMarks->tipAt(2).startsWith(QStringLiteral("DisplayResults rewrote")));
         QCOMPARE(outputMarks->tipAt(1), QString());
 
@@ -789,7 +792,7 @@ private slots:
                  QStringLiteral("ask:Warning:This script already has a Reelvault 3.5.0 header. "
                                 "Converting it again will damage it. Convert anyway?:No"));
         QCOMPARE(observed(*w.form) != before, converted);
-        QCOMPARE(w.form->AdvMemo2->lineCount() > 0, converted);
+        QCOMPARE(w.form->view().AdvMemo2->lineCount() > 0, converted);
     }
 };
 

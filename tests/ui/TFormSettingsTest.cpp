@@ -2,31 +2,27 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 #include "TFakeDialogs.h"
+#include "TTestWindow.h"
 #include "settings/SettingsLocation.h"
 #include "ui/TMainForm.h"
 
 namespace {
 
-struct Run {
-    TFakeDialogs* dialogs;
-    std::unique_ptr<TMainForm> form;
-};
-
 // One start of the program with the settings file at `path`.
-Run start(const QString& path) {
-    auto dialogs = std::make_unique<TFakeDialogs>();
-    TFakeDialogs* fake = dialogs.get();
-    auto form = std::make_unique<TMainForm>(
-        std::move(dialogs), nullptr,
-        TFormSettings(QFile::encodeName(path).toStdString(), "/opt/quillshift/"));
-    form->show();
-    return {fake, std::move(form)};
+std::unique_ptr<TTestWindow> start(const QString& path) {
+    auto window = std::make_unique<TTestWindow>(
+        TTestWindow::settingsAt(path, QStringLiteral("/opt/quillshift/")));
+    window->form->show();
+    return window;
+}
+
+QString inFolder(const quillshift::testing::TempDir& folder, const char* name) {
+    return QFile::decodeName(QByteArray::fromStdString(folder.file(name)));
 }
 
 // Resizes the window as a user does, by its outer edge.
@@ -36,17 +32,6 @@ void setOuterBounds(QWidget& window, const QRect& outer) {
     window.move(outer.topLeft());
 }
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 }  // namespace
 
 class TFormSettingsTest : public QObject {
@@ -54,47 +39,47 @@ class TFormSettingsTest : public QObject {
 
 private slots:
     void firstStartIsCentredAndStartsInTheExecutablesFolder() {
-        QTemporaryDir dir;
-        Run run = start(dir.filePath("quillshift.INI"));
+        const quillshift::testing::TempDir dir;
+        auto run = start(inFolder(dir, "quillshift.INI"));
         const QSize screen = QGuiApplication::primaryScreen()->size();
-        QCOMPARE(run.form->frameGeometry(),
+        QCOMPARE(run->form->frameGeometry(),
                  QRect((screen.width() - 800) / 2, (screen.height() - 600) / 2, 800, 600));
-        QVERIFY(!run.form->isMaximized());
-        QCOMPARE(run.form->InputPath, QStringLiteral("/opt/quillshift/"));
+        QVERIFY(!run->form->isMaximized());
+        QCOMPARE(run->form->InputPath, QStringLiteral("/opt/quillshift/"));
     }
 
     void maximisedCloseKeepsTheLastNormalBounds() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("quillshift.INI");
+        const quillshift::testing::TempDir dir;
+        const QString path = inFolder(dir, "quillshift.INI");
         {
-            Run run = start(path);
-            setOuterBounds(*run.form, QRect(10, 20, 900, 700));
-            run.form->InputPath = QStringLiteral("/home/zoë/scripts/");
-            QVERIFY(run.form->close());
+            auto run = start(path);
+            setOuterBounds(*run->form, QRect(10, 20, 900, 700));
+            run->form->InputPath = QStringLiteral("/home/zoë/scripts/");
+            QVERIFY(run->form->close());
         }
         {
-            Run run = start(path);
-            QCOMPARE(run.form->frameGeometry(), QRect(10, 20, 900, 700));
-            run.form->showMaximized();
-            QVERIFY(run.form->close());
+            auto run = start(path);
+            QCOMPARE(run->form->frameGeometry(), QRect(10, 20, 900, 700));
+            run->form->showMaximized();
+            QVERIFY(run->form->close());
         }
-        Run run = start(path);
-        QVERIFY(run.form->isMaximized());
-        QCOMPARE(run.form->InputPath, QStringLiteral("/home/zoë/scripts/"));
-        run.form->showNormal();
+        auto run = start(path);
+        QVERIFY(run->form->isMaximized());
+        QCOMPARE(run->form->InputPath, QStringLiteral("/home/zoë/scripts/"));
+        run->form->showNormal();
         // Restored as a window manager restores it: the new bounds come with the next events.
-        QTRY_COMPARE(run.form->frameGeometry(), QRect(10, 20, 900, 700));
-        QVERIFY(run.dialogs->errors.isEmpty());
+        QTRY_COMPARE(run->form->frameGeometry(), QRect(10, 20, 900, 700));
+        QVERIFY(run->dialogs->errors.isEmpty());
     }
 
     void closingWritesTheFileKeepingOtherLines() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("quillshift.INI");
-        writeFile(path, "; kept\n[Path]\nInput=\n[Mine]\nx=1\n");
-        Run run = start(path);
-        QCOMPARE(run.form->InputPath, QString());
-        QVERIFY(run.form->close());
-        const QByteArray text = readFile(path);
+        const quillshift::testing::TempDir dir;
+        const QString path = inFolder(dir, "quillshift.INI");
+        TTestWindow::writeFileAt(path, "; kept\n[Path]\nInput=\n[Mine]\nx=1\n");
+        auto run = start(path);
+        QCOMPARE(run->form->InputPath, QString());
+        QVERIFY(run->form->close());
+        const QByteArray text = TTestWindow::readFile(path);
         QVERIFY(text.startsWith("; kept\n[Path]\nInput=\n[Mine]\nx=1\n"));
         QVERIFY(text.contains("Maximized=0\n"));
     }
@@ -116,11 +101,11 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QSize, size);
         QFETCH(bool, centred);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("quillshift.INI");
-        writeFile(path, "[Form]\n" + file);
-        Run run = start(path);
-        const QRect outer = run.form->frameGeometry();
+        const quillshift::testing::TempDir dir;
+        const QString path = inFolder(dir, "quillshift.INI");
+        TTestWindow::writeFileAt(path, "[Form]\n" + file);
+        auto run = start(path);
+        const QRect outer = run->form->frameGeometry();
         QCOMPARE(outer.size(), size);
         const QSize screen = QGuiApplication::primaryScreen()->size();
         const QPoint middle((screen.width() - size.width()) / 2,
@@ -155,14 +140,14 @@ private slots:
     }
 
     void installedProgramReadsTheFileBesideItUntilTheUsersOwnIsWritten() {
-        QTemporaryDir dir;
-        const QString beside = dir.filePath("app/quillshift.INI");
-        QVERIFY(QDir(dir.path()).mkdir("app"));
-        writeFile(beside,
-                  "[Form]\nWidth=500\nHeight=400\nTop=30\nLeft=40\n[Path]\nInput=/srv/s/\n");
+        const quillshift::testing::TempDir dir;
+        const QString beside = inFolder(dir, "app/quillshift.INI");
+        QVERIFY(QDir(QString::fromStdString(dir.path())).mkdir("app"));
+        TTestWindow::writeFileAt(
+            beside, "[Form]\nWidth=500\nHeight=400\nTop=30\nLeft=40\n[Path]\nInput=/srv/s/\n");
         quillshift::SettingsLocation location;
-        location.executablePath = QFile::encodeName(dir.filePath("app/quillshift")).toStdString();
-        const std::string home = QFile::encodeName(dir.filePath("home")).toStdString();
+        location.executablePath = QFile::encodeName(inFolder(dir, "app/quillshift")).toStdString();
+        const std::string home = QFile::encodeName(inFolder(dir, "home")).toStdString();
         location.environment = [home](const std::string& name) {
             return name == "HOME" ? std::optional<std::string>(home) : std::nullopt;
         };
@@ -170,7 +155,7 @@ private slots:
         location.fileExists = [](const std::string& path) {
             return QFile::exists(QFile::decodeName(QByteArray::fromStdString(path)));
         };
-        const QString own = dir.filePath("home/.config/quillshift/quillshift.INI");
+        const QString own = inFolder(dir, "home/.config/quillshift/quillshift.INI");
         const QRect moved(50, 60, 600, 450);
         for (const QRect& expected : {QRect(40, 30, 500, 400), moved}) {
             auto dialogs = std::make_unique<TFakeDialogs>();
@@ -180,20 +165,20 @@ private slots:
             QCOMPARE(form.InputPath, QStringLiteral("/srv/s/"));
             setOuterBounds(form, moved);
             QVERIFY(form.close());
-            QVERIFY(readFile(own).contains("Width=600\n"));
+            QVERIFY(TTestWindow::readFile(own).contains("Width=600\n"));
         }
-        QVERIFY(readFile(beside).contains("Width=500\n"));
+        QVERIFY(TTestWindow::readFile(beside).contains("Width=500\n"));
     }
 
     void anUnwritableFileIsReportedOnceAndTheWindowStillCloses() {
-        QTemporaryDir dir;
-        writeFile(dir.filePath("blocker"), "a file where a folder should be");
-        const QString path = dir.filePath("blocker/quillshift.INI");
-        Run run = start(path);
-        QVERIFY(run.form->close());
-        QVERIFY(!run.form->isVisible());
-        QCOMPARE(run.dialogs->errors.size(), 1);
-        QCOMPARE(run.dialogs->errors.first().message,
+        const quillshift::testing::TempDir dir;
+        TTestWindow::writeFileAt(inFolder(dir, "blocker"), "a file where a folder should be");
+        const QString path = inFolder(dir, "blocker/quillshift.INI");
+        auto run = start(path);
+        QVERIFY(run->form->close());
+        QVERIFY(!run->form->isVisible());
+        QCOMPARE(run->dialogs->errors.size(), 1);
+        QCOMPARE(run->dialogs->errors.first().message,
                  QStringLiteral("Unable to write to %1").arg(path));
     }
 };

@@ -26,7 +26,7 @@ QString expectedOpened(const TTestWindow& w, const QString& name) {
     return QStringLiteral(
                "lines={|{ Desktop|program D;|    DisplayResults; readOnly=1 convert=1 "
                "save=New %1 input=%2/")
-        .arg(name, QDir(w.folder.path()).canonicalPath());
+        .arg(name, QDir(w.folderPath()).canonicalPath());
 }
 
 // Drags `urls` over `target` and drops them there, as a file manager does.
@@ -55,14 +55,14 @@ private slots:
         w.form->openStartupArguments({path});
         QCOMPARE(openedState(w), expectedOpened(w, QStringLiteral("start.ifs")));
         // The save dialog will start in the script's folder.
-        QCOMPARE(w.dialogs->calls, QStringList{QStringLiteral("taken:") + w.folder.path()});
+        QCOMPARE(w.dialogs->calls, QStringList{QStringLiteral("taken:") + w.folderPath()});
     }
 
     void relativePathIsTakenFromTheCurrentFolder() {
         TTestWindow w;
         w.writeFile(QStringLiteral("here.ifs"), kScript);
         const QString previous = QDir::currentPath();
-        QDir::setCurrent(w.folder.path());
+        QDir::setCurrent(w.folderPath());
         w.form->openStartupArguments({QStringLiteral("here.ifs")});
         QDir::setCurrent(previous);
         QCOMPARE(openedState(w), expectedOpened(w, QStringLiteral("here.ifs")));
@@ -107,7 +107,7 @@ private slots:
         QVERIFY(target != nullptr);
         QVERIFY(drop(target, {QUrl::fromLocalFile(path)}));
         QCOMPARE(openedState(w), expectedOpened(w, QStringLiteral("dropped.ifs")));
-        QCOMPARE(w.dialogs->calls, QStringList{QStringLiteral("taken:") + w.folder.path()});
+        QCOMPARE(w.dialogs->calls, QStringList{QStringLiteral("taken:") + w.folderPath()});
     }
 
     void severalDroppedFilesOpenTheFirstAndSaySo_data() {

@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "base/FileError.h"
+#include "support/TempDir.h"
 #include "ui/TScriptEditor.h"
 
 namespace {
@@ -185,17 +185,14 @@ private slots:
     void loadFromFile() {
         QFETCH(QByteArray, bytes);
         QFETCH(Lines, expected);
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("script.ifs"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
+        const quillshift::testing::TempDir folder;
+        const std::string path = folder.file("script.ifs");
+        quillshift::testing::writeBytes(path, std::string_view(bytes.constData(), bytes.size()));
 
         TScriptEditor pane;
         pane.setReadOnly(true);
         pane.setLines({"previous"});
-        pane.loadFromFile(path.toStdString());
+        pane.loadFromFile(path);
         QCOMPARE(pane.lines(), expected);
         QVERIFY(pane.isReadOnly());
         QVERIFY(!pane.isUndoAvailable());
@@ -212,12 +209,11 @@ private slots:
     void refusedFileKeepsTheLinesAfterResettingCaretAndUndo() {
         QFETCH(bool, exists);
         QFETCH(QString, reason);
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("nul.ifs"));
+        const quillshift::testing::TempDir folder;
+        const std::string path = folder.file("nul.ifs");
         if (exists) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray("one\r\ntwo\r\nth\0ree\r\n", 18));
+            quillshift::testing::writeBytes(path,
+                                            std::string_view("one\r\ntwo\r\nth\0ree\r\n", 18));
         }
 
         auto pane = shownPane();
@@ -229,11 +225,13 @@ private slots:
 
         QString message;
         try {
-            pane->loadFromFile(path.toStdString());
+            pane->loadFromFile(path);
         } catch (const quillshift::FileError& error) {
             message = QString::fromUtf8(error.what());
         }
-        QVERIFY2(message.startsWith(QStringLiteral("Cannot open file \"%1\"").arg(path) + reason),
+        QVERIFY2(message.startsWith(
+                     QStringLiteral("Cannot open file \"%1\"").arg(QString::fromStdString(path)) +
+                     reason),
                  qPrintable(message));
         QCOMPARE(pane->lines(), (Lines{"typedkeep", "these"}));
         QVERIFY(!pane->isUndoAvailable());

@@ -4,32 +4,40 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBox>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "TFakeDialogs.h"
+#include "support/TempDir.h"
 #include "ui/TAboutPage.h"
 #include "ui/TInspectorItem.h"
 #include "ui/TMainForm.h"
 #include "ui/TPageControl.h"
 
-/// A main window with scripted dialogs and its own settings file and scratch folder, plus the
-/// user's ways of working it: clicking command items, typing, answering dialogs.
+/// A main window with scripted dialogs and its own scratch folder, plus the user's ways of
+/// working it: clicking command items, typing, answering dialogs. Its settings file is
+/// Quillshift.INI in the scratch folder, which stands for the program's folder, unless `settings`
+/// says otherwise.
 class TTestWindow {
 public:
-    TTestWindow() {
+    explicit TTestWindow(std::optional<TFormSettings> settings = std::nullopt) {
         auto fake = std::make_unique<TFakeDialogs>();
         dialogs = fake.get();
         form = std::make_unique<TMainForm>(
             std::move(fake), nullptr,
-            TFormSettings(
-                QFile::encodeName(folder.filePath(QStringLiteral("Quillshift.INI"))).toStdString(),
-                QFile::encodeName(folder.path() + QLatin1Char('/')).toStdString()));
+            settings ? std::move(*settings)
+                     : settingsAt(path(QStringLiteral("Quillshift.INI")), folderPath() + '/'));
+    }
+
+    /// Settings in the file `file` for a program in the folder `programFolder`.
+    static TFormSettings settingsAt(const QString& file, const QString& programFolder) {
+        return TFormSettings(QFile::encodeName(file).toStdString(),
+                             QFile::encodeName(programFolder).toStdString());
     }
 
     /// Shows the window and makes it the active one, so that focus and painting work.
@@ -39,21 +47,30 @@ public:
         return QTest::qWaitForWindowActive(form.get());
     }
 
-    /// A path in the window's scratch folder.
-    QString path(const QString& name) const { return folder.filePath(name); }
+    /// The scratch folder, and a path in it.
+    QString folderPath() const {
+        return QFile::decodeName(QByteArray::fromStdString(folder.path()));
+    }
+    QString path(const QString& name) const { return folderPath() + '/' + name; }
 
     /// Writes `bytes` to the scratch file `name` and returns its path.
     QString writeFile(const QString& name, const QByteArray& bytes) const {
-        QFile file(path(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-            qFatal("cannot write the test file %s", qPrintable(path(name)));
-        }
+        writeFileAt(path(name), bytes);
         return path(name);
     }
 
+    static void writeFileAt(const QString& path, const QByteArray& bytes) {
+        quillshift::testing::writeBytes(QFile::encodeName(path).toStdString(),
+                                        std::string_view(bytes.constData(), bytes.size()));
+    }
+
+    /// The file's bytes, or "<missing>".
     static QByteArray readFile(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+        if (!QFile::exists(path)) {
+            return "<missing>";
+        }
+        return QByteArray::fromStdString(
+            quillshift::testing::readBytes(QFile::encodeName(path).toStdString()));
     }
 
     /// Clicks a command item as a user does: opens its group and clicks the item with the mouse.
@@ -111,7 +128,7 @@ public:
         return texts.join(QLatin1Char('|'));
     }
 
-    QTemporaryDir folder;
+    quillshift::testing::TempDir folder;
     TFakeDialogs* dialogs;
     std::unique_ptr<TMainForm> form;
 };

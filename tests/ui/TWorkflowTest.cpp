@@ -284,13 +284,13 @@ private slots:
         QVERIFY(!form.view().AdvMemo2->lineNumbersVisible());
         QCOMPARE(stateOf(form), QStringLiteral("Opened"));
         QCOMPARE(form.DefaultSaveName, QStringLiteral("New Second Script.ifs"));
-        QCOMPARE(form.InputPath, w.folder.path() + QLatin1Char('/'));
+        QCOMPARE(form.InputPath, w.folderPath() + QLatin1Char('/'));
         QVERIFY(w.dialogs->errors.isEmpty());
     }
 
     void openDialogStartsInTheLastFolderAndSaveSuggestsTheNewName() {
         TTestWindow w;
-        QVERIFY(QDir(w.folder.path()).mkdir(QStringLiteral("scripts")));
+        QVERIFY(QDir(w.folderPath()).mkdir(QStringLiteral("scripts")));
         const QString file = w.writeFile(QStringLiteral("scripts/old.ifs"), kLegacyScript);
         const QString startFolder = w.form->InputPath;
         w.open(file);
@@ -311,7 +311,7 @@ private slots:
         QCOMPARE(dialogs[1].place, QStringLiteral("New old.ifs"));
         QCOMPARE(dialogs[1].filter, filter);
         QCOMPARE(dialogs[1].defaultSuffix, QStringLiteral("ifs"));
-        QCOMPARE(dialogs[2].place, w.folder.path() + QStringLiteral("/scripts/"));
+        QCOMPARE(dialogs[2].place, w.folderPath() + QStringLiteral("/scripts/"));
     }
 
     void convertShowsTheOutputReadOnlyAndFillsTheProperties() {
@@ -443,7 +443,7 @@ private slots:
         QVERIFY(w.showActive());
         reach(w, static_cast<State>(from));
         const QString before = observed(*w.form);
-        const QStringList folderBefore = QDir(w.folder.path()).entryList(QDir::Files);
+        const QStringList folderBefore = QDir(w.folderPath()).entryList(QDir::Files);
         const qsizetype callsBefore = w.dialogs->calls.size();
 
         w.dialogs->openAnswers.push_back(QString());
@@ -451,7 +451,7 @@ private slots:
         QVERIFY(w.click(TMainForm::WizardGroup, item));
         QCOMPARE(w.dialogs->calls.size(), callsBefore + 1);
         QCOMPARE(observed(*w.form), before);
-        QCOMPARE(QDir(w.folder.path()).entryList(QDir::Files), folderBefore);
+        QCOMPARE(QDir(w.folderPath()).entryList(QDir::Files), folderBefore);
         QVERIFY(w.dialogs->errors.isEmpty());
     }
 
@@ -477,7 +477,7 @@ private slots:
             bad = w.path(QStringLiteral("gone.ifs"));
         } else if (why == QLatin1String("folder")) {
             bad = w.path(QStringLiteral("folder.ifs"));
-            QVERIFY(QDir(w.folder.path()).mkdir(QStringLiteral("folder.ifs")));
+            QVERIFY(QDir(w.folderPath()).mkdir(QStringLiteral("folder.ifs")));
         } else if (why == QLatin1String("NUL byte")) {
             bad = w.writeFile(QStringLiteral("binary.ifs"),
                               QByteArray("program X;\r\nab\0cd\r\n", 18));
@@ -490,7 +490,7 @@ private slots:
             bad = w.writeFile(QStringLiteral("locked.ifs"), kOtherScript);
             QVERIFY(QFile::setPermissions(bad, QFileDevice::Permissions()));
             // Others may look into the folder, so that only the file's own permissions stop them.
-            QVERIFY(QFile::setPermissions(w.folder.path(),
+            QVERIFY(QFile::setPermissions(w.folderPath(),
                                           QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                               QFileDevice::ExeOwner | QFileDevice::ExeOther));
         }
@@ -627,7 +627,7 @@ private slots:
         const QByteArray existing = "an existing script that must survive";
         if (where == QLatin1String("folder")) {
             target = w.path(QStringLiteral("folder.ifs"));
-            QVERIFY(QDir(w.folder.path()).mkdir(QStringLiteral("folder.ifs")));
+            QVERIFY(QDir(w.folderPath()).mkdir(QStringLiteral("folder.ifs")));
         } else if (where == QLatin1String("full")) {
             target = w.writeFile(QStringLiteral("existing.ifs"), existing);
             // A full disk: the file system takes no more than a few bytes of the new file.
@@ -637,7 +637,7 @@ private slots:
             target = QStringLiteral("/sys/quillshift-new.ifs");
         }
         const QString before = observed(*w.form);
-        const QStringList filesBefore = QDir(w.folder.path()).entryList(QDir::AllEntries);
+        const QStringList filesBefore = QDir(w.folderPath()).entryList(QDir::AllEntries);
         {
             rlimit previous{};
             ::getrlimit(RLIMIT_FSIZE, &previous);
@@ -656,7 +656,7 @@ private slots:
             message.startsWith(QStringLiteral("Cannot create file \"%1\". %2").arg(target, reason)),
             qPrintable(message));
         QCOMPARE(observed(*w.form), before);
-        QCOMPARE(QDir(w.folder.path()).entryList(QDir::AllEntries), filesBefore);
+        QCOMPARE(QDir(w.folderPath()).entryList(QDir::AllEntries), filesBefore);
         if (where == QLatin1String("full")) {
             QCOMPARE(TTestWindow::readFile(target), existing);
         } else if (where != QLatin1String("folder")) {

@@ -6,11 +6,12 @@
 #include <array>
 #include <string>
 
+#include "base/TextOps.h"
+#include "ui/Look.h"
+
 namespace {
 
 const QColor kBlack(0, 0, 0);
-const QColor kNavy(0, 0, 128);
-const QColor kMaroon(128, 0, 0);
 const QColor kGreen(0, 128, 0);
 const QColor kBlue(0, 0, 255);
 const QColor kWhite(255, 255, 255);
@@ -38,16 +39,12 @@ bool isLineEnd(unsigned char c) {
     return c == '\r' || c == '\n';
 }
 
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool startsWithNoCase(std::string_view text, std::size_t at, std::string_view prefix) {
     if (text.size() - at < prefix.size()) {
         return false;
     }
     for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (lowerAscii(text[at + i]) != prefix[i]) {
+        if (quillshift::text::lowerAscii(text[at + i]) != prefix[i]) {
             return false;
         }
     }
@@ -134,9 +131,9 @@ QColor TPascalLexer::defaultColor(int style) const {
     switch (style) {
         case String:
         case Number:
-            return kNavy;
+            return look::kNavy;
         case Symbol:
-            return kMaroon;
+            return look::kMaroon;
         case Comment:
             return kGreen;
         case Url:
@@ -148,7 +145,7 @@ QColor TPascalLexer::defaultColor(int style) const {
 
 QFont TPascalLexer::defaultFont(int style) const {
     style = baseStyle(style);
-    QFont font(QStringLiteral("Courier New"), style == Keyword ? 8 : 10);
+    QFont font = look::courierNew(style == Keyword ? 8 : 10);
     font.setStyleHint(QFont::Monospace);
     font.setBold(style == Keyword);
     font.setItalic(style == Comment);
@@ -183,7 +180,8 @@ bool TPascalLexer::isKeyword(std::string_view word) {
         return false;
     }
     std::string lower(word);
-    std::transform(lower.begin(), lower.end(), lower.begin(), lowerAscii);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return quillshift::text::lowerAscii(c); });
     const auto& keywords = keywordList();
     return std::find(keywords.begin(), keywords.end(), lower) != keywords.end();
 }

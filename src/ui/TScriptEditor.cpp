@@ -16,13 +16,12 @@
 #include "base/TextOps.h"
 #include "conversion/ScriptLoader.h"
 #include "conversion/Windows1252.h"
+#include "ui/Look.h"
 #include "ui/TPascalLexer.h"
 
 namespace {
 
-const QColor kNavy(0, 0, 128);
 const QColor kEdgeGrey(226, 226, 226);
-const QColor kInfoTip(255, 255, 225);
 constexpr int kEdgeColumn = 80;
 constexpr int kMinimumLineNumberDigits = 4;
 // The parameter hint's box reaches this far left and right of its text.
@@ -120,7 +119,7 @@ void TScriptEditor::applyLook() {
     setCaretLineVisible(false);
     setCaretForegroundColor(Qt::black);
     setSelectionForegroundColor(Qt::white);
-    setSelectionBackgroundColor(kNavy);
+    setSelectionBackgroundColor(look::kNavy);
     setEdgeMode(EdgeLine);
     setEdgeColumn(kEdgeColumn);
     setEdgeColor(kEdgeGrey);
@@ -134,7 +133,7 @@ void TScriptEditor::applyLook() {
         setMarginWidth(margin, 0);
     }
     setMarginType(0, TextMarginRightJustified);
-    QFont numbers(QStringLiteral("Courier New"), 8);
+    QFont numbers = look::courierNew(8);
     numbers.setStyleHint(QFont::Monospace);
     setMarginsFont(numbers);
 
@@ -147,7 +146,7 @@ void TScriptEditor::applyLook() {
     SendScintilla(SCI_AUTOCSETIGNORECASE, 1UL);
     SendScintilla(SCI_AUTOCSETAUTOHIDE, 1UL);
     SendScintilla(SCI_AUTOCSETSEPARATOR, static_cast<unsigned long>(' '));
-    SendScintilla(SCI_CALLTIPSETBACK, kInfoTip);
+    SendScintilla(SCI_CALLTIPSETBACK, look::kInfoTip);
     SendScintilla(SCI_CALLTIPSETFORE, QColor(Qt::black));
     SendScintilla(SCI_CALLTIPSETPOSITION, 0UL);
 }
@@ -607,7 +606,7 @@ void TScriptEditor::paintSpecialCharacters(QPainter& painter) {
                 TPascalLexer::baseStyle(static_cast<int>(SendScintilla(SCI_GETSTYLEAT, position)));
             const QColor colour = selected ? QColor(Qt::white) : lexer_->color(style);
             if (selected) {
-                painter.fillRect(cell, kNavy);
+                painter.fillRect(cell, look::kNavy);
             }
             const QString glyph = specialGlyph(byte);
             if (glyph.isEmpty()) {

@@ -60,9 +60,6 @@ public:
     void suspendRepaint();
     void resumeRepaint();
 
-    /// The lexer that colours this pane.
-    TPascalLexer* pascalLexer() const { return lexer_; }
-
     /// Shows the completion list for the word before the caret.
     void showCompletions();
 

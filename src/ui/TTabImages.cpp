@@ -5,6 +5,8 @@
 #include <QPolygon>
 #include <QRadialGradient>
 
+#include "ui/Look.h"
+
 namespace {
 
 QPixmap blank() {
@@ -36,11 +38,11 @@ QPixmap propertiesForm() {
     QPixmap pixmap = blank();
     QPainter painter(&pixmap);
     painter.setPen(QColor(64, 64, 64));
-    painter.setBrush(QColor(255, 255, 225));
+    painter.setBrush(look::kInfoTip);
     painter.drawRect(0, 1, 15, 13);
     painter.setBrush(Qt::white);
     for (int row = 0; row < 3; ++row) {
-        painter.setPen(QColor(0, 0, 128));
+        painter.setPen(look::kNavy);
         painter.drawLine(2, 4 + 3 * row, 4, 4 + 3 * row);
         painter.setPen(QColor(128, 128, 128));
         painter.drawRect(6, 3 + 3 * row, 7, 2);

@@ -186,6 +186,65 @@ bool TPascalLexer::isKeyword(std::string_view word) {
     return std::find(keywords.begin(), keywords.end(), lower) != keywords.end();
 }
 
+namespace {
+
+// One token of a line outside comments that run on: where it ends, its style, whether web
+// addresses inside it are marked, and the comment it opens (Normal for none).
+struct Token {
+    std::size_t end;
+    TPascalLexer::Style style;
+    bool withUrls = false;
+    TPascalLexer::LineState opens = TPascalLexer::Normal;
+};
+
+template <typename Predicate>
+std::size_t endOfRun(std::string_view text, std::size_t from, Predicate&& in) {
+    while (from < text.size() && in(static_cast<unsigned char>(text[from]))) {
+        ++from;
+    }
+    return from;
+}
+
+Token scanToken(std::string_view text, std::size_t i) {
+    using L = TPascalLexer;
+    const std::size_t n = text.size();
+    const auto c = static_cast<unsigned char>(text[i]);
+    const auto next = [&](char wanted) { return i + 1 < n && text[i + 1] == wanted; };
+    if (c == '/' && next('/')) {
+        return {endOfRun(text, i, [](unsigned char b) { return !isLineEnd(b); }), L::Comment, true};
+    }
+    if (c == '(' && next('*')) {
+        return {i + 2, L::Comment, false, L::InParenComment};
+    }
+    if (c == '{') {
+        return {i + 1, L::Comment, false, L::InBraceComment};
+    }
+    if (c == '\'' || c == '"') {
+        std::size_t end =
+            endOfRun(text, i + 1, [c](unsigned char b) { return b != c && !isLineEnd(b); });
+        if (end < n && static_cast<unsigned char>(text[end]) == c) {
+            ++end;
+        }
+        return {end, L::String, true};
+    }
+    if (isDigit(c)) {
+        return {endOfRun(text, i, [](unsigned char b) { return isDigit(b); }), L::Number};
+    }
+    if (c == '$' && i + 1 < n && isHexDigit(static_cast<unsigned char>(text[i + 1]))) {
+        return {endOfRun(text, i + 1, [](unsigned char b) { return isHexDigit(b); }), L::Number};
+    }
+    if (isLetter(c)) {
+        const std::size_t end = endOfRun(text, i, [](unsigned char b) { return isWordChar(b); });
+        return {end, L::isKeyword(text.substr(i, end - i)) ? L::Keyword : L::Default};
+    }
+    if (isLineEnd(c) || kSymbols.find(static_cast<char>(c)) != std::string_view::npos) {
+        return {i + 1, L::Symbol};
+    }
+    return {i + 1, L::Default};
+}
+
+}  // namespace
+
 TPascalLexer::LineState TPascalLexer::styleLine(std::string_view text, LineState state,
                                                 std::vector<char>& styles) {
     styles.assign(text.size(), static_cast<char>(Default));
@@ -197,7 +256,7 @@ TPascalLexer::LineState TPascalLexer::styleLine(std::string_view text, LineState
     auto paintWithUrls = [&](std::size_t from, std::size_t to, Style style) {
         std::size_t i = from;
         while (i < to) {
-            std::size_t url = urlLengthAt(text.substr(0, to), i);
+            const std::size_t url = urlLengthAt(text.substr(0, to), i);
             if (url > 0) {
                 paint(i, i + url, Url);
                 i += url;
@@ -213,7 +272,7 @@ TPascalLexer::LineState TPascalLexer::styleLine(std::string_view text, LineState
     while (i < n) {
         if (state == InBraceComment || state == InParenComment) {
             const std::string_view closer = state == InBraceComment ? "}" : "*)";
-            std::size_t close = text.find(closer, i);
+            const std::size_t close = text.find(closer, i);
             if (close == std::string_view::npos) {
                 paintWithUrls(i, n, Comment);
                 return state;
@@ -223,65 +282,24 @@ TPascalLexer::LineState TPascalLexer::styleLine(std::string_view text, LineState
             state = Normal;
             continue;
         }
-
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (std::size_t url = urlLengthAt(text, i); url > 0) {
+        if (const std::size_t url = urlLengthAt(text, i); url > 0) {
             paint(i, i + url, Url);
             i += url;
-        } else if (c == '/' && i + 1 < n && text[i + 1] == '/') {
-            std::size_t end = i;
-            while (end < n && !isLineEnd(static_cast<unsigned char>(text[end]))) {
-                ++end;
-            }
-            paintWithUrls(i, end, Comment);
-            i = end;
-        } else if (c == '(' && i + 1 < n && text[i + 1] == '*') {
-            paint(i, i + 2, Comment);
-            i += 2;
-            state = InParenComment;
-        } else if (c == '{') {
-            paint(i, i + 1, Comment);
-            i += 1;
-            state = InBraceComment;
-        } else if (c == '\'' || c == '"') {
-            std::size_t end = i + 1;
-            while (end < n && text[end] != static_cast<char>(c) &&
-                   !isLineEnd(static_cast<unsigned char>(text[end]))) {
-                ++end;
-            }
-            if (end < n && text[end] == static_cast<char>(c)) {
-                ++end;
-            }
-            styles[i] = static_cast<char>(String);
-            paintWithUrls(i + 1, end, String);
-            i = end;
-        } else if (isDigit(c)) {
-            std::size_t end = i;
-            while (end < n && isDigit(static_cast<unsigned char>(text[end]))) {
-                ++end;
-            }
-            paint(i, end, Number);
-            i = end;
-        } else if (c == '$' && i + 1 < n && isHexDigit(static_cast<unsigned char>(text[i + 1]))) {
-            std::size_t end = i + 1;
-            while (end < n && isHexDigit(static_cast<unsigned char>(text[end]))) {
-                ++end;
-            }
-            paint(i, end, Number);
-            i = end;
-        } else if (isLetter(c)) {
-            std::size_t end = i;
-            while (end < n && isWordChar(static_cast<unsigned char>(text[end]))) {
-                ++end;
-            }
-            paint(i, end, isKeyword(text.substr(i, end - i)) ? Keyword : Default);
-            i = end;
-        } else if (isLineEnd(c) || kSymbols.find(static_cast<char>(c)) != std::string_view::npos) {
-            styles[i] = static_cast<char>(Symbol);
-            ++i;
-        } else {
-            ++i;
+            continue;
         }
+        const Token token = scanToken(text, i);
+        if (token.withUrls && token.style == String) {
+            styles[i] = static_cast<char>(String);  // the opening quote
+            paintWithUrls(i + 1, token.end, String);
+        } else if (token.withUrls) {
+            paintWithUrls(i, token.end, token.style);
+        } else {
+            paint(i, token.end, token.style);
+        }
+        if (token.opens != Normal) {
+            state = token.opens;
+        }
+        i = token.end;
     }
     return state;
 }

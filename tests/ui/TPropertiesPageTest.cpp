@@ -328,7 +328,7 @@ private slots:
         form.view().M_Comments->paste();
         std::vector<std::string> expected = recordBefore;
         expected.back() += "\x80uro";
-        expected.push_back("line");
+        expected.emplace_back("line");
         QCOMPARE(TTestWindow::joined(form.scriptProperties().comments),
                  TTestWindow::joined(expected));
     }

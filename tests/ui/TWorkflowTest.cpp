@@ -297,7 +297,7 @@ private slots:
         w.convert();
         w.adjust();
         w.save(QString());  // cancelled
-        w.dialogs->openAnswers.push_back(QString());
+        w.dialogs->openAnswers.emplace_back();
         w.click(TMainForm::WizardGroup, TMainForm::OpenItem);  // cancelled
 
         const auto& dialogs = w.dialogs->fileDialogs;
@@ -446,8 +446,8 @@ private slots:
         const QStringList folderBefore = QDir(w.folderPath()).entryList(QDir::Files);
         const qsizetype callsBefore = w.dialogs->calls.size();
 
-        w.dialogs->openAnswers.push_back(QString());
-        w.dialogs->saveAnswers.push_back(QString());
+        w.dialogs->openAnswers.emplace_back();
+        w.dialogs->saveAnswers.emplace_back();
         QVERIFY(w.click(TMainForm::WizardGroup, item));
         QCOMPARE(w.dialogs->calls.size(), callsBefore + 1);
         QCOMPARE(observed(*w.form), before);

@@ -133,11 +133,18 @@ void TMainForm::openFileWithoutDialog(const QString& path) {
 TMainForm::~TMainForm() = default;
 
 TMainForm::View TMainForm::view() const {
-    const TPropertiesPage::Fields& f = TS_Options->fields();
-    return {Panel1,      Panel2,    InspectorBar1, PageControl,  TS_Input,    TS_Output, TS_Options,
-            TS_About,    AdvMemo1,  AdvMemo2,      L_ReadOnly,   f.L_Authors, f.L_Title, f.L_Descr,
-            f.L_Address, f.L_Lang,  f.L_Version,   f.L_Comments, f.E_Authors, f.E_Title, f.E_Descr,
-            f.E_Address, f.CB_Lang, f.E_Version,   f.M_Comments};
+    return {{TS_Options->fields()},
+            Panel1,
+            Panel2,
+            InspectorBar1,
+            PageControl,
+            TS_Input,
+            TS_Output,
+            TS_Options,
+            TS_About,
+            AdvMemo1,
+            AdvMemo2,
+            L_ReadOnly};
 }
 
 QString TMainForm::captionText() {

@@ -103,7 +103,7 @@ public:
     /// The window's widgets by name, for tests and tools that look into the window, which owns
     /// them; the window's own pointers cannot be changed through it. Asking for the view makes
     /// the properties page's fields if they were not yet made.
-    struct View {
+    struct View : TPropertiesPage::Fields {
         QWidget* Panel1;
         QWidget* Panel2;
         QToolBox* InspectorBar1;
@@ -115,20 +115,6 @@ public:
         TScriptEditor* AdvMemo1;
         TScriptEditor* AdvMemo2;
         QLabel* L_ReadOnly;
-        QLabel* L_Authors;
-        QLabel* L_Title;
-        QLabel* L_Descr;
-        QLabel* L_Address;
-        QLabel* L_Lang;
-        QLabel* L_Version;
-        QLabel* L_Comments;
-        TPropertyEdit* E_Authors;
-        TPropertyEdit* E_Title;
-        TPropertyEdit* E_Descr;
-        TPropertyEdit* E_Address;
-        TLanguageCombo* CB_Lang;
-        TPropertyEdit* E_Version;
-        TCommentsMemo* M_Comments;
     };
     View view() const;
 

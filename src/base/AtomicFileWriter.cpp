@@ -10,7 +10,6 @@
 #include <climits>
 #include <cstdlib>
 #include <random>
-#include <vector>
 
 #include "base/FileError.h"
 #include "base/Paths.h"

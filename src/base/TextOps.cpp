@@ -71,11 +71,15 @@ bool startsWithIgnoringAsciiCase(std::string_view s, std::string_view upperPrefi
            equalsIgnoringAsciiCase(s.substr(0, upperPrefix.size()), upperPrefix);
 }
 
+bool matchesIgnoringAsciiCase(std::string_view text, std::size_t at, std::string_view upperWord) {
+    return at <= text.size() && text.size() - at >= upperWord.size() &&
+           std::equal(upperWord.begin(), upperWord.end(), text.begin() + std::ptrdiff_t(at),
+                      [](char word, char c) { return upperAscii(c) == word; });
+}
+
 std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperWord) {
     const auto matchesAt = [&](std::size_t at) {
-        return text.size() - at >= upperWord.size() &&
-               std::equal(upperWord.begin(), upperWord.end(), text.begin() + std::ptrdiff_t(at),
-                          [](char word, char c) { return upperAscii(c) == word; });
+        return matchesIgnoringAsciiCase(text, at, upperWord);
     };
     // A byte of the word that has no letter case ("(" of "(EN)", ":" of "HTTP://") is looked
     // for with memchr, and only its hits are compared.

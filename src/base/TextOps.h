@@ -31,6 +31,10 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 /// letter case of s.
 bool startsWithIgnoringAsciiCase(std::string_view s, std::string_view upperPrefix);
 
+/// True when `text` holds `upperWord` (upper-case letters, blanks and signs) at `at`, ignoring the
+/// letter case of text.
+bool matchesIgnoringAsciiCase(std::string_view text, std::size_t at, std::string_view upperWord);
+
 /// Position of the first occurrence of `upperWord` (upper-case letters, blanks and signs) in the
 /// upper-cased `text`, or npos. Copies nothing.
 std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperWord);

@@ -63,7 +63,9 @@ void RunReport::add(FileResult result) {
         out_ << result.diff;
     }
     out_.flush();
-    result.diff = options_.json ? std::move(result.diff) : std::string();
+    if (!options_.json) {
+        result.diff.clear();  // printed already; only the JSON document needs it again
+    }
     results_.push_back(std::move(result));
 }
 

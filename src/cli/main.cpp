@@ -109,7 +109,6 @@ bool useColor(const CliOptions& options) {
 int main(int argc, char** argv) {
     // A closed pipe on standard output is then an error to report, not a silent death.
     ::signal(SIGPIPE, SIG_IGN);
-    std::ios::sync_with_stdio(true);
 
     CliOptions options;
     std::vector<std::string> listed;

@@ -11,8 +11,8 @@ namespace quillshift {
 //   targets get the plain loop in setBytes). For each keyword, the 16 start positions of a block
 //   are sifted by two letters of the keyword (kSiftAt): only a position whose two bytes at
 //   kSiftAt and kSiftAt + 1 match those letters, in either case, is compared in full
-//   (matchesAt). A block reads up to kLookAhead bytes past its end; the line's last bytes are
-//   copied into a zero-padded buffer so that no read passes the line's end.
+//   (text::matchesIgnoringAsciiCase). A block reads up to kLookAhead bytes past its end; the line's
+//   last bytes are copied into a zero-padded buffer so that no read passes the line's end.
 // - So every sift position must hold two ASCII letters of its keyword (bit 5 folds only letters),
 //   with kSiftAt + 1 < kLookAhead, and the keywords must be upper-case letters only.
 // To add a keyword: append it to BodyKeyword and kBodyKeywords, add its sift position here (a
@@ -45,18 +45,6 @@ inline unsigned setBytes(Bytes16 v) {
     }
     return bits;
 #endif
-}
-
-inline bool matchesAt(std::string_view text, std::size_t at, std::string_view upperWord) {
-    if (at > text.size() || text.size() - at < upperWord.size()) {
-        return false;
-    }
-    for (std::size_t j = 0; j < upperWord.size(); ++j) {
-        if (text::upperAscii(text[at + j]) != upperWord[j]) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Where in each keyword two letters stand that ordinary script text seldom has side by side
@@ -107,7 +95,7 @@ void scanBlock(const char* block, std::size_t offset, std::string_view line,
         for (unsigned candidates = setBytes(sifted[k]); candidates != 0;
              candidates &= candidates - 1) {
             const std::size_t at = offset + static_cast<std::size_t>(__builtin_ctz(candidates));
-            if (matchesAt(line, at, kBodyKeywords[k])) {
+            if (text::matchesIgnoringAsciiCase(line, at, kBodyKeywords[k])) {
                 found[k] = at;
                 missing &= ~(1u << k);
                 break;

@@ -1,12 +1,6 @@
 #include "conversion/ScriptLoader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdint>
 #include <cstring>
 
 #include "base/FileError.h"

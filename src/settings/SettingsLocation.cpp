@@ -52,7 +52,7 @@ SettingsLocation SettingsLocation::forSystem(std::string executablePath) {
 std::string SettingsLocation::settingsFilePath() const {
     std::string beside =
         besideExecutable(executablePath.empty() ? kApplicationName : executablePath);
-    const std::string folder = folderWithSeparator(beside);
+    const std::string folder = paths::folderWithSeparator(beside);
     const bool installed = fileExists && fileExists(folder + std::string(kInstalledLauncher));
     if (!executablePath.empty() && !installed && isWritableFolder && isWritableFolder(folder)) {
         return beside;
@@ -95,12 +95,8 @@ std::string SettingsLocation::besideExecutable(std::string_view executablePath) 
     return result;
 }
 
-std::string SettingsLocation::folderWithSeparator(std::string_view path) {
-    return paths::folderWithSeparator(path);
-}
-
 std::string SettingsLocation::createFolderFor(const std::string& filePath) {
-    std::string folder = folderWithSeparator(filePath);
+    std::string folder = paths::folderWithSeparator(filePath);
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
     }

@@ -59,10 +59,6 @@ public:
     /// "/x/Quillshift.INI".
     static std::string besideExecutable(std::string_view executablePath);
 
-    /// The folder of `path` with a trailing '/': "/opt/q/quillshift" gives "/opt/q/", a bare name
-    /// gives "./", "/quillshift" gives "/".
-    static std::string folderWithSeparator(std::string_view path);
-
     /// Creates the folder that will hold the file at `filePath`, with any missing parents (new
     /// folders get mode 0700, as a user's configuration should). Returns "" on success or when
     /// the folder already exists, else a sentence saying which folder could not be created and why.

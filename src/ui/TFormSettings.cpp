@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "base/Paths.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsLocation.h"
 #include "ui/TWindowFrame.h"
@@ -87,7 +88,7 @@ TFormSettings TFormSettings::forApplication() {
 
 TFormSettings TFormSettings::forLocation(const SettingsLocation& location) {
     return TFormSettings(location.settingsFilePath(),
-                         SettingsLocation::folderWithSeparator(location.executablePath),
+                         quillshift::paths::folderWithSeparator(location.executablePath),
                          location.settingsFileToRead());
 }
 

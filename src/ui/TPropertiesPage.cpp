@@ -116,8 +116,10 @@ void TPropertiesPage::build() {
     bindToRecord();
     // What was asked of the page before it was made.
     setOrigins(origins_);
-    setFieldsEnabled(enabled_);
-    showRecord();
+    setFieldsEnabled(enabled_);  // a disabled page shows the record already
+    if (enabled_) {
+        showRecord();
+    }
 }
 
 void TPropertiesPage::layOut() {

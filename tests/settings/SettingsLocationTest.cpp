@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Paths.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 
@@ -45,7 +46,7 @@ TEST(SettingsLocationTest, FolderWithSeparator) {
         {"a.b/quillshift", "a.b/"},
     };
     for (const auto& [path, expected] : cases) {
-        EXPECT_EQ(SettingsLocation::folderWithSeparator(path), expected) << path;
+        EXPECT_EQ(paths::folderWithSeparator(path), expected) << path;
     }
 }
 

@@ -131,11 +131,10 @@ FileResult convert(const RunItem& item, const CliOptions& options, const RunInpu
     const std::string bytes = readInput(item.input, streams.input);
     requireNoNulByte(item.input, bytes);
     const bool writesSomething = options.mode == RunMode::Write || options.mode == RunMode::DryRun;
-    if (writesSomething && item.output != "-") {
-        if (!item.backup.empty() ? inputs.contains(item.backup) : inputs.contains(item.output)) {
-            throw FileError::cannotCreate(item.backup.empty() ? item.output : item.backup,
-                                          "It is an input of this run.");
-        }
+    // In place the output is the input itself, by request; the backup is what must not be one.
+    const std::string& created = item.backup.empty() ? item.output : item.backup;
+    if (writesSomething && item.output != "-" && inputs.contains(created)) {
+        throw FileError::cannotCreate(created, "It is an input of this run.");
     }
 
     StreamingConversion conversion(bytes);
@@ -178,12 +177,12 @@ FileResult convert(const RunItem& item, const CliOptions& options, const RunInpu
             if (!options.json) {
                 printDryRun(streams.report, item, conversion);
             }
-            result.counts = writeConvertedScript(conversion, ScriptSink::nowhere(),
-                                                 [&](const StreamingConversion::BodyLine& line) {
-                                                     if (!options.json) {
-                                                         printRewrite(streams.report, line);
-                                                     }
-                                                 });
+            result.counts = writeConvertedScript(
+                conversion, ScriptSink::nowhere(),
+                options.json ? std::function<void(const StreamingConversion::BodyLine&)>()
+                             : [&](const StreamingConversion::BodyLine& line) {
+                                   printRewrite(streams.report, line);
+                               });
             break;
         case RunMode::Write:
             result.counts = writeConversion(item, options, conversion, bytes, streams);

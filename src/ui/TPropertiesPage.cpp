@@ -50,9 +50,11 @@ const TPropertiesPage::Fields& TPropertiesPage::fields() {
     return fields_;
 }
 
-void TPropertiesPage::showEvent(QShowEvent* event) {
-    build();
-    QWidget::showEvent(event);
+void TPropertiesPage::setVisible(bool visible) {
+    if (visible) {
+        build();
+    }
+    QWidget::setVisible(visible);
 }
 
 void TPropertiesPage::build() {

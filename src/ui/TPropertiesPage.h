@@ -67,13 +67,15 @@ public:
     void showCommentsFocused();
     void showCommentsUnfocused();
 
+    /// Makes the fields before the page is first shown, so that they are shown with it.
+    void setVisible(bool visible) override;
+
 signals:
     /// The comments box gained the keyboard focus (true) or lost it for good (false: not to
     /// another window or a menu that gives it back).
     void commentsFocusChanged(bool focused);
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

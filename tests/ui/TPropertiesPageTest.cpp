@@ -13,6 +13,7 @@
 #include "ui/TCommentsMemo.h"
 #include "ui/TLanguageCombo.h"
 #include "ui/TPageControl.h"
+#include "ui/TPropertiesPage.h"
 #include "ui/TPropertyEdit.h"
 
 namespace {
@@ -50,6 +51,19 @@ class TPropertiesPageTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The fields are made when the page is first shown, and are shown with it.
+    void fieldsAreShownWithThePageThatMakesThem() {
+        quillshift::ScriptProperties record;
+        record.title = "Made late";
+        QWidget window;
+        auto* page = new TPropertiesPage(record, &window);
+        window.show();
+        page->show();
+        QVERIFY(page->fields().E_Title->isVisible());
+        QVERIFY(page->fields().M_Comments->isVisible());
+        QCOMPARE(page->fields().E_Title->text(), QStringLiteral("Made late"));
+    }
+
     void layoutOnADesignSizedPage() {
         TTestWindow w;
         TMainForm& form = *w.form;

@@ -44,20 +44,24 @@ void appendExpanded(std::string& bytes, std::string_view line) {
     }
 }
 
+/// True for the C0 and C1 control characters and DEL: never text a user types.
+bool isControlCharacter(QChar c) {
+    return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+}
+
+bool hasControlCharacter(const QString& text) {
+    return std::any_of(text.begin(), text.end(), isControlCharacter);
+}
+
+QString withoutControlCharacters(QString text) {
+    text.removeIf(isControlCharacter);
+    return text;
+}
+
 /// True when `text` must be stored by the pane itself: it holds a character outside ASCII, which
 /// the editor would otherwise store as Latin-1 or "?".
 bool needsOwnInsertion(const QString& text) {
-    if (text.isEmpty()) {
-        return false;
-    }
-    bool nonAscii = false;
-    for (QChar c : text) {
-        if (c.unicode() < 0x20) {
-            return false;
-        }
-        nonAscii = nonAscii || c.unicode() > 0x7E;
-    }
-    return nonAscii;
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x7E; });
 }
 
 bool isWordByte(char c) {
@@ -338,6 +342,11 @@ void TScriptEditor::insertTypedBytes(const std::string& bytes) {
     SendScintilla(SCI_SCROLLCARET);
 }
 
+bool TScriptEditor::selectionSpansLines() const {
+    return SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETSELECTIONSTART)) !=
+           SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETSELECTIONEND));
+}
+
 void TScriptEditor::typeText(const QString& text) {
     std::string problem;
     std::optional<std::string> bytes = encodeForPane(text, &problem);
@@ -349,6 +358,17 @@ void TScriptEditor::typeText(const QString& text) {
 }
 
 void TScriptEditor::keyPressEvent(QKeyEvent* event) {
+    if (hasControlCharacter(event->text())) {
+        // X11 gives command keys a control character as their text (Delete gives DEL, Ctrl with a
+        // letter a C0 code): the editor gets such a key without it, so that it can only run the
+        // key's command and never store the character.
+        QKeyEvent command(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
+                          event->nativeVirtualKey(), event->nativeModifiers(), QString(),
+                          event->isAutoRepeat(), static_cast<quint16>(event->count()));
+        keyPressEvent(&command);
+        event->setAccepted(command.isAccepted());
+        return;
+    }
     const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
         (modifiers & ~Qt::ShiftModifier) == Qt::ControlModifier) {
@@ -362,7 +382,11 @@ void TScriptEditor::keyPressEvent(QKeyEvent* event) {
     }
     if (!isReadOnly()) {
         if (event->key() == Qt::Key_Tab && modifiers == Qt::NoModifier && !isListActive()) {
-            insertTypedBytes(std::string(quillshift::text::kTabReplacement));
+            if (selectionSpansLines()) {
+                SendScintilla(SCI_TAB);  // indents the selected lines with blanks
+            } else {
+                insertTypedBytes(std::string(quillshift::text::kTabReplacement));
+            }
             event->accept();
             return;
         }
@@ -386,11 +410,15 @@ void TScriptEditor::keyPressEvent(QKeyEvent* event) {
 }
 
 void TScriptEditor::inputMethodEvent(QInputMethodEvent* event) {
-    if (isReadOnly() || !needsOwnInsertion(event->commitString())) {
+    const QString commit = withoutControlCharacters(event->commitString());
+    if (isReadOnly() ||
+        (commit.size() == event->commitString().size() && !needsOwnInsertion(commit))) {
         QsciScintilla::inputMethodEvent(event);
         return;
     }
-    typeText(event->commitString());
+    if (!commit.isEmpty()) {
+        typeText(commit);
+    }
     QInputMethodEvent preeditOnly(event->preeditString(), event->attributes());
     QsciScintilla::inputMethodEvent(&preeditOnly);
     event->accept();

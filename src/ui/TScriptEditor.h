@@ -16,7 +16,8 @@ class TPascalLexer;
 /// as Windows-1252 text with Pascal colouring, an optional zero-padded line-number gutter and a
 /// read-only switch.
 ///
-/// The pane never holds a tab: the Tab key inserts four blanks, and every tab that arrives by
+/// The pane never holds a tab: the Tab key inserts four blanks (or, over several lines, indents
+/// them with blanks, as Shift+Tab unindents them), and every tab that arrives by
 /// loading, setting lines, pasting or dropping becomes four blanks. Typed or pasted characters are
 /// stored as their Windows-1252 byte; a character that Windows-1252 cannot hold is refused with a
 /// visible notice (and textRefused) instead of being stored as "?".
@@ -92,6 +93,7 @@ private:
     /// Inserts `text` typed by the user at the caret, or refuses it with a notice.
     void typeText(const QString& text);
     void insertTypedBytes(const std::string& bytes);
+    bool selectionSpansLines() const;
     void refuse(const QString& problem);
     void refreshLineNumbers();
     int lineNumberWidth() const;

@@ -8,53 +8,8 @@ set -euo pipefail
 case_name=$1
 program=$2
 
-for tool in Xvfb openbox xdotool xprop xwininfo wmctrl; do
-    command -v "$tool" > /dev/null || { echo "FAIL: $tool is missing (tools/setup.sh installs it)"; exit 1; }
-done
-
-scratch=$(mktemp -d)
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2> /dev/null || true; done
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-# Nothing of the caller's session may leak in: own home, own display, the X11 platform.
-unset DISPLAY WAYLAND_DISPLAY XAUTHORITY SESSION_MANAGER QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
-export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/home/.config XDG_RUNTIME_DIR=$scratch/run
-export QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$scratch/app"
-chmod 700 "$XDG_RUNTIME_DIR"
-# The settings file lives beside the program, so the program runs from a copy in the scratch folder.
-cp "$program" "$scratch/app/quillshift"
-settings=$scratch/app/quillshift.INI
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$scratch/display" 2> /dev/null &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
-[ -s "$scratch/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=:$(cat "$scratch/display")
-# Openbox runs the --startup command once it manages windows; a window mapped earlier is lost.
-openbox --sm-disable --startup "touch $scratch/managing" > /dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 200); do [ -e "$scratch/managing" ] && break; sleep 0.05; done
-[ -e "$scratch/managing" ] || { echo "FAIL: openbox did not start"; exit 1; }
-
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
-
-app_pid=
-window=
-start() {
-    "$scratch/app/quillshift" 2>> "$scratch/program.log" &
-    app_pid=$!
-    window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$app_pid" --name Quillshift |
-        head -n 1) || true
-    [ -n "$window" ] || { echo "FAIL: no window appeared"; cat "$scratch/program.log"; exit 1; }
-}
+source "$(dirname "$0")/desktop-session.sh"
+desktop_session "$program"
 
 # Prints the window's outer bounds, frame included, as LEFT,TOP WIDTHxHEIGHT.
 outer() {
@@ -90,18 +45,6 @@ set_maximised() {
         sleep 0.05
     done
     fail "the window manager did not $1 the maximised state"
-}
-
-close_window() {
-    wmctrl -i -c "$window"
-    local status=0
-    for _ in $(seq 400); do kill -0 "$app_pid" 2> /dev/null || break; sleep 0.05; done
-    if kill -0 "$app_pid" 2> /dev/null; then
-        fail "the program did not end on close"
-        kill "$app_pid"
-    fi
-    wait "$app_pid" || status=$?
-    [ "$status" -eq 0 ] || { fail "the program ended with status $status"; cat "$scratch/program.log"; }
 }
 
 # Checks the [Form] values of the settings file against "HEIGHT WIDTH TOP LEFT MAXIMIZED".

@@ -256,6 +256,62 @@ private slots:
         QCOMPARE(pane->lines(), Lines{"        b"});
     }
 
+    // X11 gives command keys a control character as their text, which offscreen key clicks lack.
+    void keysCarryingControlCharactersRunTheirCommandOnly_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("after");  // "ab|cd" with the caret at |
+        const QString del(QChar(0x7F));
+        QTest::newRow("Delete") << int(Qt::Key_Delete) << 0 << del << QByteArray("abd");
+        QTest::newRow("Ctrl+Delete")
+            << int(Qt::Key_Delete) << int(Qt::ControlModifier) << del << QByteArray("ab");
+        QTest::newRow("Shift+Delete cuts")
+            << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << del << QByteArray("abcd");
+        QTest::newRow("a key without a command")
+            << int(Qt::Key_Delete) << int(Qt::AltModifier | Qt::ControlModifier | Qt::ShiftModifier)
+            << del << QByteArray("abcd");
+        QTest::newRow("C1 control") << 0 << 0 << QStringLiteral("\u0085") << QByteArray("abcd");
+        QTest::newRow("C0 control") << int(Qt::Key_E) << int(Qt::ControlModifier)
+                                    << QStringLiteral("\u0005") << QByteArray("abcd");
+    }
+
+    void keysCarryingControlCharactersRunTheirCommandOnly() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, after);
+        auto pane = shownPane();
+        QVERIFY(pane);
+        pane->setLines({"abcd"});
+        pane->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 2UL);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
+        QApplication::sendEvent(pane.get(), &press);
+        QCOMPARE(paneBytes(*pane), fromRaw(after));
+
+        QInputMethodEvent composed;
+        composed.setCommitString(text + QStringLiteral("\u00E9"));
+        QApplication::sendEvent(pane.get(), &composed);
+        QCOMPARE(paneBytes(*pane).find_first_of("\x05\x7F\x85"), std::string::npos);
+    }
+
+    void tabIndentsSelectedLinesAndShiftTabUnindents() {
+        auto pane = shownPane();
+        QVERIFY(pane);
+        pane->setLines({"a", "  b", "c"});
+        pane->SendScintilla(QsciScintillaBase::SCI_SETSEL, 0UL, 5L);  // "a", "  b"
+        QTest::keyClick(pane.get(), Qt::Key_Tab);
+        Lines lines = pane->lines();
+        QCOMPARE(lines.size(), std::size_t{3});
+        QCOMPARE(lines[0], std::string("    a"));
+        QVERIFY(lines[1].starts_with("    ") && lines[1].ends_with(" b"));
+        QCOMPARE(lines[2], std::string("c"));
+        QTest::keyClick(pane.get(), Qt::Key_Backtab, Qt::ShiftModifier);
+        lines = pane->lines();
+        QCOMPARE(lines[0], std::string("a"));
+        QVERIFY(lines[1].size() < 7 && lines[1].ends_with("b"));
+    }
+
     void pastedTabsBecomeBlanks_data() {
         QTest::addColumn<int>("how");
         QTest::newRow("paste()") << 0;

@@ -7,7 +7,7 @@ QUILLSHIFT_PACKAGES=(
     qt6-base-dev qt6-qpa-plugins libqscintilla2-qt6-dev fonts-liberation
     libgtest-dev libbenchmark-dev
     appstream desktop-file-utils
-    xvfb openbox xdotool x11-utils x11-xkb-utils wmctrl xclip imagemagick libx11-dev libxcb1-dev
+    xvfb openbox xdotool x11-utils x11-xkb-utils wmctrl xclip imagemagick qt6ct libx11-dev libxcb1-dev
     dpkg-dev file lintian
     nlohmann-json3-dev patch
 )

@@ -2,18 +2,37 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 
-// The window's house colours and fonts, defined once.
+// The window's house colours and fonts, defined once. Every background the window fixes comes
+// with the text colour drawn on it, so that no desktop theme can put light text on a light
+// background or dark text on a dark one; each pair reads at a contrast of at least 4.5:1.
 namespace look {
 
 inline constexpr QColor kNavy{0, 0, 128};
 inline constexpr QColor kMaroon{128, 0, 0};
+/// Dark enough to read on the margins' grey and the panes' white.
+inline constexpr QColor kDarkGreen{0, 100, 0};
 /// The pale yellow of info tips: properties fields, parameter hints.
 inline constexpr QColor kInfoTip{255, 255, 225};
+/// The ordinary window colour: the panes, and a properties field while it has the focus.
+inline constexpr QColor kWhite{255, 255, 255};
 /// The window's background, and the look of locked properties fields.
 inline constexpr QColor kSilver{192, 192, 192};
-/// The command groups' background, and the text of a locked field.
-inline constexpr QColor kGrey{128, 128, 128};
+/// The command groups' background under white captions, and the language names' background
+/// under pale yellow text.
+inline constexpr QColor kGrey{112, 112, 112};
+/// The text of a locked properties field, on silver.
+inline constexpr QColor kLockedText{64, 64, 64};
+/// The panes' margins, under the line numbers and the marks.
+inline constexpr QColor kMarginGrey{224, 224, 224};
+/// The "READ ONLY" marker, on silver.
+inline constexpr QColor kMarkerRed{160, 0, 0};
+
+/// The window's palette whatever the desktop's theme: black text on the silver window, on white
+/// fields and on silver buttons, white on navy for a selection, black on pale yellow for tips; the
+/// disabled state writes dark grey.
+QPalette classicPalette();
 
 /// "Courier New" at `points` (fontconfig gives its metric twin, Liberation Mono, where it is
 /// missing).

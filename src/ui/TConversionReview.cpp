@@ -15,7 +15,6 @@ namespace {
 using quillshift::BodyRule;
 using quillshift::HeaderUse;
 
-constexpr QColor kGreen{0, 128, 0};
 constexpr std::size_t kListedCommentLines = 5;
 
 QString text(std::string_view bytes) {
@@ -46,7 +45,7 @@ char ruleSymbol(BodyRule rule) {
 // The symbol of a header line: what became of it, or L when it set the language and gave no
 // other property.
 TLineMarks::Mark headerMark(std::size_t line, const quillshift::HeaderLineNote& note) {
-    TLineMarks::Mark mark{static_cast<int>(line), '-', look::kGrey};
+    TLineMarks::Mark mark{static_cast<int>(line), '-', look::kLockedText};
     switch (note.use) {
         case HeaderUse::FirstLine:
         case HeaderUse::Frame:
@@ -65,7 +64,7 @@ TLineMarks::Mark headerMark(std::size_t line, const quillshift::HeaderLineNote& 
             mark = {mark.line, 'S', look::kNavy};
             break;
         case HeaderUse::Comment:
-            mark = {mark.line, 'c', kGreen};
+            mark = {mark.line, 'c', look::kDarkGreen};
             break;
     }
     if (note.language != 0 && note.use != HeaderUse::Authors && note.use != HeaderUse::Site) {

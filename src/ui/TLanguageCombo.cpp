@@ -14,8 +14,6 @@
 
 namespace {
 
-const QColor kNameBackground(128, 128, 128);
-
 QString latin1(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -38,7 +36,7 @@ TLanguageCombo::TLanguageCombo(QWidget* parent) : QComboBox(parent) {
         code->setBackground(look::kInfoTip);
         code->setForeground(QColor(Qt::black));
         auto* name = new QStandardItem(latin1(language.name));
-        name->setBackground(kNameBackground);
+        name->setBackground(look::kGrey);
         name->setForeground(look::kInfoTip);
         model->setItem(row, 0, code);
         model->setItem(row, 1, name);
@@ -114,11 +112,12 @@ void TLanguageCombo::paintEvent(QPaintEvent* /*event*/) {
     const QRect nameCell(codeCell.right() + 1, field.top(), field.right() - codeCell.right(),
                          field.height());
     painter.fillRect(codeCell, enabled ? look::kInfoTip : look::kSilver);
-    painter.fillRect(nameCell, kNameBackground);
-    painter.setPen(enabled ? QColor(Qt::black) : look::kGrey);
+    painter.fillRect(nameCell, look::kGrey);
+    painter.setPen(enabled ? QColor(Qt::black) : look::kLockedText);
     painter.drawText(codeCell.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      model()->index(row, 0).data().toString());
-    painter.setPen(enabled ? look::kInfoTip : look::kSilver);
+    // The names are the list's captions, written alike whether the list is locked or not.
+    painter.setPen(look::kInfoTip);
     painter.drawText(nameCell.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      model()->index(row, 1).data().toString());
     if (hasFocus()) {

@@ -162,9 +162,7 @@ void TMainForm::buildWindow() {
     // tab captions; Liberation Sans has the metrics of the fonts the layout was made for.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, look::kSilver);
-    setPalette(palette);
+    setPalette(look::classicPalette());
     resize(800, 600);
 
     auto* central = new QWidget(this);
@@ -310,7 +308,7 @@ void TMainForm::buildReadOnlyMarker() {
     markerFont.setBold(true);
     L_ReadOnly->setFont(markerFont);
     QPalette markerPalette = L_ReadOnly->palette();
-    markerPalette.setColor(QPalette::WindowText, Qt::red);
+    markerPalette.setColor(QPalette::WindowText, look::kMarkerRed);
     L_ReadOnly->setPalette(markerPalette);
     L_ReadOnly->hide();
 }

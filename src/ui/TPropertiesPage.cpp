@@ -1,7 +1,6 @@
 #include "ui/TPropertiesPage.h"
 
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QLabel>
 
 #include <algorithm>
@@ -212,8 +211,7 @@ void TPropertiesPage::setOrigins(const Origins& origins) {
 
 void TPropertiesPage::showCommentsFocused() {
     build();
-    fields_.M_Comments->setBackground(
-        QGuiApplication::palette().color(QPalette::Active, QPalette::Base));
+    fields_.M_Comments->setBackground(look::kWhite);
 }
 
 void TPropertiesPage::showCommentsUnfocused() {

@@ -1,7 +1,6 @@
 #include "ui/TPropertyEdit.h"
 
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QPainter>
 
 #include <limits>
@@ -27,8 +26,8 @@ TPropertyEdit::TPropertyEdit(QWidget* parent) : QLineEdit(parent) {
 }
 
 void TPropertyEdit::keepLockedFieldReadable(QPalette& palette) {
-    palette.setColor(QPalette::Disabled, QPalette::Text, look::kGrey);
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, look::kGrey);
+    palette.setColor(QPalette::Disabled, QPalette::Text, look::kLockedText);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, look::kLockedText);
     for (auto role :
          {QPalette::Light, QPalette::Midlight, QPalette::Mid, QPalette::Dark, QPalette::Shadow}) {
         palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
@@ -52,7 +51,7 @@ void TPropertyEdit::setBackground(const QColor& colour) {
 }
 
 void TPropertyEdit::focusInEvent(QFocusEvent* event) {
-    setBackground(QGuiApplication::palette().color(QPalette::Active, QPalette::Base));
+    setBackground(look::kWhite);
     QLineEdit::focusInEvent(event);
 }
 

@@ -140,6 +140,8 @@ void TScriptEditor::applyLook() {
     QFont numbers = look::courierNew(8);
     numbers.setStyleHint(QFont::Monospace);
     setMarginsFont(numbers);
+    setMarginsBackgroundColor(look::kMarginGrey);
+    setMarginsForegroundColor(Qt::black);
 
     // Bytes without a glyph are measured as one blank of the text font; paintEvent draws them.
     QFont text = lexer_->font(TPascalLexer::Default);

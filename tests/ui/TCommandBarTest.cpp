@@ -3,6 +3,7 @@
 #include <QToolBox>
 
 #include "TTestWindow.h"
+#include "ui/Look.h"
 #include "ui/TInspectorItem.h"
 
 namespace {
@@ -63,7 +64,7 @@ private slots:
             QCOMPARE(captions[group]->text(), texts[group]);
             QCOMPARE(captions[group]->height(), 22);
             QWidget* page = form.view().InspectorBar1->widget(group);
-            QCOMPARE(page->palette().color(QPalette::Window), QColor(128, 128, 128));
+            QCOMPARE(page->palette().color(QPalette::Window), look::kGrey);
             QCOMPARE(page->palette().color(QPalette::WindowText), QColor(Qt::white));
         }
         QCOMPARE(form.commandItem(3, 0), nullptr);
@@ -133,7 +134,7 @@ private slots:
         TMainForm& form = *w.form;
         TInspectorItem* open = form.commandItem(0, 0);
         QImage image = open->grab().toImage();
-        QCOMPARE(QColor(image.pixel(2, 2)), QColor(128, 128, 128));
+        QCOMPARE(QColor(image.pixel(2, 2)), look::kGrey);
         int white = 0;
         for (int y = 38; y < 58; ++y) {
             for (int x = 0; x < image.width(); ++x) {

@@ -1,4 +1,8 @@
+#include <QApplication>
 #include <QLabel>
+#include <QScopeGuard>
+#include <QStyleFactory>
+#include <QStyleOptionTab>
 #include <QTabBar>
 #include <QTest>
 #include <QToolBox>
@@ -10,6 +14,7 @@
 #include "TTestWindow.h"
 #include "base/FileError.h"
 #include "conversion/ReelvaultSites.h"
+#include "support/Contrast.h"
 #include "ui/TAboutPage.h"
 #include "ui/TMainForm.h"
 #include "ui/TPageControl.h"
@@ -85,6 +90,109 @@ private slots:
         QCOMPARE(form.view().AdvMemo2->parentWidget(), form.view().TS_Output);
     }
 
+    // A desktop theme gives the application its palette; the window fixes its own backgrounds and
+    // must fix the text drawn on them too.
+    void everyWidgetsTextReadsOnItsBackgroundWhateverTheDesktopPalette_data() {
+        QTest::addColumn<QPalette>("desktop");
+        QTest::newRow("default") << QPalette();
+        QPalette dark(Qt::white, QColor(0x42, 0x42, 0x45), QColor(0x97, 0x97, 0x97),
+                      QColor(0x30, 0x2f, 0x2e), QColor(0x4a, 0x49, 0x47), Qt::white, Qt::white,
+                      QColor(0x22, 0x20, 0x20), QColor(0x30, 0x2f, 0x2e));
+        dark.setColor(QPalette::ToolTipBase, QColor(0x3f, 0x3f, 0x36));
+        dark.setColor(QPalette::ToolTipText, Qt::white);
+        dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+        QTest::newRow("dark") << dark;
+        QPalette contrast(Qt::white, Qt::black, Qt::white, Qt::white, Qt::gray, Qt::yellow,
+                          Qt::white, Qt::black, Qt::black);
+        contrast.setColor(QPalette::Highlight, Qt::cyan);
+        contrast.setColor(QPalette::HighlightedText, Qt::black);
+        QTest::newRow("high contrast") << contrast;
+    }
+
+    void everyWidgetsTextReadsOnItsBackgroundWhateverTheDesktopPalette() {
+        QFETCH(QPalette, desktop);
+        const QPalette original = QApplication::palette();
+        const auto restore = qScopeGuard([&original] { QApplication::setPalette(original); });
+        QApplication::setPalette(desktop);
+        TTestWindow window;
+        TMainForm& form = *window.form;
+        const QString script = window.writeFile(
+            QStringLiteral("a.ifs"), "{\n{ Title\n* (c) me *\nprogram A;\nbegin\nend.\n");
+        const auto check = [&form](const char* when) {
+            for (const QWidget* widget : form.findChildren<QWidget*>()) {
+                const QPalette::ColorGroup group =
+                    widget->isEnabled() ? QPalette::Active : QPalette::Disabled;
+                // The group captions are painted as buttons.
+                const bool caption = widget->inherits("QToolBoxButton");
+                const QColor back = widget->palette().color(
+                    group, caption ? QPalette::Button : widget->backgroundRole());
+                const QColor text = widget->palette().color(
+                    group, caption ? QPalette::ButtonText : widget->foregroundRole());
+                QVERIFY2(contrastRatio(back, text) >= 4.5,
+                         qPrintable(QStringLiteral("%1: %2 (%3) on %4")
+                                        .arg(when,
+                                             widget->objectName() + QLatin1Char(' ') +
+                                                 QLatin1String(widget->metaObject()->className()),
+                                             text.name(), back.name())));
+            }
+        };
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.view();  // makes the properties fields
+        check("at start");
+        form.openScriptFile(script);
+        window.convert();
+        check("converted");
+        window.adjust();
+        check("adjusting");
+    }
+
+    void tabCaptionsAreWholeInEveryStyle_data() {
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<int>("points");
+        for (const char* style : {"Fusion", "Windows"}) {
+            for (int points : {8, 14}) {
+                QTest::addRow("%s, %d pt", style, points) << QString::fromLatin1(style) << points;
+            }
+        }
+    }
+
+    void tabCaptionsAreWholeInEveryStyle() {
+        QFETCH(QString, style);
+        QFETCH(int, points);
+        const QString original = QApplication::style()->name();
+        const auto restore = qScopeGuard([&original] { QApplication::setStyle(original); });
+        QStyle* chosen = QStyleFactory::create(style);
+        QVERIFY(chosen);
+        QApplication::setStyle(chosen);
+        TTestWindow window;
+        TMainForm& form = *window.form;
+        QTabBar* tabs = form.view().PageControl->tabBar();
+        QFont font = tabs->font();
+        font.setPointSize(points);
+        tabs->setFont(font);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (int i = 0; i < tabs->count(); ++i) {
+            QStyleOptionTab option;
+            option.initFrom(tabs);
+            option.rect = tabs->tabRect(i);
+            option.text = tabs->tabText(i);
+            option.icon = tabs->tabIcon(i);
+            option.iconSize = tabs->iconSize();
+            option.shape = tabs->shape();
+            const QRect room =
+                tabs->style()->subElementRect(QStyle::SE_TabBarTabText, &option, tabs);
+            QVERIFY2(room.width() >= tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)),
+                     qPrintable(tabs->tabText(i)));
+            QCOMPARE(tabs->tabRect(i).width(), tabs->tabRect(0).width());
+            QVERIFY(tabs->tabRect(i).width() >= 111);
+        }
+        if (points == 8) {
+            QCOMPARE(tabs->tabRect(0).width(), 111);
+        }
+    }
+
     void markerFollowsThePageRule_data() {
         QTest::addColumn<int>("page");
         QTest::addColumn<bool>("inputReadOnly");
@@ -156,7 +264,10 @@ private slots:
         }
         QCOMPARE(form.view().L_ReadOnly->text(), QStringLiteral("READ ONLY"));
         QVERIFY(form.view().L_ReadOnly->font().bold());
-        QCOMPARE(form.view().L_ReadOnly->palette().color(QPalette::WindowText), QColor(Qt::red));
+        const QColor marker = form.view().L_ReadOnly->palette().color(QPalette::WindowText);
+        QVERIFY(marker.red() > 2 * (marker.green() + marker.blue()));
+        QVERIFY(contrastRatio(marker, form.view().Panel1->palette().color(QPalette::Window)) >=
+                4.5);
         QVERIFY(form.view().L_ReadOnly->alignment() & Qt::AlignRight);
         QVERIFY(markerShown(form));
         // The marker is drawn above the tab row, not hidden behind it.

@@ -10,6 +10,7 @@
 #include <QTreeView>
 
 #include "TTestWindow.h"
+#include "ui/Look.h"
 #include "ui/TCommentsMemo.h"
 #include "ui/TLanguageCombo.h"
 #include "ui/TPageControl.h"
@@ -167,9 +168,9 @@ private slots:
         // Locked values stay readable on silver.
         form.view().E_Title->setBytes("kept");
         QCOMPARE(form.view().E_Title->palette().color(QPalette::Disabled, QPalette::Text),
-                 QColor(128, 128, 128));
+                 look::kLockedText);
         QCOMPARE(form.view().M_Comments->palette().color(QPalette::Disabled, QPalette::Text),
-                 QColor(128, 128, 128));
+                 look::kLockedText);
         form.SetPropertiesEnabled(true);
         QCOMPARE(form.view().E_Title->text(), QStringLiteral("kept"));
         for (TPropertyEdit* edit : edits(form)) {
@@ -363,7 +364,7 @@ private slots:
             QCOMPARE(model->index(row, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
                      kInfoTip);
             QCOMPARE(model->index(row, 1).data(Qt::BackgroundRole).value<QBrush>().color(),
-                     QColor(128, 128, 128));
+                     look::kGrey);
             QCOMPARE(model->index(row, 1).data(Qt::ForegroundRole).value<QBrush>().color(),
                      kInfoTip);
         }
@@ -420,7 +421,7 @@ private slots:
         // The code cell is pale yellow and the name cell grey, each with text drawn in it.
         const int middle = image.height() / 2;
         QCOMPARE(QColor(image.pixel(45, 4)), kInfoTip);
-        QCOMPARE(QColor(image.pixel(150, 4)), QColor(128, 128, 128));
+        QCOMPARE(QColor(image.pixel(150, 4)), look::kGrey);
         bool nameInk = false;
         for (int x = 60; x < 140; ++x) {
             nameInk = nameInk || QColor(image.pixel(x, middle)).lightness() > 200;

@@ -7,6 +7,7 @@
 
 #include "base/AtomicFileWriter.h"
 #include "base/FileError.h"
+#include "base/TextOps.h"
 #include "cli/ShownText.h"
 #include "cli/UnifiedDiff.h"
 #include "conversion/ScriptLoader.h"
@@ -39,11 +40,16 @@ void printDryRun(std::ostream& report, const RunItem& item, const StreamingConve
                         });
 }
 
+// A body line for the report, its tabs expanded piece by piece.
+void printBodyText(std::ostream& report, std::string_view bytes) {
+    text::expandTabsInPieces(bytes, [&](std::string_view piece) { printScriptText(report, piece); });
+}
+
 void printRewrite(std::ostream& report, const StreamingConversion::BodyLine& line) {
     report << line.lineNumber << ": " << bodyRuleName(line.rule) << ": ";
-    printScriptText(report, line.before);
+    printBodyText(report, line.before);
     report << " -> ";
-    printScriptText(report, line.after);
+    printBodyText(report, line.after);
     report << '\n';
 }
 
@@ -112,7 +118,7 @@ BodyCounts writeConversion(const RunItem& item, const CliOptions& options,
         // script as it was.
         withForceHint(item.backup, [&] {
             AtomicFileWriter backup(item.backup, ifExists);
-            backup.keepOwnershipOf(item.input);
+            backup.keepMetadataOf(FileLocation::given(item.input));
             backup.write(legacy);
             backup.commit();
         });

@@ -35,6 +35,11 @@ struct FileLocation {
     bool followsOwnName() const { return followedLength >= path.size(); }
 };
 
+/// Creates the folder at `folder` and the folders missing on its way below its followed part,
+/// never through a symbolic link. Throws FileError `Cannot create file "FILE". Its folder could
+/// not be created: REASON`, FILE being `forFile`, the file that was to go into it.
+void createFolders(const FileLocation& folder, const std::string& forFile);
+
 /// Which file a name stands for: its device and number on it. Two names of one file (through a
 /// hard or symbolic link, or "..") have one identity.
 struct FileIdentity {

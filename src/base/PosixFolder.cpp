@@ -106,3 +106,49 @@ FolderOf openFolderOf(const FileLocation& location, bool resolveLink) {
 }
 
 }  // namespace quillshift::posix
+
+namespace quillshift {
+
+void createFolders(const FileLocation& folder, const std::string& forFile) {
+    const auto fail = [&](const std::string& reason, int error) {
+        throw FileError::cannotCreate(forFile, "Its folder could not be created: " + reason,
+                                      error);
+    };
+    const std::size_t followed = std::min(folder.followedLength, folder.path.size());
+    const std::string base = folder.path.substr(0, followed);
+    posix::Descriptor current(::open(base.empty() ? "." : base.c_str(),
+                                     O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!current.valid()) {
+        fail(systemErrorText(errno), errno);
+    }
+    std::size_t from = followed;
+    while (from < folder.path.size()) {
+        while (from < folder.path.size() && folder.path[from] == '/') {
+            ++from;
+        }
+        const std::size_t end = std::min(folder.path.find('/', from), folder.path.size());
+        const std::string name = folder.path.substr(from, end - from);
+        from = end;
+        if (name.empty() || name == ".") {
+            continue;
+        }
+        if (name == ".." ||
+            (::mkdirat(current.get(), name.c_str(), 0777) != 0 && errno != EEXIST)) {
+            fail(systemErrorText(name == ".." ? EXDEV : errno), name == ".." ? EXDEV : errno);
+        }
+        const int next =
+            ::openat(current.get(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0) {
+            const int error = errno;
+            struct stat info {};
+            if (::fstatat(current.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(info.st_mode)) {
+                fail(posix::linkNotFollowedReason(folder.path.substr(0, end)), ELOOP);
+            }
+            fail(systemErrorText(error), error);
+        }
+        current.reset(next);
+    }
+}
+
+}  // namespace quillshift

@@ -5,6 +5,7 @@
 #include <limits.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <array>
@@ -14,6 +15,7 @@
 #include <ctime>
 #include <mutex>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "base/PosixFolder.h"
@@ -104,16 +106,22 @@ bool isStale(int folder, const char* name) {
 }  // namespace
 
 std::vector<std::string> removeStale(int folderFd, const std::string& shownFolder) {
+    // A folder is known by its device, number and time of birth: a number may be given again to
+    // a new folder once the old one is gone.
     static std::mutex mutex;
-    static std::set<std::pair<dev_t, ino_t>> cleaned;
+    static std::set<std::tuple<dev_t, ino_t, long long, long long>> cleaned;
     std::vector<std::string> notes;
-    struct stat folderInfo {};
-    if (::fstat(folderFd, &folderInfo) != 0) {
+    struct statx folderInfo {};
+    if (::statx(folderFd, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &folderInfo) != 0) {
         return notes;
     }
-    {
+    if ((folderInfo.stx_mask & STATX_BTIME) != 0) {
         const std::lock_guard lock(mutex);
-        if (!cleaned.emplace(folderInfo.st_dev, folderInfo.st_ino).second) {
+        if (!cleaned
+                 .emplace(makedev(folderInfo.stx_dev_major, folderInfo.stx_dev_minor),
+                          folderInfo.stx_ino, folderInfo.stx_btime.tv_sec,
+                          folderInfo.stx_btime.tv_nsec)
+                 .second) {
             return notes;
         }
     }

@@ -30,6 +30,9 @@ std::optional<std::vector<Edit>> shortestEdit(const std::vector<int>& a,
                                               const std::vector<int>& b) {
     const int n = static_cast<int>(a.size());
     const int m = static_cast<int>(b.size());
+    if (n == 0 && m == 0) {
+        return std::vector<Edit>();  // nothing to edit; the search below needs a diagonal
+    }
     const int limit =
         static_cast<int>(std::min<long long>(static_cast<long long>(n) + m, kMaxEditDistance));
     std::vector<int> v(2 * static_cast<std::size_t>(limit) + 2, 0);
@@ -565,6 +568,9 @@ std::string diffDate(long long seconds, long nanoseconds) {
 
 std::string unifiedDiff(std::string_view before, std::string_view after, const DiffNames& names,
                         bool color) {
+    if (before == after) {
+        return {};
+    }
     const std::vector<std::string_view> a = splitLines(before, std::string_view::npos);
     const std::vector<std::string_view> b = splitLines(after, std::string_view::npos);
     const std::vector<Edit> edits = editScript(a, b);

@@ -15,6 +15,7 @@
 #include "conversion/LegacyConverter.h"
 #include "conversion/ScriptLoader.h"
 #include "conversion/ScriptWriter.h"
+#include "base/TextOps.h"
 #include "conversion/StreamingConversion.h"
 #include "conversion/Windows1252.h"
 
@@ -213,8 +214,11 @@ void checkStreaming(std::string_view text, const LineListResult& expected,
     const auto checkLine = [&](const StreamingConversion::BodyLine& line) {
         FUZZ_CHECK(count < expected.body.size());
         FUZZ_CHECK(line.lineNumber == expected.programLine + count + 1);
-        FUZZ_CHECK(line.before == expected.lines[expected.programLine + count]);
-        FUZZ_CHECK(line.after == expected.body[count]);
+        // Body lines come with their tabs; expanded, they are the line lists' lines.
+        FUZZ_CHECK(text::expandTabs(line.before) == expected.lines[expected.programLine + count]);
+        FUZZ_CHECK(text::expandTabs(line.after) == expected.body[count]);
+        FUZZ_CHECK(line.tabs == (line.before.find('\t') != std::string_view::npos));
+        FUZZ_CHECK(line.raw.substr(0, line.before.size()) == line.before);
         FUZZ_CHECK(line.rule == expected.rules[count]);
         ++count;
     };

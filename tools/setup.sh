@@ -10,6 +10,7 @@ QUILLSHIFT_PACKAGES=(
     xvfb openbox xdotool x11-utils x11-xkb-utils wmctrl xclip imagemagick qt6ct libx11-dev libxcb1-dev
     dpkg-dev file lintian
     nlohmann-json3-dev patch
+    libacl1-dev libattr1-dev acl attr
 )
 
 # Only for running the fuzzers (tools/fuzz.sh); the corpus replay in the tests needs none of them.

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "base/FileError.h"
+#include "base/PosixFolder.h"
 
 namespace quillshift {
 
@@ -15,39 +16,40 @@ namespace {
 
 constexpr std::string_view kNotRegular = "It is a device, pipe or socket, not a regular file.";
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 [[noreturn]] void fail(const std::string& path, int errorNumber) {
     throw FileError::cannotOpen(path, systemErrorText(errorNumber), errorNumber);
 }
 
 }  // namespace
 
-std::string readRegularFile(const std::string& path, std::size_t maxSize,
-                            std::string_view tooLargeReason) {
+std::string readRegularFile(const FileLocation& location, std::size_t maxSize,
+                            std::string_view tooLargeReason, FileIdentity* identity) {
+    const std::string& path = location.path;
+    const posix::FolderOf at = posix::openFolderOf(location, false);
+    if (!at.folder.valid()) {
+        throw FileError::cannotOpen(path, at.reason, at.error);
+    }
+    const bool follow = location.followsOwnName();
+    const char* name = at.name.empty() ? "." : at.name.c_str();
     // Anything but a regular file or folder is refused before it is opened: opening a pipe waits
     // for a writer, and opening a device may wait or have effects.
-    if (struct stat before{}; ::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode) &&
-                              !S_ISDIR(before.st_mode)) {
-        throw FileError::cannotOpen(path, kNotRegular);
+    if (struct stat before{};
+        ::fstatat(at.folder.get(), name, &before, follow ? 0 : AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISLNK(before.st_mode)) {
+            throw FileError::cannotOpen(path, posix::linkNotFollowedReason(path), ELOOP);
+        }
+        if (!S_ISREG(before.st_mode) && !S_ISDIR(before.st_mode)) {
+            throw FileError::cannotOpen(path, kNotRegular);
+        }
     }
     // Without blocking, in case the file was replaced by a pipe in the meantime: fstat tells.
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (file.get() < 0) {
+    const posix::Descriptor file(
+        ::openat(at.folder.get(), name,
+                 O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (follow ? 0 : O_NOFOLLOW)));
+    if (!file.valid()) {
+        if (errno == ELOOP && !follow) {
+            throw FileError::cannotOpen(path, posix::linkNotFollowedReason(path), ELOOP);
+        }
         fail(path, errno);
     }
     struct stat info {};
@@ -62,6 +64,10 @@ std::string readRegularFile(const std::string& path, std::size_t maxSize,
     }
     if (static_cast<std::uintmax_t>(info.st_size) > maxSize) {
         throw FileError::cannotOpen(path, tooLargeReason);
+    }
+    if (identity) {
+        *identity = {static_cast<std::uint64_t>(info.st_dev),
+                     static_cast<std::uint64_t>(info.st_ino)};
     }
     std::string bytes;
     if (info.st_size > 0) {

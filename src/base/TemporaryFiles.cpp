@@ -1,13 +1,24 @@
 #include "base/TemporaryFiles.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <mutex>
+#include <set>
+#include <tuple>
+#include <utility>
+
+#include "base/PosixFolder.h"
 
 namespace quillshift::temporary_files {
 
@@ -20,7 +31,8 @@ enum SlotState { kFree, kFilling, kPublished };
 
 struct Slot {
     std::atomic<int> state{kFree};
-    char path[PATH_MAX]{};
+    int folder = -1;
+    char name[NAME_MAX + 1]{};
 };
 
 std::array<Slot, kSlots> slots;
@@ -31,7 +43,7 @@ void removeRegisteredFiles(int signalNumber) {
     const int savedErrno = errno;
     for (Slot& slot : slots) {
         if (slot.state.load(std::memory_order_acquire) == kPublished) {
-            ::unlink(slot.path);
+            ::unlinkat(slot.folder, slot.name, 0);
         }
     }
     for (std::size_t i = 0; i < kSignals.size(); ++i) {
@@ -59,10 +71,81 @@ void installHandlers() {
     }
 }
 
+// When this process started: a temporary file changed since may belong to a run still at work.
+const std::time_t processStart = std::time(nullptr);
+
+bool isTemporaryName(std::string_view name) {
+    if (name.size() != kPrefix.size() + 6 || !name.starts_with(kPrefix)) {
+        return false;
+    }
+    for (const char c : name.substr(kPrefix.size())) {
+        const bool alphanumeric =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!alphanumeric) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether the temporary file `name` in `folder` is one to remove.
+bool isStale(int folder, const char* name) {
+    struct stat info {};
+    if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_uid != ::geteuid() || info.st_mtime >= processStart) {
+        return false;
+    }
+    // A writer at work holds a lock on its temporary file.
+    const posix::Descriptor file(
+        ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat opened {};
+    return file.valid() && ::fstat(file.get(), &opened) == 0 && opened.st_ino == info.st_ino &&
+           opened.st_dev == info.st_dev && ::flock(file.get(), LOCK_EX | LOCK_NB) == 0;
+}
+
 }  // namespace
 
-int add(const std::string& path) noexcept {
-    if (path.size() >= PATH_MAX) {
+std::vector<std::string> removeStale(int folderFd, const std::string& shownFolder) {
+    // A folder is known by its device, number and time of birth: a number may be given again to
+    // a new folder once the old one is gone.
+    static std::mutex mutex;
+    static std::set<std::tuple<dev_t, ino_t, long long, long long>> cleaned;
+    std::vector<std::string> notes;
+    struct statx folderInfo {};
+    if (::statx(folderFd, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &folderInfo) != 0) {
+        return notes;
+    }
+    if ((folderInfo.stx_mask & STATX_BTIME) != 0) {
+        const std::lock_guard lock(mutex);
+        if (!cleaned
+                 .emplace(makedev(folderInfo.stx_dev_major, folderInfo.stx_dev_minor),
+                          folderInfo.stx_ino, folderInfo.stx_btime.tv_sec,
+                          folderInfo.stx_btime.tv_nsec)
+                 .second) {
+            return notes;
+        }
+    }
+    const int listed = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* entries = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (entries == nullptr) {
+        if (listed >= 0) {
+            ::close(listed);
+        }
+        return notes;
+    }
+    while (const dirent* entry = ::readdir(entries)) {
+        if (isTemporaryName(entry->d_name) && isStale(folderFd, entry->d_name) &&
+            ::unlinkat(folderFd, entry->d_name, 0) == 0) {
+            notes.push_back("Removed the temporary file \"" + std::string(entry->d_name) +
+                            "\" that an interrupted run left in \"" + shownFolder + "\".");
+        }
+    }
+    ::closedir(entries);
+    return notes;
+}
+
+int add(int folderFd, const std::string& name) noexcept {
+    if (name.size() > NAME_MAX) {
         return -1;
     }
     std::call_once(handlersInstalled, installHandlers);
@@ -72,7 +155,8 @@ int add(const std::string& path) noexcept {
         if (!slot.state.compare_exchange_strong(expected, kFilling)) {
             continue;
         }
-        std::memcpy(slot.path, path.c_str(), path.size() + 1);
+        slot.folder = folderFd;
+        std::memcpy(slot.name, name.c_str(), name.size() + 1);
         slot.state.store(kPublished, std::memory_order_release);
         return i;
     }

@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <string>
+#include <vector>
 
 // Removes registered temporary files when the process is ended by SIGINT, SIGTERM or SIGHUP, and
 // then lets the signal take its course (the handler that was there before, usually the default
@@ -12,12 +13,23 @@ namespace quillshift::temporary_files {
 
 inline constexpr int kSlots = 16;
 
-/// Registers `path`; returns the slot to release, or -1 when all slots are taken or the path is
+/// The name pattern of the writer's temporary files: this prefix and six letters or digits.
+inline constexpr std::string_view kPrefix = ".quillshift-";
+
+/// Registers the file `name` in the folder open as `folderFd` (which must stay open until the
+/// slot is released); returns the slot to release, or -1 when all slots are taken or the name is
 /// too long (the file is then not removed on a signal).
-int add(const std::string& path) noexcept;
+int add(int folderFd, const std::string& name) noexcept;
 
 /// Forgets the file of `slot` (-1 is allowed and does nothing).
 void release(int slot) noexcept;
+
+/// Removes, once per folder and process, the temporary files that an earlier run killed before it
+/// could clean up (SIGKILL, a power cut) left in the folder open as `folderFd` (shown as
+/// `shownFolder`): only names of the writer's pattern, only regular files of this user, only
+/// ones last changed before this process started and not locked by a writer still at work.
+/// Returns a sentence for each file removed.
+std::vector<std::string> removeStale(int folderFd, const std::string& shownFolder);
 
 /// Holds back the three signals in this thread while it lives, so that a file is never created
 /// without being registered.

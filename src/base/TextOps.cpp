@@ -60,6 +60,30 @@ void expandTabsInto(std::string_view line, std::string& out) {
     }
 }
 
+void expandTabsInPieces(std::string_view line, const std::function<void(std::string_view)>& piece) {
+    constexpr std::size_t kPiece = 1 << 16;
+    if (line.find('\t') == std::string_view::npos) {
+        piece(line);
+        return;
+    }
+    std::string buffer;
+    buffer.reserve(kPiece + kTabReplacement.size());
+    for (const char c : line) {
+        if (c == '\t') {
+            buffer.append(kTabReplacement);
+        } else {
+            buffer.push_back(c);
+        }
+        if (buffer.size() >= kPiece) {
+            piece(buffer);
+            buffer.clear();
+        }
+    }
+    if (!buffer.empty()) {
+        piece(buffer);
+    }
+}
+
 std::string expandTabs(std::string_view line) {
     std::string out;
     expandTabsInto(line, out);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -47,5 +48,9 @@ std::string expandTabs(std::string_view line);
 
 /// Writes expandTabs(line) into `out`, reusing out's storage. `line` must not view `out`.
 void expandTabsInto(std::string_view line, std::string& out);
+
+/// Hands expandTabs(line) to `piece` in pieces of at most 64 KiB, so that a line of many tabs is
+/// never held expanded as a whole.
+void expandTabsInPieces(std::string_view line, const std::function<void(std::string_view)>& piece);
 
 }  // namespace quillshift::text

@@ -1,12 +1,16 @@
 #include "cli/FileConversion.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
-#include <iterator>
 #include <optional>
 
 #include "base/AtomicFileWriter.h"
 #include "base/FileError.h"
+#include "base/TextOps.h"
 #include "cli/ShownText.h"
 #include "cli/UnifiedDiff.h"
 #include "conversion/ScriptLoader.h"
@@ -28,6 +32,11 @@ void printScriptText(std::ostream& report, std::string_view bytes) {
     }
 }
 
+// A body line for the report, its tabs expanded piece by piece.
+void printBodyText(std::ostream& report, std::string_view bytes) {
+    text::expandTabsInPieces(bytes, [&](std::string_view piece) { printScriptText(report, piece); });
+}
+
 void printDryRun(std::ostream& report, const RunItem& item, const StreamingConversion& conversion) {
     report << "Would write " << quotedName(item.output) << " from " << quotedName(item.input)
            << ":\n";
@@ -41,13 +50,13 @@ void printDryRun(std::ostream& report, const RunItem& item, const StreamingConve
 
 void printRewrite(std::ostream& report, const StreamingConversion::BodyLine& line) {
     report << line.lineNumber << ": " << bodyRuleName(line.rule) << ": ";
-    printScriptText(report, line.before);
+    printBodyText(report, line.before);
     report << " -> ";
-    printScriptText(report, line.after);
+    printBodyText(report, line.after);
     report << '\n';
 }
 
-// The writer's "already exists" tells a batch user how to replace the file.
+// The writer's refusals that --force overcomes tell a batch user so.
 template <typename Action>
 void withForceHint(const std::string& path, Action&& action) {
     try {
@@ -57,26 +66,45 @@ void withForceHint(const std::string& path, Action&& action) {
             throw FileError::cannotCreate(
                 path, "The file already exists; use --force to replace it.", EEXIST);
         }
+        if (error.errorNumber() == EACCES && error.reason().starts_with(kNotWritableReason)) {
+            throw FileError::cannotCreate(
+                path, error.reason() + " Use --force to replace it anyway.", EACCES);
+        }
         throw;
     }
 }
 
-std::string readInput(const std::string& input, std::istream& standardInput) {
-    if (input != kStandardInput) {
-        return readFileBytes(input);
+// Standard input, read whole. A file is read into a buffer of its size; a pipe in pieces that
+// are joined once at the end, so that the growing text is never copied while it grows.
+std::string readStandardInput(std::istream& input) {
+    std::vector<std::string> pieces;
+    std::size_t total = 0;
+    std::size_t pieceSize = 1 << 16;
+    while (true) {
+        std::string piece(pieceSize, '\0');
+        input.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        const auto got = static_cast<std::size_t>(input.gcount());
+        if (got == 0) {
+            break;
+        }
+        if (got > kMaxScriptFileSize - total) {
+            throw FileError::cannotOpen(kStandardInput,
+                                        "The input is larger than 1 GiB, too large to be a "
+                                        "script.");
+        }
+        piece.resize(got);
+        total += got;
+        pieces.push_back(std::move(piece));
+        pieceSize = std::min<std::size_t>(pieceSize * 2, 64 << 20);
+    }
+    if (input.bad()) {
+        throw FileError::cannotOpen(kStandardInput, "Standard input could not be read.");
     }
     std::string bytes;
-    char chunk[65536];
-    while (standardInput.read(chunk, sizeof chunk) || standardInput.gcount() > 0) {
-        if (bytes.size() + static_cast<std::size_t>(standardInput.gcount()) > kMaxScriptFileSize) {
-            throw FileError::cannotOpen(input,
-                                        "The input is larger than 1 GiB, too large to be "
-                                        "a script.");
-        }
-        bytes.append(chunk, static_cast<std::size_t>(standardInput.gcount()));
-    }
-    if (standardInput.bad()) {
-        throw FileError::cannotOpen(input, "Standard input could not be read.");
+    bytes.reserve(total);
+    for (std::string& piece : pieces) {
+        bytes.append(piece);
+        std::string().swap(piece);
     }
     return bytes;
 }
@@ -84,7 +112,8 @@ std::string readInput(const std::string& input, std::istream& standardInput) {
 // Writes the conversion where the item says; the legacy bytes go to the backup when in place.
 BodyCounts writeConversion(const RunItem& item, const CliOptions& options,
                            StreamingConversion& conversion, std::string_view legacy,
-                           RunStreams& streams) {
+                           const std::optional<FileIdentity>& read, RunStreams& streams,
+                           std::vector<std::string>& notes) {
     if (item.output == "-") {
         const BodyCounts counts =
             writeConvertedScript(conversion, ScriptSink::into(streams.output));
@@ -93,42 +122,71 @@ BodyCounts writeConversion(const RunItem& item, const CliOptions& options,
         }
         return counts;
     }
-    const IfTargetExists ifExists = options.force ? IfTargetExists::Replace : IfTargetExists::Fail;
+    const IfTargetExists ifExists =
+        options.force ? IfTargetExists::ReplaceEvenIfNotWritable : IfTargetExists::Fail;
     const bool inPlace = !item.backup.empty();
     if (!item.newFolder.empty()) {
-        std::error_code error;
-        std::filesystem::create_directories(item.newFolder, error);
-        if (error) {
-            throw FileError::cannotCreate(item.output,
-                                          "Its folder could not be created: " + error.message());
-        }
+        createFolders(item.newFolderLocation, item.output);
     }
     std::optional<AtomicFileWriter> file;
-    withForceHint(item.output,
-                  [&] { file.emplace(item.output, inPlace ? IfTargetExists::Replace : ifExists); });
+    withForceHint(item.output, [&] {
+        file.emplace(item.target,
+                     inPlace && !options.force ? IfTargetExists::Replace : ifExists);
+    });
+    if (inPlace && read) {
+        file->replaceOnly(*read);  // not a file put in the script's place meanwhile
+    } else if (item.input != kStandardInput) {
+        file->limitPermissionsTo(item.source);
+    }
     const BodyCounts counts = writeConvertedScript(conversion, ScriptSink::into(*file));
     if (inPlace) {
         // The original is kept before it is replaced; a backup that cannot be written leaves the
-        // script as it was.
+        // script as it was. A backup name is never written through a link, even with --force.
         withForceHint(item.backup, [&] {
-            AtomicFileWriter backup(item.backup, ifExists);
-            backup.keepOwnershipOf(item.input);
+            AtomicFileWriter backup(item.backupLocation(), ifExists);
+            backup.keepMetadataOf(item.source);
             backup.write(legacy);
             backup.commit();
+            for (const std::string& note : backup.notes()) {
+                notes.push_back(quotedName(item.backup) + ": " + note);
+            }
         });
     }
     withForceHint(item.output, [&] { file->commit(); });
+    notes.insert(notes.end(), file->notes().begin(), file->notes().end());
     return counts;
 }
 
-FileResult convert(const RunItem& item, const CliOptions& options, const RunInputs& inputs,
-                   RunStreams& streams) {
+std::string modificationDate(const std::string& input) {
+    struct stat info {};
+    if (input != kStandardInput && ::stat(input.c_str(), &info) == 0) {
+        return diffDate(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+    }
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now);
+    return diffDate(seconds.count(),
+                    static_cast<long>(
+                        std::chrono::duration_cast<std::chrono::nanoseconds>(now - seconds).count()));
+}
+
+FileStatus convert(const RunItem& item, const CliOptions& options, const RunInputs& inputs,
+                   RunStreams& streams, RunReport& report) {
     FileResult result{item.input, item.output};
     if (!item.problem.empty()) {
         result.message = item.problem;
-        return result;
+        result.status = item.skip ? FileStatus::Skipped : FileStatus::Failed;
+        result.shownInEveryMode = item.skip;
+        report.add(result);
+        return result.status;
     }
-    const std::string bytes = readInput(item.input, streams.input);
+    std::optional<FileIdentity> read;
+    std::string bytes;
+    if (item.input == kStandardInput) {
+        bytes = readStandardInput(streams.input);
+    } else {
+        read.emplace();
+        bytes = readFileBytes(item.source, &*read);
+    }
     requireNoNulByte(item.input, bytes);
     const bool writesSomething = options.mode == RunMode::Write || options.mode == RunMode::DryRun;
     // In place the output is the input itself, by request; the backup is what must not be one.
@@ -137,31 +195,43 @@ FileResult convert(const RunItem& item, const CliOptions& options, const RunInpu
         throw FileError::cannotCreate(created, "It is an input of this run.");
     }
 
-    StreamingConversion conversion(bytes);
-    if (conversion.convertedMarkLine() != 0 && !options.reconvert) {
+    std::optional<StreamingConversion> conversion(std::in_place, bytes);
+    if (conversion->convertedMarkLine() != 0 && !options.reconvert) {
         result.status = FileStatus::Skipped;
-        result.message = "line " + std::to_string(conversion.convertedMarkLine()) +
+        result.message = "line " + std::to_string(conversion->convertedMarkLine()) +
                          " shows that it already has a converted header; use --reconvert to "
                          "convert it again";
-        return result;
+        report.add(result);
+        return result.status;
     }
-    applyOverrides(options.overrides, conversion.properties(), &conversion.joinedComments());
-    result.converted = true;
-    result.properties = conversion.properties();
-    result.joinedComments = conversion.joinedComments();
+    applyOverrides(options.overrides, conversion->properties(), &conversion->joinedComments());
+    result.properties = &conversion->properties();
+    result.joinedComments = conversion->joinedComments();
     result.status = FileStatus::WouldConvert;
 
     switch (options.mode) {
         case RunMode::Check:
-            result.counts = writeConvertedScript(conversion, ScriptSink::nowhere());
+            result.counts = writeConvertedScript(*conversion, ScriptSink::nowhere());
             break;
         case RunMode::Diff: {
-            std::string converted;
-            converted.reserve(bytes.size() + bytes.size() / 8 + 2048);
-            result.counts = writeConvertedScript(conversion, ScriptSink::into(converted));
+            // The report's conversion gives the properties and counts; it is let go before the
+            // diff runs its own, so that only one is held at a time.
+            result.counts = writeConvertedScript(*conversion, ScriptSink::nowhere());
             const std::string& target = item.output.empty() ? item.input : item.output;
-            result.diff = unifiedDiff(bytes, converted, shownName(item.input), shownName(target),
-                                      streams.color);
+            const DiffNames names{item.input, modificationDate(item.input), target,
+                                  modificationDate(std::string(kStandardInput))};
+            result.writeDiff = [&, names](const TextSink& out) {
+                conversion.reset();
+                writeConversionDiff(
+                    bytes,
+                    [&] {
+                        auto fresh = std::make_unique<StreamingConversion>(bytes);
+                        applyOverrides(options.overrides, fresh->properties(),
+                                       &fresh->joinedComments());
+                        return fresh;
+                    },
+                    names, streams.color, out);
+            };
             break;
         }
         case RunMode::DryRun:
@@ -169,27 +239,30 @@ FileResult convert(const RunItem& item, const CliOptions& options, const RunInpu
             if (item.output != "-" &&
                 (item.newFolder.empty() || std::filesystem::is_directory(item.newFolder))) {
                 withForceHint(item.output, [&] {
-                    AtomicFileWriter::check(item.output, options.force || !item.backup.empty()
-                                                             ? IfTargetExists::Replace
-                                                             : IfTargetExists::Fail);
+                    AtomicFileWriter::check(item.target,
+                                            options.force ? IfTargetExists::ReplaceEvenIfNotWritable
+                                            : !item.backup.empty() ? IfTargetExists::Replace
+                                                                   : IfTargetExists::Fail);
                 });
             }
             if (!options.json) {
-                printDryRun(streams.report, item, conversion);
+                printDryRun(streams.report, item, *conversion);
             }
             result.counts = writeConvertedScript(
-                conversion, ScriptSink::nowhere(),
+                *conversion, ScriptSink::nowhere(),
                 options.json ? std::function<void(const StreamingConversion::BodyLine&)>()
                              : [&](const StreamingConversion::BodyLine& line) {
                                    printRewrite(streams.report, line);
                                });
             break;
         case RunMode::Write:
-            result.counts = writeConversion(item, options, conversion, bytes, streams);
+            result.counts =
+                writeConversion(item, options, *conversion, bytes, read, streams, result.notes);
             result.status = FileStatus::Converted;
             break;
     }
-    return result;
+    report.add(result);
+    return result.status;
 }
 
 }  // namespace
@@ -202,14 +275,15 @@ std::string errorMessage(const std::exception& error) {
     return error.what();
 }
 
-FileResult convertRunItem(const RunItem& item, const CliOptions& options, const RunInputs& inputs,
-                          RunStreams& streams) {
+FileStatus convertRunItem(const RunItem& item, const CliOptions& options, const RunInputs& inputs,
+                          RunStreams& streams, RunReport& report) {
     try {
-        return convert(item, options, inputs, streams);
+        return convert(item, options, inputs, streams, report);
     } catch (const std::exception& error) {
         FileResult result{item.input, item.output};
         result.message = errorMessage(error);
-        return result;
+        report.add(result);
+        return result.status;
     }
 }
 

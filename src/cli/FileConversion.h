@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <istream>
 #include <ostream>
 #include <string>
 
@@ -19,15 +20,17 @@ struct RunStreams {
     bool color = false;    ///< colour the diff
 };
 
-/// Converts one input as options.mode says: writes it (to a file, in place keeping a backup, or
-/// to standard output), or only works out what would be written (dry run, check, diff). The body
-/// is streamed, so memory stays within about twice the input's size (three times for a diff).
-/// Never throws: every failure (an input that cannot be read, an output that exists without
-/// --force, is not a regular file or is one of `inputs`, …) is a Failed result with the text to
-/// show, names quoted for a terminal; nothing is written then. A script that already has a
-/// converted header is Skipped unless options.reconvert.
-FileResult convertRunItem(const RunItem& item, const CliOptions& options, const RunInputs& inputs,
-                          RunStreams& streams);
+/// Converts one input as options.mode says and hands the result to `report`: writes it (to a
+/// file, in place keeping a backup, or to standard output), or only works out what would be
+/// written (dry run, check, diff). The body is streamed and so is the diff, so memory stays within
+/// about twice the input's size in every mode. Never throws: every failure (an input that cannot
+/// be read, an output that exists without --force, is not a regular file, is a link met during
+/// the run or is one of `inputs`, …) is a Failed result with the text to show, names quoted for a
+/// terminal; nothing is written then. A script that already has a converted header is Skipped
+/// unless options.reconvert.
+/// Returns the status reported.
+FileStatus convertRunItem(const RunItem& item, const CliOptions& options, const RunInputs& inputs,
+                          RunStreams& streams, RunReport& report);
 
 /// The text of `error` for the terminal: a FileError with its path quoted by quotedName.
 std::string errorMessage(const std::exception& error);

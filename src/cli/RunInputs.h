@@ -1,11 +1,12 @@
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <sys/types.h>
+#include "base/FileLocation.h"
 
 namespace quillshift::cli {
 
@@ -14,14 +15,18 @@ namespace quillshift::cli {
 /// hard link. Taken once, before anything is written.
 class RunInputs {
 public:
+    /// "-" stands for standard input, known by the file it reads, if any.
     explicit RunInputs(const std::vector<std::string>& inputs);
 
     /// True when writing `output` would write onto one of the inputs: the same file, or the path
     /// of an input that does not exist yet.
     bool contains(const std::string& output) const;
 
+    /// The input that is the file `identity`, or null.
+    const std::string* find(const FileIdentity& identity) const;
+
 private:
-    std::set<std::pair<dev_t, ino_t>> files_;
+    std::map<FileIdentity, std::string> files_;
     std::set<std::string> paths_;
 };
 

@@ -1,8 +1,13 @@
 #include "cli/RunItems.h"
 
+#include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <utility>
@@ -10,6 +15,7 @@
 #include "base/FileError.h"
 #include "base/Paths.h"
 #include "base/TextOps.h"
+#include "cli/ShownText.h"
 
 namespace quillshift::cli {
 
@@ -17,25 +23,61 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr std::string_view kLinkSkipped =
+    "it is a symbolic link; links met in a folder or a list are followed only with "
+    "--follow-symlinks";
+
 bool isScriptName(std::string_view name) {
     return name.size() > 4 && text::equalsIgnoringAsciiCase(name.substr(name.size() - 4), ".IFS");
 }
 
+std::string realPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
+}
+
+bool isInside(const std::string& path, const std::string& folder) {
+    return path == folder || folder == "/" ||
+           (path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '/');
+}
+
+// A folder to walk: the path shown for it, and where it is reached.
+struct Walked {
+    std::string shown;
+    FileLocation place;
+};
+
 class Lister {
 public:
     Lister(const CliOptions& options, std::vector<RunItem>& items)
-        : options_(options), items_(items) {}
+        : options_(options), items_(items) {
+        for (const std::string& input : options.inputs) {
+            struct stat info {};
+            if (options.recursive && input != "-" && ::stat(input.c_str(), &info) == 0 &&
+                S_ISDIR(info.st_mode)) {
+                roots_.push_back(realPath(input));
+            }
+        }
+    }
 
-    void add(const std::string& input) {
+    void add(const std::string& input, bool listed) {
         struct stat info {};
-        const bool folder =
-            input != "-" && ::stat(input.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        const bool exists = input != "-" && ::lstat(input.c_str(), &info) == 0;
+        if (listed && exists && S_ISLNK(info.st_mode) && !options_.followSymlinks) {
+            addSkipped(input, kLinkSkipped);
+            return;
+        }
+        const bool folder = exists && ::stat(input.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        const FileLocation place = listed && !options_.followSymlinks
+                                       ? FileLocation::metAt(input)
+                                       : FileLocation::given(input);
         if (!folder) {
-            addFile(input, "");
+            addFile(input, place, "");
             return;
         }
         if (!options_.recursive) {
-            RunItem item{input, "", "", "", ""};
+            RunItem item;
+            item.input = input;
             item.problem = FileError::cannotOpen(input,
                                                  "Is a directory; give -r to convert the "
                                                  "scripts in it")
@@ -44,86 +86,159 @@ public:
             return;
         }
         visited_.clear();
-        walk(input, "");
+        if (listed) {
+            roots_.push_back(realPath(input));
+        }
+        walk({input, FileLocation{input, input.size()}}, "");
     }
 
 private:
+    void addSkipped(const std::string& input, std::string_view reason) {
+        RunItem item;
+        item.input = input;
+        item.problem = reason;
+        item.skip = true;
+        items_.push_back(std::move(item));
+    }
+
     // `relative` is the folder of the script below the folder given, "" or ending with '/'.
-    void addFile(const std::string& input, const std::string& relative) {
-        RunItem item{input, "", "", "", ""};
+    void addFile(const std::string& input, const FileLocation& place,
+                 const std::string& relative) {
+        RunItem item;
+        item.input = input;
+        item.source = input == "-" ? FileLocation::given(input) : place;
         if (options_.inPlaceSuffix) {
             item.output = input;
+            item.target = item.source;
             item.backup = input + *options_.inPlaceSuffix;
         } else if (options_.outputDir) {
-            item.output = paths::joinPath(
-                *options_.outputDir,
-                relative + applyNameTemplate(options_.nameTemplate, paths::fileNameOf(input)));
+            const std::string name =
+                relative + applyNameTemplate(options_.nameTemplate, paths::fileNameOf(input));
+            item.output = paths::joinPath(*options_.outputDir, name);
+            item.target = FileLocation::below(*options_.outputDir, name);
             if (!relative.empty()) {
                 item.newFolder = paths::joinPath(*options_.outputDir, relative);
+                item.newFolderLocation = FileLocation::below(*options_.outputDir, relative);
             }
         } else {
             item.output = options_.output;
+            item.target = FileLocation::given(options_.output);
         }
         items_.push_back(std::move(item));
     }
 
-    void walk(const std::string& folder, const std::string& relative) {
+    // Where a link met in a walk leads, when it may be followed: inside a folder given.
+    std::optional<std::string> followedTarget(const std::string& shown, bool script) {
+        if (!options_.followSymlinks) {
+            if (script) {
+                addSkipped(shown, kLinkSkipped);
+            }
+            return std::nullopt;
+        }
+        const std::string target = realPath(shown);
+        if (target.empty()) {
+            if (script) {
+                addSkipped(shown, "it is a symbolic link to nothing");
+            }
+            return std::nullopt;
+        }
+        if (std::none_of(roots_.begin(), roots_.end(),
+                         [&](const std::string& root) { return isInside(target, root); })) {
+            addSkipped(shown, "it is a symbolic link to " + quotedName(target) +
+                                  ", which lies outside the folders given");
+            return std::nullopt;
+        }
+        return target;
+    }
+
+    // The followed place of `target` (a real path inside a root): the root is followed, the rest
+    // is not, so that nothing on the way can be swapped for a link.
+    FileLocation placeOf(const std::string& target) const {
+        for (const std::string& root : roots_) {
+            if (isInside(target, root)) {
+                return {target, root == "/" ? 0 : root.size()};
+            }
+        }
+        return FileLocation::given(target);
+    }
+
+    void walk(const Walked& folder, const std::string& relative) {
         struct stat info {};
-        if (::stat(folder.c_str(), &info) == 0 &&
+        if (::stat(folder.place.path.c_str(), &info) == 0 &&
             !visited_.emplace(info.st_dev, info.st_ino).second) {
             return;  // a link back to a folder already walked
         }
-        std::vector<std::pair<std::string, bool>> entries;  // name, is a folder
+        struct Entry {
+            std::string name;
+            bool isFolder;
+            bool isLink;
+        };
+        std::vector<Entry> entries;
         std::error_code error;
-        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+        for (fs::directory_iterator it(folder.place.path, error), end; !error && it != end;
              it.increment(error)) {
             const std::string name = it->path().filename().string();
             std::error_code ignored;
             const bool link = it->is_symlink(ignored);
             const bool isFolder = it->is_directory(ignored);
-            if (isFolder) {
-                if ((link && !options_.followSymlinks) ||
-                    (name.front() == '.' && !options_.hidden)) {
-                    continue;
-                }
-                entries.emplace_back(name, true);
-            } else if (isScriptName(name)) {
-                entries.emplace_back(name, false);
+            if (isFolder && name.front() == '.' && !options_.hidden) {
+                continue;
+            }
+            if (isFolder || isScriptName(name)) {
+                entries.push_back({name, isFolder, link});
             }
         }
         if (error) {
-            RunItem item{folder, "", "", "", ""};
-            item.problem = FileError::cannotOpen(folder, error.message()).what();
+            RunItem item;
+            item.input = folder.shown;
+            item.problem = FileError::cannotOpen(folder.shown, error.message()).what();
             items_.push_back(std::move(item));
             return;
         }
-        std::sort(entries.begin(), entries.end());
-        for (const auto& [name, isFolder] : entries) {
-            const std::string path = paths::joinPath(folder, name);
-            if (isFolder) {
-                walk(path, relative + name + "/");
+        std::sort(entries.begin(), entries.end(),
+                  [](const Entry& a, const Entry& b) { return a.name < b.name; });
+        for (const Entry& entry : entries) {
+            const std::string shown = paths::joinPath(folder.shown, entry.name);
+            FileLocation place{paths::joinPath(folder.place.path, entry.name),
+                               folder.place.followedLength};
+            if (entry.isLink) {
+                const auto target = followedTarget(shown, !entry.isFolder);
+                if (!target) {
+                    continue;
+                }
+                place = placeOf(*target);
+            }
+            if (entry.isFolder) {
+                walk({shown, place}, relative + entry.name + "/");
             } else {
-                addFile(path, relative);
+                addFile(shown, place, relative);
             }
         }
     }
 
     const CliOptions& options_;
     std::vector<RunItem>& items_;
+    std::vector<std::string> roots_;  // the real paths of the folders given
     std::set<std::pair<dev_t, ino_t>> visited_;
 };
 
 }  // namespace
+
+FileLocation RunItem::backupLocation() const {
+    FileLocation place = FileLocation::metAt(backup);
+    place.followedLength = std::min(place.followedLength, source.followedLength);
+    return place;
+}
 
 std::vector<RunItem> listRunItems(const CliOptions& options,
                                   const std::vector<std::string>& listed) {
     std::vector<RunItem> items;
     Lister lister(options, items);
     for (const std::string& input : options.inputs) {
-        lister.add(input);
+        lister.add(input, false);
     }
     for (const std::string& input : listed) {
-        lister.add(input);
+        lister.add(input, true);
     }
     return items;
 }
@@ -141,6 +256,58 @@ std::vector<std::string> splitFileList(const std::string& text, bool nulSeparate
             paths.push_back(text.substr(start, end - start));
         }
         start = end + 1;
+    }
+    return paths;
+}
+
+std::vector<std::string> readFileList(const CliOptions& options) {
+    if (!options.filesFrom) {
+        return {};
+    }
+    const std::string& name = *options.filesFrom;
+    const bool standardInput = name == "-";
+    const int fd = standardInput ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    const std::string shown = standardInput ? "from standard input" : quotedName(name);
+    if (fd < 0) {
+        throw UsageError("the list " + shown + " given with --files-from cannot be read: " +
+                         systemErrorText(errno));
+    }
+    std::string text;
+    char chunk[65536];
+    int error = 0;
+    while (true) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        if (static_cast<std::size_t>(got) > kMaxFileListSize - text.size()) {
+            error = EFBIG;
+            break;
+        }
+        text.append(chunk, static_cast<std::size_t>(got));
+    }
+    if (!standardInput) {
+        ::close(fd);
+    }
+    if (error == EFBIG) {
+        throw UsageError("the list " + shown + " given with --files-from goes on past " +
+                         std::to_string(kMaxFileListSize >> 20) +
+                         " MiB; give at most that much (split a longer list into several runs)");
+    }
+    if (error != 0) {
+        throw UsageError("the list " + shown + " given with --files-from cannot be read: " +
+                         systemErrorText(error));
+    }
+    std::vector<std::string> paths = splitFileList(text, options.nulSeparated);
+    for (const std::string& path : paths) {
+        if (path.size() >= PATH_MAX) {
+            throw UsageError("the list " + shown + " given with --files-from holds a name of " +
+                             std::to_string(path.size()) + " bytes, longer than a path can be");
+        }
     }
     return paths;
 }

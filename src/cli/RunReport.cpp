@@ -1,6 +1,5 @@
 #include "cli/RunReport.h"
 
-#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "cli/ShownText.h"
@@ -10,6 +9,10 @@
 namespace quillshift::cli {
 
 namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr std::size_t kJsonPiece = 1 << 16;
 
 std::string_view statusName(FileStatus status) {
     switch (status) {
@@ -25,19 +28,59 @@ std::string_view statusName(FileStatus status) {
     return "failed";
 }
 
-nlohmann::ordered_json propertiesJson(const FileResult& result) {
-    nlohmann::ordered_json properties = nlohmann::ordered_json::object();
-    forEachPropertyLine(result.properties, result.joinedComments,
-                        [&](std::string_view key, std::string_view value) {
-                            key.remove_suffix(1);  // the "="
-                            properties[std::string(key)] = windows1252::toUtf8(value);
-                        });
-    return properties;
+// A value as JSON text; what is not UTF-8 is shown with replacement characters.
+std::string dumped(const Json& value) {
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
+
+// Writes one file's object of the JSON document, its lines indented to stand in the "files"
+// array. Script text (values, the diff) is written in pieces, never held whole.
+class JsonFileWriter {
+public:
+    explicit JsonFileWriter(std::ostream& out) : out_(out) { out_ << "    {"; }
+    ~JsonFileWriter() { out_ << "\n    }"; }
+    JsonFileWriter(const JsonFileWriter&) = delete;
+    JsonFileWriter& operator=(const JsonFileWriter&) = delete;
+
+    void key(std::string_view name, int depth = 3) {
+        out_ << (first_ ? "\n" : ",\n") << std::string(2 * static_cast<std::size_t>(depth), ' ')
+             << dumped(Json(std::string(name))) << ": ";
+        first_ = false;
+    }
+    void value(const Json& value) { out_ << dumped(value); }
+    void open() {
+        out_ << "{";
+        first_ = true;
+    }
+    void close(int depth) {
+        if (!first_) {
+            out_ << '\n' << std::string(2 * static_cast<std::size_t>(depth), ' ');
+        }
+        out_ << '}';
+        first_ = false;
+    }
+    // Script text (Windows-1252) as a JSON string, written piece by piece.
+    void scriptText(std::string_view bytes) {
+        out_ << '"';
+        scriptPiece(bytes);
+        out_ << '"';
+    }
+    void scriptPiece(std::string_view bytes) {
+        for (std::size_t at = 0; at < bytes.size(); at += kJsonPiece) {
+            const std::string escaped = dumped(Json(windows1252::toUtf8(bytes.substr(at, kJsonPiece))));
+            out_.write(escaped.data() + 1, static_cast<std::streamsize>(escaped.size() - 2));
+        }
+    }
+
+private:
+    std::ostream& out_;
+    bool first_ = true;
+};
 
 }  // namespace
 
-void RunReport::add(FileResult result) {
+void RunReport::add(const FileResult& result) {
+    ++counts_[static_cast<std::size_t>(result.status)];
     const bool human = !options_.json;
     if (result.status == FileStatus::Failed) {
         errors_ << result.message << '\n';
@@ -46,8 +89,13 @@ void RunReport::add(FileResult result) {
         const std::string counts = " (" + std::to_string(c.lines) + " lines, " +
                                    std::to_string(c.rewritten) + " rewritten";
         if (result.status == FileStatus::Skipped) {
-            if (options_.mode == RunMode::Write || options_.mode == RunMode::DryRun) {
-                out_ << "Skipped " << quotedName(result.input) << ": " << result.message << '\n';
+            // A skip for a link is news in every mode; one for a converted header only where the
+            // run writes.
+            const bool writes =
+                options_.mode == RunMode::Write || options_.mode == RunMode::DryRun;
+            if (writes || result.shownInEveryMode) {
+                (writes ? out_ : errors_)
+                    << "Skipped " << quotedName(result.input) << ": " << result.message << '\n';
             }
         } else if (options_.mode == RunMode::Check) {
             out_ << "would convert " << shownName(result.input) << '\n';
@@ -59,24 +107,92 @@ void RunReport::add(FileResult result) {
                  << ")\n";
         }
     }
-    if (human && options_.mode == RunMode::Diff) {
-        out_ << result.diff;
+    if (!options_.quiet) {
+        for (const std::string& note : result.notes) {
+            errors_ << shownName(result.output.empty() ? result.input : result.output)
+                    << ": note: " << note << '\n';
+        }
+    }
+    if (human && options_.mode == RunMode::Diff && result.writeDiff) {
+        result.writeDiff([&](std::string_view piece) {
+            out_.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        });
+    }
+    if (options_.json) {
+        printJson(result);
     }
     out_.flush();
-    if (!options_.json) {
-        result.diff.clear();  // printed already; only the JSON document needs it again
-    }
-    results_.push_back(std::move(result));
 }
 
-std::size_t RunReport::count(FileStatus status) const {
-    return static_cast<std::size_t>(std::count_if(
-        results_.begin(), results_.end(), [&](const FileResult& r) { return r.status == status; }));
+void RunReport::printJson(const FileResult& result) {
+    const std::size_t files = counts_[0] + counts_[1] + counts_[2] + counts_[3];
+    out_ << (files == 1 ? "{\n  \"files\": [\n" : ",\n");
+    JsonFileWriter file(out_);
+    file.key("input");
+    file.value(result.input);
+    file.key("output");
+    file.value(result.output.empty() ? Json() : Json(result.output));
+    file.key("status");
+    file.value(statusName(result.status));
+    if (result.status == FileStatus::Skipped) {
+        file.key("reason");
+        file.value(result.message);
+    } else if (result.status == FileStatus::Failed) {
+        file.key("message");
+        file.value(result.message);
+    }
+    if (result.properties) {
+        file.key("bodyLines");
+        file.value(result.counts.lines);
+        file.key("rewrites");
+        file.open();
+        for (std::size_t rule = 1; rule < kBodyRuleCount; ++rule) {
+            file.key(bodyRuleName(static_cast<BodyRule>(rule)), 4);
+            file.value(result.counts.byRule[rule]);
+        }
+        file.close(3);
+        file.key("properties");
+        file.open();
+        forEachPropertyLine(*result.properties, result.joinedComments,
+                            [&](std::string_view key, std::string_view value) {
+                                key.remove_suffix(1);  // the "="
+                                file.key(key, 4);
+                                file.scriptText(value);
+                            });
+        file.close(3);
+    }
+    if (options_.mode == RunMode::Diff && result.status == FileStatus::WouldConvert &&
+        result.writeDiff) {
+        // Script text, like the properties; file names in it too.
+        file.key("diff");
+        out_ << '"';
+        result.writeDiff([&](std::string_view piece) { file.scriptPiece(piece); });
+        out_ << '"';
+    }
+    if (!result.notes.empty()) {
+        file.key("notes");
+        file.value(result.notes);
+    }
 }
 
 void RunReport::finish() {
     if (options_.json) {
-        printJson();
+        const std::size_t files = counts_[0] + counts_[1] + counts_[2] + counts_[3];
+        out_ << (files == 0 ? "{\n  \"files\": [],\n" : "\n  ],\n");
+        const Json totals = {{"converted", count(FileStatus::Converted)},
+                             {"wouldConvert", count(FileStatus::WouldConvert)},
+                             {"skipped", count(FileStatus::Skipped)},
+                             {"failed", count(FileStatus::Failed)}};
+        std::string text = totals.dump(2);
+        std::string indented;
+        for (const char c : text) {
+            indented.push_back(c);
+            if (c == '\n') {
+                indented.append("  ");
+            }
+        }
+        out_ << "  \"totals\": " << indented << "\n}\n";
+        out_.flush();
         return;
     }
     if (options_.quiet) {
@@ -88,43 +204,7 @@ void RunReport::finish() {
     totals << count(writes ? FileStatus::Converted : FileStatus::WouldConvert)
            << (writes ? " converted, " : " would convert, ") << count(FileStatus::Skipped)
            << " skipped, " << count(FileStatus::Failed) << " failed\n";
-}
-
-void RunReport::printJson() const {
-    using Json = nlohmann::ordered_json;
-    Json files = Json::array();
-    for (const FileResult& result : results_) {
-        Json file = {{"input", result.input}};
-        file["output"] = result.output.empty() ? Json() : Json(result.output);
-        file["status"] = statusName(result.status);
-        if (result.status == FileStatus::Skipped) {
-            file["reason"] = result.message;
-        } else if (result.status == FileStatus::Failed) {
-            file["message"] = result.message;
-        }
-        if (result.converted) {
-            file["bodyLines"] = result.counts.lines;
-            Json rewrites = Json::object();
-            for (std::size_t rule = 1; rule < kBodyRuleCount; ++rule) {
-                rewrites[std::string(bodyRuleName(static_cast<BodyRule>(rule)))] =
-                    result.counts.byRule[rule];
-            }
-            file["rewrites"] = rewrites;
-            file["properties"] = propertiesJson(result);
-        }
-        if (options_.mode == RunMode::Diff && result.status == FileStatus::WouldConvert) {
-            file["diff"] = windows1252::toUtf8(result.diff);  // script text, like the properties
-        }
-        files.push_back(std::move(file));
-    }
-    const Json totals = {{"converted", count(FileStatus::Converted)},
-                         {"wouldConvert", count(FileStatus::WouldConvert)},
-                         {"skipped", count(FileStatus::Skipped)},
-                         {"failed", count(FileStatus::Failed)}};
-    // File names and diffs need not be UTF-8; what is not is shown with replacement characters.
-    out_ << Json{{"files", files}, {"totals", totals}}.dump(2, ' ', false,
-                                                            Json::error_handler_t::replace)
-         << '\n';
+    totals.flush();
 }
 
 }  // namespace quillshift::cli

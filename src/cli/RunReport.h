@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/CliOptions.h"
+#include "cli/UnifiedDiff.h"
 #include "conversion/ScriptProperties.h"
 #include "conversion/ScriptWriter.h"
 
@@ -13,43 +16,51 @@ namespace quillshift::cli {
 
 enum class FileStatus { Converted, WouldConvert, Skipped, Failed };
 
-/// What became of one input.
+/// What became of one input. The views and the diff writer are valid only while the result is
+/// handed to RunReport::add, so that no file's contents outlive its turn.
 struct FileResult {
     std::string input = {};
     std::string output = {};  ///< "" when none is named
     FileStatus status = FileStatus::Failed;
     std::string message = {};  ///< the reason for Skipped, the error text for Failed
     BodyCounts counts = {};
-    bool converted = false;  ///< the properties below are those written (or to be written)
-    ScriptProperties properties = {};  ///< comments not used: see joinedComments
-    std::string joinedComments = {};
-    std::string diff = {};  ///< with --diff
+    /// The properties written (or to be written), comments not used: see joinedComments; null
+    /// when nothing was converted.
+    const ScriptProperties* properties = nullptr;
+    std::string_view joinedComments = {};
+    /// With --diff: writes the diff (after which `properties` may be gone).
+    std::function<void(const TextSink&)> writeDiff = {};
+    std::vector<std::string> notes = {};  ///< what the written files could not keep, and so on
+    bool shownInEveryMode = false;  ///< a skip worth telling even in --check and --diff
 };
 
-/// The report of a run: a line for each input as it is done, on `out` (failures on `errors`),
-/// then a totals line; or, with --json, one JSON document at the end instead. Names are quoted
-/// where they would disturb a terminal.
+/// The report of a run: a line for each input as it is done, on `out` (failures and notes on
+/// `errors`), then a totals line; or, with --json, one JSON document instead, written file by
+/// file as the run goes, so that it never holds more than one file's part. Names are quoted where
+/// they would disturb a terminal.
 class RunReport {
 public:
     RunReport(const CliOptions& options, std::ostream& out, std::ostream& errors)
         : options_(options), out_(out), errors_(errors) {}
 
-    void add(FileResult result);
+    void add(const FileResult& result);
 
-    /// Prints the totals or the JSON document.
+    /// Prints the totals, or the end of the JSON document.
     void finish();
 
     bool anyFailed() const { return count(FileStatus::Failed) > 0; }
     bool anyWouldConvert() const { return count(FileStatus::WouldConvert) > 0; }
 
 private:
-    std::size_t count(FileStatus status) const;
-    void printJson() const;
+    std::size_t count(FileStatus status) const {
+        return counts_[static_cast<std::size_t>(status)];
+    }
+    void printJson(const FileResult& result);
 
     const CliOptions& options_;
     std::ostream& out_;
     std::ostream& errors_;
-    std::vector<FileResult> results_;
+    std::size_t counts_[4] = {};
 };
 
 }  // namespace quillshift::cli

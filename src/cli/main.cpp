@@ -1,8 +1,10 @@
+#include <malloc.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +12,7 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,25 +65,6 @@ private:
     int errorNumber_ = 0;
 };
 
-// The paths of --files-from; a list that cannot be read is a usage error.
-std::vector<std::string> readFileList(const CliOptions& options) {
-    if (!options.filesFrom) {
-        return {};
-    }
-    std::string text;
-    if (*options.filesFrom == "-") {
-        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else {
-        std::ifstream list(*options.filesFrom, std::ios::binary);
-        if (!list) {
-            throw UsageError("the list " + quotedName(*options.filesFrom) +
-                             " given with --files-from cannot be read: " + std::strerror(errno));
-        }
-        text.assign(std::istreambuf_iterator<char>(list), std::istreambuf_iterator<char>());
-    }
-    return splitFileList(text, options.nulSeparated);
-}
-
 void checkOutputFolder(const CliOptions& options) {
     if (!options.outputDir) {
         return;
@@ -96,6 +80,24 @@ void checkOutputFolder(const CliOptions& options) {
     }
 }
 
+// Standard output (and standard error, when it carries the report) must not be a file the run
+// reads: what is written would go into an input, or onto the end of one, as `x.ifs - >> x.ifs`
+// would. Returns the input concerned, or nothing.
+std::optional<std::string> inputThatIsAnOutput(const RunInputs& inputs, bool reportOnErrors) {
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat info {};
+        if ((fd == STDERR_FILENO && !reportOnErrors) || ::fstat(fd, &info) != 0 ||
+            !S_ISREG(info.st_mode)) {
+            continue;
+        }
+        if (const std::string* input = inputs.find({static_cast<std::uint64_t>(info.st_dev),
+                                                    static_cast<std::uint64_t>(info.st_ino)})) {
+            return *input;
+        }
+    }
+    return std::nullopt;
+}
+
 bool useColor(const CliOptions& options) {
     if (options.color != ColorChoice::Auto) {
         return options.color == ColorChoice::Always;
@@ -107,6 +109,12 @@ bool useColor(const CliOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef __GLIBC__
+    // Buffers of a megabyte or more (a file, a long line) go back to the system when freed. Left
+    // to itself, glibc raises this threshold when the first such buffer is freed, so the next
+    // file's or pass's buffers would stay in the heap beside the memory of the last.
+    ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
     // A closed pipe on standard output is then an error to report, not a silent death.
     ::signal(SIGPIPE, SIG_IGN);
 
@@ -134,16 +142,21 @@ int main(int argc, char** argv) {
     std::vector<std::string> inputPaths;
     bool scriptToStandardOutput = false;
     for (const RunItem& item : items) {
-        inputPaths.push_back(item.input);
+        inputPaths.push_back(item.source.path.empty() ? item.input : item.source.path);
         scriptToStandardOutput = scriptToStandardOutput || item.output == "-";
     }
     // When standard output carries the converted script, the report goes to the error stream.
     std::ostream& reportStream = scriptToStandardOutput ? std::cerr : std::cout;
     StreamCheck standardOutput(std::cout, stdout);
+    StreamCheck standardError(std::cerr, stderr);
     RunStreams streams{std::cin, std::cout, reportStream, useColor(options)};
     RunReport report(options, reportStream, std::cerr);
 
     const RunInputs inputs(inputPaths);
+    if (const auto input = inputThatIsAnOutput(inputs, scriptToStandardOutput)) {
+        std::cerr << kProgram << ": " << shownName(*input) << ": input file is output file\n";
+        return 1;
+    }
     std::map<std::string, std::string> written;  // output written in this run -> its input
     for (const RunItem& item : items) {
         const bool named = options.writesFiles() && item.output != "-" && !item.output.empty();
@@ -153,22 +166,26 @@ int main(int argc, char** argv) {
             clash.message = "Cannot create file " + quotedName(item.output) +
                             ". It was already written from " + quotedName(earlier->second) +
                             " in this run.";
-            report.add(std::move(clash));
+            report.add(clash);
             continue;
         }
-        FileResult result = convertRunItem(item, options, inputs, streams);
-        if (named && result.status == FileStatus::Converted) {
+        const FileStatus status = convertRunItem(item, options, inputs, streams, report);
+        if (named && status == FileStatus::Converted) {
             written.emplace(outputKey, item.input);
         }
-        report.add(std::move(result));
         standardOutput.check();
+        standardError.check();
     }
     report.finish();
     standardOutput.finish();
+    standardError.finish();
     if (standardOutput.failed()) {
         std::cerr << kProgram << ": cannot write to standard output: "
                   << std::strerror(standardOutput.errorNumber()) << '\n';
         return 1;
+    }
+    if (standardError.failed()) {
+        return 1;  // the report, or part of it, is lost; there is nowhere left to say so
     }
     if (report.anyFailed()) {
         return 1;

@@ -81,7 +81,7 @@ LegacyConverter::LegacyConverter(ScriptProperties& properties, std::string* join
 
 bool LegacyConverter::convertLine(std::string_view line, std::string& scratch,
                                   std::string_view& out, BodyRule* rule) {
-    if (!inBody_ && text::startsWithIgnoringAsciiCase(line, kProgramPrefix)) {
+    if (!inBody_ && isProgramLine(line)) {
         inBody_ = true;
     }
     if (inBody_) {
@@ -112,6 +112,12 @@ bool LegacyConverter::convertLine(std::string_view line, std::string& out, BodyR
         out.assign(converted);
     }
     return true;
+}
+
+bool LegacyConverter::isProgramLine(std::string_view line) {
+    const std::string_view word = kProgramPrefix.substr(0, kProgramPrefix.size() - 1);
+    return line.size() > word.size() && text::startsWithIgnoringAsciiCase(line, word) &&
+           (line[word.size()] == ' ' || line[word.size()] == '\t');
 }
 
 HeaderLineNote LegacyConverter::harvestHeaderLine(std::string_view line) {

@@ -47,7 +47,10 @@ struct ConversionNotes {
 /// Lines before the first program line (one whose upper-cased text starts with "PROGRAM ") form
 /// the legacy header: they are harvested into the properties and produce no output. From the
 /// program line on every line is a body line and yields exactly one converted line. Feed lines
-/// without terminators and without tabs (as the loader gives them).
+/// without terminators and without tabs (as the loader gives them); a body line (the program line
+/// included) may also be fed with its tabs, each standing for four blanks: the rules treat a tab
+/// as the text it stands for, so expanding the converted line gives what the expanded line
+/// converts to.
 class LegacyConverter {
 public:
     /// Starts a run that harvests into `properties`, which must outlive the converter. Its comments
@@ -76,6 +79,11 @@ public:
 
     /// True once the program line has been seen.
     bool inBody() const { return inBody_; }
+
+    /// True when `line` is a program line: its upper-cased text starts with "PROGRAM ". A tab
+    /// after the word counts as the blank it becomes, so that a line may be asked about before
+    /// its tabs are expanded.
+    static bool isProgramLine(std::string_view line);
 
     /// 1-based number of the first header line that marks a script that already has a converted
     /// header, 0 when there is none: a line that is the "[Infos]" section heading in any letter

@@ -48,6 +48,18 @@ ScriptLineReader::ScriptLineReader(std::string_view bytes)
     : bytes_(bytes), nextCr_(findFrom('\r', 0)), nextLf_(findFrom('\n', 0)) {}
 
 bool ScriptLineReader::next(std::string_view& line, std::string& scratch) {
+    std::string_view raw;
+    if (!nextRaw(line, raw)) {
+        return false;
+    }
+    if (line.find('\t') != std::string_view::npos) {
+        text::expandTabsInto(line, scratch);
+        line = scratch;
+    }
+    return true;
+}
+
+bool ScriptLineReader::nextRaw(std::string_view& line, std::string_view& raw) {
     if (position_ >= bytes_.size()) {
         return false;
     }
@@ -61,11 +73,9 @@ bool ScriptLineReader::next(std::string_view& line, std::string& scratch) {
     }
     const std::size_t end = std::min(nextCr_, nextLf_);
     line = bytes_.substr(position_, end - position_);
-    if (line.find('\t') != std::string_view::npos) {
-        text::expandTabsInto(line, scratch);
-        line = scratch;
-    }
-    position_ = skipTerminator(bytes_, end);
+    const std::size_t next = skipTerminator(bytes_, end);
+    raw = bytes_.substr(position_, next - position_);
+    position_ = next;
     return true;
 }
 
@@ -112,6 +122,10 @@ std::size_t findNulLine(std::string_view bytes) {
 
 std::string readFileBytes(const std::string& path) {
     return readRegularFile(path, kMaxScriptFileSize, kTooLarge);
+}
+
+std::string readFileBytes(const FileLocation& location, FileIdentity* identity) {
+    return readRegularFile(location, kMaxScriptFileSize, kTooLarge, identity);
 }
 
 void requireNoNulByte(const std::string& path, std::string_view bytes) {

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/FileLocation.h"
+
 namespace quillshift {
 
 /// Walks 8-bit script text line by line, the way a script pane loads a file:
@@ -25,6 +27,10 @@ public:
     /// text itself, or into `scratch` when tabs had to be expanded; it stays valid while the text
     /// lives and `scratch` is unchanged, so the next call with the same scratch may end it.
     bool next(std::string_view& line, std::string& scratch);
+
+    /// As next(), but `line` keeps its tabs (each stands for four blanks) and is always a view
+    /// into the text; `raw` receives the line's bytes with its terminator.
+    bool nextRaw(std::string_view& line, std::string_view& raw);
 
 private:
     std::size_t findFrom(char c, std::size_t from) const;
@@ -52,6 +58,10 @@ inline constexpr std::size_t kMaxScriptFileSize = std::size_t{1} << 30;
 /// (a directory gives "Is a directory"), is not a regular file, or is larger than
 /// kMaxScriptFileSize.
 std::string readFileBytes(const std::string& path);
+
+/// readFileBytes for a file at `location`, whose symbolic links are followed only as it says;
+/// with `identity`, it receives which file was read.
+std::string readFileBytes(const FileLocation& location, FileIdentity* identity = nullptr);
 
 /// Checks that `bytes` (read from `path`) is 8-bit text.
 /// Throws FileError `Cannot open file "PATH". The file contains a NUL byte (line N); it is

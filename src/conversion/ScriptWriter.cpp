@@ -16,7 +16,7 @@ constexpr std::string_view kLicenceLine =
 // The header line by line, each as a key and a value that together make the line.
 using HeaderLine = std::function<void(std::string_view key, std::string_view value, bool property)>;
 
-void forEachHeaderLine(const ScriptProperties& properties, std::string_view joinedComments,
+void forEachHeaderPart(const ScriptProperties& properties, std::string_view joinedComments,
                        const HeaderLine& sink) {
     using text::trimView;
     const auto fixed = [&](std::string_view line) { sink(line, {}, false); };
@@ -48,7 +48,7 @@ void forEachHeaderLine(const ScriptProperties& properties, std::string_view join
 
 void writeHeader(const ScriptProperties& properties, std::string_view joinedComments,
                  const ScriptSink& out) {
-    forEachHeaderLine(properties, joinedComments,
+    forEachHeaderPart(properties, joinedComments,
                       [&](std::string_view key, std::string_view value, bool) {
                           out.write(key);
                           out.write(value);
@@ -69,12 +69,19 @@ std::string joinComments(const std::vector<std::string>& comments) {
 void forEachPropertyLine(
     const ScriptProperties& properties, std::string_view joinedComments,
     const std::function<void(std::string_view key, std::string_view value)>& line) {
-    forEachHeaderLine(properties, joinedComments,
+    forEachHeaderPart(properties, joinedComments,
                       [&](std::string_view key, std::string_view value, bool property) {
                           if (property) {
                               line(key, value);
                           }
                       });
+}
+
+void forEachHeaderLine(
+    const ScriptProperties& properties, std::string_view joinedComments,
+    const std::function<void(std::string_view key, std::string_view value)>& line) {
+    forEachHeaderPart(properties, joinedComments,
+                      [&](std::string_view key, std::string_view value, bool) { line(key, value); });
 }
 
 void writeConvertedScript(const ScriptProperties& properties, const std::vector<std::string>& body,
@@ -101,7 +108,11 @@ BodyCounts writeConvertedScript(
                 onRewrite(line);
             }
         }
-        out.write(line.after);
+        if (line.tabs) {
+            text::expandTabsInPieces(line.after, [&](std::string_view piece) { out.write(piece); });
+        } else {
+            out.write(line.after);
+        }
         out.write(kLineEnd);
     }
     return counts;

@@ -77,13 +77,19 @@ void forEachPropertyLine(
     const ScriptProperties& properties, std::string_view joinedComments,
     const std::function<void(std::string_view key, std::string_view value)>& line);
 
+/// Hands each line of the header for `properties` to `line` as two parts that together make the
+/// line, without its line end: a key such as "Authors=" (or a whole fixed line) and a value (empty
+/// for a fixed line), in order. The value is never copied.
+void forEachHeaderLine(const ScriptProperties& properties, std::string_view joinedComments,
+                       const std::function<void(std::string_view key, std::string_view value)>& line);
+
 /// Writes the converted script of `properties` and the body lines `body` to `out`.
 void writeConvertedScript(const ScriptProperties& properties, const std::vector<std::string>& body,
                           const ScriptSink& out);
 
 /// Writes the converted script of `conversion` to `out`: the header for its properties and
-/// joined comments, then each body line as it is converted. `onRewrite`, when given, sees each
-/// body line a rule changed. Returns what the body held.
+/// joined comments, then each body line as it is converted, its tabs expanded piece by piece.
+/// `onRewrite`, when given, sees each body line a rule changed. Returns what the body held.
 BodyCounts writeConvertedScript(
     StreamingConversion& conversion, const ScriptSink& out,
     const std::function<void(const StreamingConversion::BodyLine&)>& onRewrite = {});

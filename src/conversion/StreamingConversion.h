@@ -20,11 +20,16 @@ namespace quillshift {
 class StreamingConversion {
 public:
     /// One converted body line. The views are valid until the next call of nextBodyLine().
+    /// Body lines keep their tabs here, so that a line of many tabs is never held expanded: each
+    /// tab in `before` and `after` stands for the four blanks it becomes (see
+    /// text::expandTabsInPieces; `tabs` says whether there are any).
     struct BodyLine {
         std::size_t lineNumber;   ///< 1-based number of the line in the legacy script
-        std::string_view before;  ///< the line as loaded (tabs expanded)
-        std::string_view after;   ///< the converted line
+        std::string_view before;  ///< the line as loaded, its tabs not yet expanded
+        std::string_view after;   ///< the converted line, likewise
         BodyRule rule;            ///< the rule whose result stands, None when none matched
+        std::string_view raw;     ///< the line's bytes in the script, its terminator included
+        bool tabs = false;        ///< before (and so after) holds a tab
     };
 
     /// Reads the header of `bytes`, which must outlive this object and hold no NUL byte
@@ -49,6 +54,8 @@ public:
     bool nextBodyLine(BodyLine& line);
 
 private:
+    bool readLine();
+
     ScriptProperties properties_;
     std::string joinedComments_;
     LegacyConverter converter_;
@@ -56,6 +63,8 @@ private:
     std::string lineScratch_;
     std::string convertedScratch_;
     std::string_view line_;
+    std::string_view raw_;
+    bool tabs_ = false;
     std::string_view converted_;
     BodyRule rule_ = BodyRule::None;
     std::size_t lineNumber_ = 0;

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -12,6 +13,7 @@
 
 #include "base/AtomicFileWriter.h"
 #include "base/FileError.h"
+#include "base/FileLocation.h"
 #include "support/ErrorText.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
@@ -267,6 +269,181 @@ TEST_P(AtomicFileWriterTest, FailedWriteLeavesTheExistingFileUntouched) {
         false));
     EXPECT_EQ(readBytes(path), "precious");
     EXPECT_EQ(listFolder(dir.path()), "existing.ifs;");
+}
+
+}  // namespace
+}  // namespace quillshift
+
+namespace quillshift {
+namespace {
+
+// What a replaced file keeps, and what the writer says where it cannot: each row prepares the
+// target and checks it after a replace, as root and as nobody where it matters.
+TEST(AtomicFileWriterMetadata, KeepsWhatItCanAndSaysWhatItCannot) {
+    struct Row {
+        const char* name;
+        std::function<void(const std::string&)> setUp;  // gets the target
+        int failingCalls;                               // errno for the metadata calls, or 0
+        std::string note;                               // a note that must be given, or ""
+        std::function<bool(const std::string&)> check;  // of the replaced target
+    };
+    const auto run = [](const char* command, const std::string& path) {
+        return std::system((std::string(command) + " '" + path + "' 2>/dev/null").c_str()) == 0;
+    };
+    const auto output = [](const std::string& command) {
+        std::string text;
+        if (FILE* pipe = ::popen(command.c_str(), "r")) {
+            char buffer[256];
+            while (std::fgets(buffer, sizeof buffer, pipe)) {
+                text += buffer;
+            }
+            ::pclose(pipe);
+        }
+        return text;
+    };
+    const std::vector<Row> rows{
+        {"an ACL entry and the group's bits",
+         [&](const std::string& p) {
+             ::chmod(p.c_str(), 0640);
+             run("setfacl -m u:nobody:rw,g::r", p);
+         },
+         0, "",
+         [&](const std::string& p) {
+             return output("getfacl -c '" + p + "' 2>/dev/null") ==
+                    "user::rw-\nuser:nobody:rw-\ngroup::r--\nmask::rw-\nother::---\n\n";
+         }},
+        {"extended attributes",
+         [&](const std::string& p) { run("setfattr -n user.origin -v cinefiche", p); }, 0, "",
+         [&](const std::string& p) {
+             return output("getfattr --only-values -n user.origin '" + p + "' 2>/dev/null") ==
+                    "cinefiche";
+         }},
+        {"an ACL on a file system without ACLs: the group gains nothing",
+         [&](const std::string& p) {
+             ::chmod(p.c_str(), 0660);
+             run("setfacl -m u:nobody:rw,g::---", p);
+         },
+         ENOTSUP, "Its access control list could not be kept (Operation not supported)",
+         [&](const std::string& p) { return modeOf(p) == 0600; }},
+        {"attributes on a file system without them",
+         [&](const std::string& p) { run("setfattr -n user.origin -v x", p); }, ENOTSUP,
+         "Its extended attributes could not all be kept", [](const std::string&) { return true; }},
+        {"a mode that cannot be set (vfat over FUSE)", [](const std::string& p) {
+             ::chmod(p.c_str(), 0640);
+         },
+         EPERM, "Its permissions could not be set to 0640 (Operation not permitted)",
+         [&](const std::string& p) { return readBytes(p) == "new"; }},
+    };
+    for (const Row& row : rows) {
+        const testing::TempDir dir;
+        const std::string path = dir.file("script.ifs");
+        writeBytes(path, "old");
+        row.setUp(path);
+        testing::failMetadataCalls(row.failingCalls);
+        std::vector<std::string> notes;
+        {
+            AtomicFileWriter writer(path, IfTargetExists::Replace);
+            writer.write("new");
+            writer.commit();
+            notes = writer.notes();
+        }
+        testing::failMetadataCalls(0);
+        EXPECT_EQ(readBytes(path), "new") << row.name;
+        EXPECT_TRUE(row.check(path)) << row.name;
+        std::string all;
+        for (const std::string& note : notes) {
+            all += note + "\n";
+        }
+        if (row.note.empty()) {
+            EXPECT_EQ(all, "") << row.name;
+        } else {
+            EXPECT_NE(all.find(row.note), std::string::npos) << row.name << ": " << all;
+        }
+        EXPECT_EQ(listFolder(dir.path()), "script.ifs;") << row.name;
+    }
+}
+
+// Targets the writer may not replace without being told to, and names met during a run that it
+// never writes through; each row says what must hold, as root and as nobody.
+TEST(AtomicFileWriterRefusals, NotWritableFilesAndLinksMetOnTheWay) {
+    const testing::TempDir dir;
+    ::chmod(dir.path().c_str(), 0777);
+    const std::string theirs = dir.file("theirs.ifs");
+    writeBytes(theirs, "precious");
+    ::chmod(theirs.c_str(), 0644);  // root's, read-only for nobody, in a folder nobody may write
+    const std::string elsewhere = dir.file("elsewhere.txt");
+    writeBytes(elsewhere, "precious");
+    ::chmod(elsewhere.c_str(), 0666);
+    fs::create_symlink("elsewhere.txt", dir.file("planted.bak"));
+    fs::create_directory(dir.file("real"));
+    ::chmod(dir.file("real").c_str(), 0777);
+    fs::create_directory_symlink(dir.path(), dir.file("swapped"));
+    EXPECT_TRUE(testing::runUnprivileged([&] {
+        const std::string readOnly = testing::errorText([&] {
+            writeFileAtomically(theirs, "new", IfTargetExists::Replace);
+        });
+        const std::string planted = testing::errorText([&] {
+            AtomicFileWriter writer(FileLocation::metAt(dir.file("planted.bak")),
+                                    IfTargetExists::ReplaceEvenIfNotWritable);
+        });
+        const std::string throughFolder = testing::errorText([&] {
+            AtomicFileWriter writer(FileLocation::below(dir.path(), "swapped/elsewhere.txt"),
+                                    IfTargetExists::ReplaceEvenIfNotWritable);
+        });
+        std::vector<std::string> notes;
+        const std::string forced = testing::errorText([&] {
+            AtomicFileWriter writer(theirs, IfTargetExists::ReplaceEvenIfNotWritable);
+            writer.write("forced");
+            writer.commit();
+            notes = writer.notes();
+        });
+        const bool root = ::geteuid() == 0;
+        return (root || readOnly == "Cannot create file \"" + theirs + "\". " +
+                                        std::string(kNotWritableReason) +
+                                        " It belongs to root.") &&
+               planted.find("It is a symbolic link") != std::string::npos &&
+               throughFolder.find("swapped\" is a symbolic link met on the way") !=
+                   std::string::npos &&
+               forced == "(no error)" &&
+               (root || (notes.size() == 1 &&
+                         notes[0].starts_with("Its owner and group changed from root:root to")));
+    }));
+    EXPECT_EQ(readBytes(elsewhere), "precious");
+    EXPECT_EQ(readBytes(theirs), "forced");
+}
+
+// A run killed between writing and renaming leaves a named temporary file; the next writer in
+// that folder removes it, and only such files.
+TEST(AtomicFileWriterStaleFiles, RemovesOnlyItsOwnOldTemporaryFiles) {
+    const testing::TempDir dir;
+    const auto make = [&](const std::string& name, bool old) {
+        writeBytes(dir.file(name), "left");
+        if (old) {
+            const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+            ::utimensat(AT_FDCWD, dir.file(name).c_str(), times, AT_SYMLINK_NOFOLLOW);
+        }
+    };
+    make(".quillshift-Ab3dE9", true);     // removed
+    make(".quillshift-fresh1", false);    // changed since the run began: perhaps at work
+    make(".quillshift-toolong7", true);   // not the writer's pattern
+    make(".quillshift-nobody", true);     // another user's
+    ::chown(dir.file(".quillshift-nobody").c_str(), testing::kNobody, testing::kNobody);
+    fs::create_symlink("elsewhere", dir.file(".quillshift-link12"));
+    testing::useNamedTemporaryFiles(true);
+    AtomicFileWriter writer(dir.file("out.ifs"), IfTargetExists::Fail);
+    writer.write("x");
+    writer.commit();
+    testing::useNamedTemporaryFiles(false);
+    ASSERT_EQ(writer.notes().size(), 1u);
+    EXPECT_EQ(writer.notes()[0], "Removed the temporary file \".quillshift-Ab3dE9\" that an "
+                                 "interrupted run left in \"" + dir.path() + "\".");
+    const std::string expected = ::geteuid() == 0 ? ".quillshift-fresh1;.quillshift-link12;"
+                                                    ".quillshift-nobody;.quillshift-toolong7;"
+                                                    "out.ifs;"
+                                                  : "";
+    if (::geteuid() == 0) {
+        EXPECT_EQ(listFolder(dir.path()), expected);
+    }
 }
 
 }  // namespace

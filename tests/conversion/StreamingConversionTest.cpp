@@ -44,6 +44,11 @@ TEST(StreamingConversion, WritesWhatTheLineListsGiveOnRandomScripts) {
                                           "ShowMessage('requires a newer')",
                                           "[Infos]",
                                           "\xE9\x80",
+                                          "\tGetPicture(\ta\t,\tb\t);",
+                                          "Check\tVersion(\t)",
+                                          "CheckVersion(\t3,4)",
+                                          "ShowMessage('requires\ta newer')",
+                                          "ShowMessage('requires a newer\t')",
                                           "\r",
                                           "\n",
                                           "\r\n",
@@ -58,6 +63,26 @@ TEST(StreamingConversion, WritesWhatTheLineListsGiveOnRandomScripts) {
         ASSERT_EQ(convertStreaming(script), convertWithLineLists(script))
             << ::testing::PrintToString(script);
     }
+}
+
+// Body lines keep their tabs, so that a line of many tabs is never held expanded; the raw view
+// holds the line's terminator, whatever it is.
+TEST(StreamingConversion, BodyLinesKeepTheirTabsAndShowTheirBytes) {
+    const std::string script =
+        "{\t\r\n{ T\tx\nPROGRAM\tA;\r  GetPicture(a,\tb);\n\r\tx\r\n";
+    StreamingConversion conversion(script);
+    EXPECT_EQ(conversion.properties().title, "T    x");
+    std::vector<std::string> seen;
+    StreamingConversion::BodyLine line{};
+    while (conversion.nextBodyLine(line)) {
+        seen.push_back(std::string(line.before) + "|" + std::string(line.after) + "|" +
+                       std::string(line.raw) + "|" + (line.tabs ? "tabs" : "none"));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"PROGRAM\tA;|PROGRAM\tA;|PROGRAM\tA;\r|tabs",
+                                              "  GetPicture(a,\tb);|  GetPicture(a);|"
+                                              "  GetPicture(a,\tb);\n|tabs",
+                                              "||\r|none", "\tx|\tx|\tx\r\n|tabs"}));
+    EXPECT_EQ(convertStreaming(script), convertWithLineLists(script));
 }
 
 TEST(StreamingConversion, ReportsLineNumbersAndRules) {

@@ -34,11 +34,12 @@ appstreamcli validate --no-net "$work/window/usr/share/metainfo/org.reelvault.Qu
     fail "the packaged AppStream data does not validate"
 
 # The batch converter installs into a root whose package database holds only the C and C++
-# run-time libraries, and runs from there.
+# run-time libraries and the libraries that keep access control lists and extended attributes,
+# and runs from there.
 root=$work/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/available"
-for package in libc6 libgcc-s1 libstdc++6; do
+for package in libc6 libgcc-s1 libstdc++6 libacl1 libattr1; do
     dpkg-query --status "$package"
     echo
 done > "$root/var/lib/dpkg/status"
@@ -49,7 +50,11 @@ else
     cat "$work/dpkg.log"
     fail "quillshift-convert does not install without the window's libraries"
 fi
-echo "quillshift-convert Depends: $(dpkg-deb -f "$convert" Depends)"
+convert_depends=$(dpkg-deb -f "$convert" Depends)
+echo "quillshift-convert Depends: $convert_depends"
+for needed in libacl1 libattr1; do
+    case $convert_depends in *"$needed"*) ;; *) fail "quillshift-convert does not depend on $needed" ;; esac
+done
 
 window_depends=$(dpkg-deb -f "$window" Depends)
 echo "quillshift Depends: $window_depends"

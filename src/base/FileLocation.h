@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quillshift {
+
+/// A file to open or create, and how far symbolic links on its way are followed.
+///
+/// The first `followedLength` bytes of `path` name a folder that the user gave: symbolic links
+/// there are followed as the system does. Every name after them, the file's own included, must not
+/// be a symbolic link: such a name was met during a run (in a folder walked, a list of files, a
+/// backup name), and following it could lead anywhere, say to a file outside the folder the user
+/// meant. A path the user typed as the file itself is followed whole.
+struct FileLocation {
+    std::string path;
+    std::size_t followedLength = std::string::npos;
+
+    /// A file the user named: every link on the way is followed, its own name included.
+    static FileLocation given(std::string path) { return {std::move(path), std::string::npos}; }
+
+    /// A file met during a run at `path`, in a folder the user gave: the folder part is followed,
+    /// the file's own name is not ("a/b.ifs" follows "a", "b.ifs" follows nothing).
+    static FileLocation metAt(std::string path) {
+        const std::size_t slash = path.rfind('/');
+        return {std::move(path), slash == std::string::npos ? 0 : slash};
+    }
+
+    /// `relative` (no "..", no leading '/') met below the folder `folder` that the user gave.
+    static FileLocation below(std::string_view folder, std::string_view relative);
+
+    /// True when the file's own name is followed if it is a link.
+    bool followsOwnName() const { return followedLength >= path.size(); }
+};
+
+/// Creates the folder at `folder` and the folders missing on its way below its followed part,
+/// never through a symbolic link. Throws FileError `Cannot create file "FILE". Its folder could
+/// not be created: REASON`, FILE being `forFile`, the file that was to go into it.
+void createFolders(const FileLocation& folder, const std::string& forFile);
+
+/// Which file a name stands for: its device and number on it. Two names of one file (through a
+/// hard or symbolic link, or "..") have one identity.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t number = 0;
+    bool operator==(const FileIdentity&) const = default;
+    auto operator<=>(const FileIdentity&) const = default;
+};
+
+}  // namespace quillshift

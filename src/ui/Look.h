@@ -40,4 +40,11 @@ inline QFont courierNew(int points) {
     return QFont(QStringLiteral("Courier New"), points);
 }
 
+/// The panes' margins: the line numbers and the marks beside them.
+inline QFont marginFont() {
+    QFont font = courierNew(8);
+    font.setStyleHint(QFont::Monospace);
+    return font;
+}
+
 }  // namespace look

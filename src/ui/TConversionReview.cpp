@@ -42,6 +42,32 @@ char ruleSymbol(BodyRule rule) {
     return ' ';
 }
 
+// What a rule did to a line, in words.
+QString ruleDeed(BodyRule rule) {
+    switch (rule) {
+        case BodyRule::GetPicture:
+            return QStringLiteral("GetPicture call: its second argument was removed.");
+        case BodyRule::DisplayResults:
+            return QStringLiteral("DisplayResults call: it was made a comment.");
+        case BodyRule::CheckVersion:
+            return QStringLiteral("CheckVersion call: it now asks for version 3,5,0.");
+        case BodyRule::VersionMessage:
+            return QStringLiteral("version message: the line became the 3.5.0 message.");
+        case BodyRule::None:
+            break;
+    }
+    return {};
+}
+
+// The rules' names as the summary counts them.
+QString ruleCount(BodyRule rule, std::size_t count) {
+    const QString what = rule == BodyRule::VersionMessage
+                             ? QStringLiteral("version message")
+                             : text(quillshift::bodyRuleName(rule)) + QStringLiteral(" call");
+    return QStringLiteral("%1 %2%3").arg(count).arg(what,
+                                                    count == 1 ? QString() : QStringLiteral("s"));
+}
+
 // The symbol of a header line: what became of it, or L when it set the language and gave no
 // other property.
 TLineMarks::Mark headerMark(std::size_t line, const quillshift::HeaderLineNote& note) {
@@ -73,29 +99,48 @@ TLineMarks::Mark headerMark(std::size_t line, const quillshift::HeaderLineNote& 
     return mark;
 }
 
-QString fromLine(std::optional<std::size_t> line) {
-    return line ? QStringLiteral("from line %1").arg(TConversionReview::lineNumber(*line))
-                : QString();
+// "input line 9", or what became of the line when the user deleted it.
+QString inputLine(std::size_t mark, const TConversionReview::InputLine& now) {
+    const int line = now(mark);
+    return line < 0 ? QStringLiteral("an input line since deleted")
+                    : QStringLiteral("input line %1").arg(line + 1);
+}
+
+// `phrase` as it stands in `line`, completed to whole words: the phrases end in mid-word.
+std::string wholeWords(std::string_view line, std::string_view phrase) {
+    const std::size_t at = line.find(phrase);
+    if (at == std::string_view::npos) {
+        return std::string(phrase);
+    }
+    std::size_t end = at + phrase.size();
+    const auto isLetter = [](char c) {
+        const char upper = quillshift::text::upperAscii(c);
+        return upper >= 'A' && upper <= 'Z';
+    };
+    while (end < line.size() && isLetter(line[end])) {
+        ++end;
+    }
+    return std::string(line.substr(at, end - at));
 }
 
 }  // namespace
 
-QString TConversionReview::lineNumber(std::size_t index) {
-    return QStringLiteral("%1").arg(index + 1, 4, 10, QLatin1Char('0'));
+int TConversionReview::unchanged(std::size_t inputMark) {
+    return static_cast<int>(inputMark);
 }
 
 TConversionReview::TConversionReview(const std::vector<std::string>& input,
                                      const std::vector<std::string>& output,
                                      const quillshift::ScriptProperties& properties,
                                      quillshift::ConversionNotes notes)
-    : properties_(properties), notes_(std::move(notes)) {
-    findSources();
+    : properties_(properties), notes_(std::move(notes)), bodyLines_(output.size()) {
+    findSources(input);
     markInput(input.size());
     markOutput(input, output);
-    describe(output.size());
 }
 
-void TConversionReview::findSources() {
+void TConversionReview::findSources(const std::vector<std::string>& input) {
+    boilerplate_.resize(notes_.header.size());
     for (std::size_t i = 0; i < notes_.header.size(); ++i) {
         const quillshift::HeaderLineNote& note = notes_.header[i];
         if (note.language != 0) {
@@ -109,6 +154,8 @@ void TConversionReview::findSources() {
             sources_.site = i;
         } else if (note.use == HeaderUse::Comment) {
             sources_.comments.push_back(i);
+        } else if (note.use == HeaderUse::Boilerplate && i < input.size()) {
+            boilerplate_[i] = wholeWords(input[i], note.phrase);
         }
     }
 }
@@ -131,37 +178,48 @@ void TConversionReview::markOutput(const std::vector<std::string>& input,
         const std::string& before = input[programLine + i];
         if (rule != BodyRule::None && output[i] != before) {
             outputMarks_.push_back({static_cast<int>(i), ruleSymbol(rule), look::kNavy});
-            rewrites_.push_back({rule, programLine + i, before});
+            // The input line is followed, without a letter, so that the tooltip can name it.
+            rewrites_.push_back({rule, programLine + i, inputMarks_.size(), before});
+            inputMarks_.push_back({static_cast<int>(programLine + i), 0, {}});
         }
     }
 }
 
-void TConversionReview::describe(std::size_t bodyLines) {
-    origins_.authors = fromLine(sources_.authors);
-    origins_.title = fromLine(sources_.title);
-    origins_.description = fromLine(sources_.title);
-    origins_.site = fromLine(sources_.site);
-    origins_.language = fromLine(sources_.language);
+TPropertiesPage::Origins TConversionReview::origins(const InputLine& now) const {
+    const auto from = [&now](std::optional<std::size_t> line) {
+        return line ? QStringLiteral("from %1").arg(inputLine(*line, now)) : QString();
+    };
+    TPropertiesPage::Origins origins;
+    origins.authors = from(sources_.authors);
+    origins.title = from(sources_.title);
+    origins.description = from(sources_.title);
+    origins.site = from(sources_.site);
+    origins.language = from(sources_.language);
     if (!sources_.comments.empty()) {
         QStringList lines;
         for (std::size_t k = 0; k < sources_.comments.size() && k < kListedCommentLines; ++k) {
-            lines << lineNumber(sources_.comments[k]);
+            const int line = now(sources_.comments[k]);
+            lines << (line < 0 ? QStringLiteral("one since deleted") : QString::number(line + 1));
         }
         if (sources_.comments.size() > kListedCommentLines) {
             lines << QStringLiteral("…");
         }
-        origins_.comments = QStringLiteral("from lines %1").arg(lines.join(QStringLiteral(", ")));
+        origins.comments =
+            sources_.comments.size() == 1
+                ? from(sources_.comments.front())
+                : QStringLiteral("from input lines %1").arg(lines.join(QStringLiteral(", ")));
     }
+    return origins;
+}
 
+QString TConversionReview::summary(bool inputEdited, bool outputEdited) const {
     std::array<std::size_t, quillshift::kBodyRuleCount> counts{};
     for (const Rewrite& rewrite : rewrites_) {
         ++counts[static_cast<std::size_t>(rewrite.rule)];
     }
     QStringList ruleCounts;
     for (std::size_t rule = 1; rule < quillshift::kBodyRuleCount; ++rule) {
-        ruleCounts << QStringLiteral("%1 %2")
-                          .arg(text(quillshift::bodyRuleName(static_cast<BodyRule>(rule))))
-                          .arg(counts[rule]);
+        ruleCounts << ruleCount(static_cast<BodyRule>(rule), counts[rule]);
     }
     QStringList found;
     const std::pair<QString, bool> properties[] = {
@@ -175,27 +233,54 @@ void TConversionReview::describe(std::size_t bodyLines) {
             found << name;
         }
     }
-    summary_ =
-        QStringLiteral("%1 body lines, %2 header lines\nRewrites: %3\nProperties found: %4")
-            .arg(bodyLines)
+    QString summary =
+        QStringLiteral(
+            "%1 body lines, %2 header lines\nRewritten: %3\nProperties found: %4\n"
+            "F8 and Shift+F8 go from mark to mark in the margins.")
+            .arg(bodyLines_)
             .arg(notes_.header.size())
             .arg(ruleCounts.join(QStringLiteral(", ")),
                  found.isEmpty() ? QStringLiteral("none") : found.join(QStringLiteral(", ")));
+    if (inputEdited || outputEdited) {
+        const QString which = inputEdited && outputEdited ? QStringLiteral("Both panes have")
+                              : inputEdited               ? QStringLiteral("The input has")
+                                                          : QStringLiteral("The output has");
+        summary += QStringLiteral("\n%1 been edited since this conversion.").arg(which);
+    }
+    return summary;
+}
+
+TLineMarks::Legend TConversionReview::inputLegend() {
+    return {{'T', QStringLiteral("the title line: gave Title and Description")},
+            {'A', QStringLiteral("gave Authors")},
+            {'S', QStringLiteral("gave the Site address")},
+            {'L', QStringLiteral("gave the Site language")},
+            {'c', QStringLiteral("went into Comments")},
+            {'x', QStringLiteral("dropped: licence or site text that the new header replaces")},
+            {'-', QStringLiteral("ignored: the first line, a row of asterisks or an empty line")},
+            {'>', QStringLiteral("the program line: the body starts here")}};
+}
+
+TLineMarks::Legend TConversionReview::outputLegend() {
+    return {{'G', QStringLiteral("GetPicture call: its second argument was removed")},
+            {'D', QStringLiteral("DisplayResults call: made a comment")},
+            {'C', QStringLiteral("CheckVersion call: now asks for version 3,5,0")},
+            {'M', QStringLiteral("version message: the line became the 3.5.0 message")}};
 }
 
 // A header line gave a property: its value when that line's is the one kept, else the line that
 // replaced it.
 QString TConversionReview::givenOrReplaced(const QString& name, std::size_t line,
                                            std::optional<std::size_t> kept,
-                                           const std::string& value) const {
+                                           const std::string& value, const InputLine& now) const {
     if (kept == line) {
         return QStringLiteral("%1: %2").arg(
             name, TFieldText::toText(std::string(quillshift::text::trimView(value))));
     }
-    return QStringLiteral("%1, replaced by line %2").arg(name, lineNumber(kept.value_or(line)));
+    return QStringLiteral("%1, replaced by %2").arg(name, inputLine(kept.value_or(line), now));
 }
 
-QString TConversionReview::inputTip(std::size_t index) const {
+QString TConversionReview::inputTip(std::size_t index, const InputLine& now) const {
     if (index >= notes_.header.size()) {
         return QStringLiteral("the program line: the body starts here");
     }
@@ -211,42 +296,47 @@ QString TConversionReview::inputTip(std::size_t index) const {
                            TFieldText::toText(properties_.description));
             break;
         case HeaderUse::Frame:
-            tip = QStringLiteral("ignored: a frame of asterisks");
+            tip = QStringLiteral("ignored: a row of asterisks");
             break;
         case HeaderUse::Empty:
             tip = QStringLiteral("ignored: empty");
             break;
         case HeaderUse::Boilerplate:
-            tip = QStringLiteral("dropped: boilerplate (\"%1\")").arg(text(note.phrase));
+            tip = QStringLiteral(
+                      "dropped: licence or site text that the new header replaces "
+                      "(it holds \"%1\")")
+                      .arg(text(boilerplate_[index]));
             break;
         case HeaderUse::Authors:
             tip = givenOrReplaced(QStringLiteral("Authors"), index, sources_.authors,
-                                  properties_.authors);
+                                  properties_.authors, now);
             break;
         case HeaderUse::Site:
-            tip = givenOrReplaced(QStringLiteral("Site"), index, sources_.site, properties_.site);
+            tip = givenOrReplaced(QStringLiteral("Site"), index, sources_.site, properties_.site,
+                                  now);
             break;
         case HeaderUse::Comment:
-            tip = QStringLiteral("comment line");
+            tip = QStringLiteral("went into Comments");
             break;
     }
     if (note.language != 0) {
         tip += QLatin1Char('\n');
         tip += sources_.language == index
                    ? QStringLiteral("Language: %1").arg(languageText(note.language))
-                   : QStringLiteral("Language %1, replaced by line %2")
+                   : QStringLiteral("Language %1, replaced by %2")
                          .arg(languageText(note.language),
-                              lineNumber(sources_.language.value_or(index)));
+                              inputLine(sources_.language.value_or(index), now));
     }
     return tip;
 }
 
-QString TConversionReview::outputTip(std::size_t index) const {
+QString TConversionReview::outputTip(std::size_t index, const InputLine& now) const {
     if (index >= rewrites_.size()) {
         return {};
     }
     const Rewrite& rewrite = rewrites_[index];
-    return QStringLiteral("%1 rewrote this line (input line %2). It was:\n%3")
-        .arg(text(quillshift::bodyRuleName(rewrite.rule)), lineNumber(rewrite.inputLine),
-             TFieldText::toText(rewrite.before));
+    QString where = inputLine(rewrite.inputMark, now);
+    where[0] = where[0].toUpper();
+    return QStringLiteral("%1\n%2 was:\n%3")
+        .arg(ruleDeed(rewrite.rule), where, TFieldText::toText(rewrite.before));
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,8 +17,14 @@
 /// line that a rule rewrote, with the line as it was; where each property came from; and a
 /// summary of the run. The marks' tooltips are made only when asked for, so that a long script
 /// costs little more to convert.
+///
+/// Texts that name input lines take the line's number now from `InputLine`, which maps an input
+/// mark (by its place in inputMarks()) to the line it stands on after the user's edits, or -1 once
+/// the line was deleted. Every rewritten input line has a mark without a letter for this.
 class TConversionReview {
 public:
+    using InputLine = std::function<int(std::size_t inputMark)>;
+
     /// The review of converting `input` into `output` and `properties`, as `notes` recorded it.
     TConversionReview(const std::vector<std::string>& input, const std::vector<std::string>& output,
                       const quillshift::ScriptProperties& properties,
@@ -26,20 +33,27 @@ public:
     const std::vector<TLineMarks::Mark>& inputMarks() const { return inputMarks_; }
     const std::vector<TLineMarks::Mark>& outputMarks() const { return outputMarks_; }
     /// The tooltips of the marks, by their place in inputMarks() and outputMarks().
-    QString inputTip(std::size_t index) const;
-    QString outputTip(std::size_t index) const;
+    QString inputTip(std::size_t index, const InputLine& now) const;
+    QString outputTip(std::size_t index, const InputLine& now) const;
 
-    const TPropertiesPage::Origins& origins() const { return origins_; }
-    const QString& summary() const { return summary_; }
+    /// Where each property came from: "from input line 9".
+    TPropertiesPage::Origins origins(const InputLine& now) const;
+    /// The run in a few lines; with a word on the panes edited since.
+    QString summary(bool inputEdited, bool outputEdited) const;
 
-    /// A line number as the line-number gutter shows it: "0009".
-    static QString lineNumber(std::size_t index);
+    /// What each letter of the input's and the output's marks means.
+    static TLineMarks::Legend inputLegend();
+    static TLineMarks::Legend outputLegend();
+
+    /// An input line as the conversion numbered it, at the same place still.
+    static int unchanged(std::size_t inputMark);
 
 private:
     // A body line that a rule changed.
     struct Rewrite {
         quillshift::BodyRule rule;
         std::size_t inputLine;
+        std::size_t inputMark;
         std::string before;
     };
     // The header lines that gave each property; a later line replaces an earlier one.
@@ -51,19 +65,18 @@ private:
         std::vector<std::size_t> comments;
     };
 
-    void findSources();
+    void findSources(const std::vector<std::string>& input);
     void markInput(std::size_t inputLines);
     void markOutput(const std::vector<std::string>& input, const std::vector<std::string>& output);
-    void describe(std::size_t bodyLines);
     QString givenOrReplaced(const QString& name, std::size_t line, std::optional<std::size_t> kept,
-                            const std::string& value) const;
+                            const std::string& value, const InputLine& now) const;
 
     quillshift::ScriptProperties properties_;
     quillshift::ConversionNotes notes_;
     Sources sources_;
+    std::vector<std::string> boilerplate_;  // by header line: the whole words of its phrase
     std::vector<Rewrite> rewrites_;
     std::vector<TLineMarks::Mark> inputMarks_;
     std::vector<TLineMarks::Mark> outputMarks_;
-    TPropertiesPage::Origins origins_;
-    QString summary_;
+    std::size_t bodyLines_ = 0;
 };

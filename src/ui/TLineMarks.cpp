@@ -1,132 +1,128 @@
 #include "ui/TLineMarks.h"
 
-#include <Qsci/qsciscintilla.h>
-
 #include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QSignalBlocker>
+#include <QPainter>
 #include <QToolTip>
+
+#include <memory>
+
+#include "ui/Look.h"
+#include "ui/TScriptEditor.h"
 
 namespace {
 
 constexpr int kMargin = 1;
-// Marker numbers 1 to 24: 0 is left alone and 25 to 31 belong to code folding.
-constexpr int kFirstMarker = 1;
-constexpr int kLastMarker = 24;
+// The letter's cell is this much wider than the letter.
+constexpr int kPadding = 2;
 
 }  // namespace
 
-TLineMarks::TLineMarks(QsciScintilla& pane) : QObject(&pane), pane_(pane) {
-    pane_.setMarginType(kMargin, QsciScintilla::SymbolMargin);
+TLineMarks::TLineMarks(TScriptEditor& pane) : QObject(&pane), pane_(pane) {
+    pane_.setMarginType(kMargin, QsciScintilla::SymbolMarginColor);
+    pane_.setMarginBackgroundColor(kMargin, look::kMarginGrey);
     pane_.setMarginWidth(kMargin, 0);
     pane_.setMarginMarkerMask(kMargin, 0);
     pane_.setMarginSensitivity(kMargin, true);
-    // Each mark's tooltip is found through a hidden annotation on its line, which the editor
-    // moves with the line as the text is edited, as it moves the marker.
-    pane_.SendScintilla(QsciScintillaBase::SCI_ANNOTATIONSETVISIBLE,
-                        QsciScintillaBase::ANNOTATION_HIDDEN);
-    connect(&pane_, &QsciScintilla::marginRightClicked, this,
-            [this](int margin, int line, Qt::KeyboardModifiers) {
-                if (margin == kMargin) {
-                    showMenu(line);
-                }
-            });
+    connect(&pane_, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type, const char*, int length, int linesAdded, int, int, int,
+                   int, int) { onModified(position, type, length, linesAdded); });
+    connect(&pane_, &TScriptEditor::viewportPainted, this, &TLineMarks::paint);
     pane_.installEventFilter(this);
     viewport_ = pane_.viewport();
     viewport_->installEventFilter(this);
 }
 
-int TLineMarks::markerFor(char symbol, const QColor& colour) {
-    const auto key = std::make_pair(symbol, colour.rgb());
-    if (const auto found = markers_.find(key); found != markers_.end()) {
-        return found->second;
-    }
-    const int number = kFirstMarker + static_cast<int>(markers_.size());
-    if (number > kLastMarker) {
-        return -1;
-    }
-    pane_.markerDefine(symbol, number);
-    pane_.setMarkerForegroundColor(colour, number);
-    markers_.emplace(key, number);
-    pane_.setMarginMarkerMask(kMargin, markerMask());
-    return number;
-}
-
-int TLineMarks::markerMask() const {
-    int mask = 0;
-    for (const auto& [key, number] : markers_) {
-        mask |= 1 << number;
-    }
-    return mask;
-}
-
 void TLineMarks::clear() {
-    if (count_ == 0) {
-        return;
-    }
-    const QSignalBlocker quiet(pane_);
-    pane_.SendScintilla(QsciScintillaBase::SCI_MARKERDELETEALL, -1);
-    pane_.SendScintilla(QsciScintillaBase::SCI_ANNOTATIONCLEARALL);
-    tips_ = nullptr;
-    count_ = 0;
-    pane_.setMarginWidth(kMargin, 0);
+    set({}, nullptr);
 }
 
 void TLineMarks::set(const std::vector<Mark>& marks, TipSource tips) {
-    clear();
-    if (marks.empty()) {
+    marks_ = marks;
+    tips_ = std::move(tips);
+    pendingJoin_.reset();
+    std::vector<int> lines;
+    lines.reserve(marks_.size());
+    shown_ = 0;
+    for (const Mark& mark : marks_) {
+        lines.push_back(mark.line);
+        shown_ += mark.symbol != 0 ? 1 : 0;
+    }
+    lines_.reset(lines);
+    const QFontMetrics metrics(look::marginFont());
+    pane_.setMarginWidth(kMargin,
+                         shown_ == 0 ? 0 : metrics.horizontalAdvance(QLatin1Char('W')) + kPadding);
+    viewport_->update();
+}
+
+bool TLineMarks::onlyBlanks(long from, long to) const {
+    if (to <= from) {
+        return true;
+    }
+    std::string text(static_cast<std::size_t>(to - from) + 1, '\0');
+    pane_.SendScintilla(QsciScintillaBase::SCI_GETTEXTRANGE, from, to, text.data());
+    text.resize(static_cast<std::size_t>(to - from));
+    return text.find_first_not_of(' ') == std::string::npos;
+}
+
+void TLineMarks::onModified(int position, int type, int length, int linesAdded) {
+    if (lines_.size() == 0) {
         return;
     }
-    tips_ = std::move(tips);
-    count_ = marks.size();
-    // Each mark would tell the pane's listeners of a change; none of them needs to know.
-    const QSignalBlocker quiet(pane_);
-    for (std::size_t i = 0; i < marks.size(); ++i) {
-        const int marker = markerFor(marks[i].symbol, marks[i].colour);
-        if (marker < 0) {
-            continue;
+    const auto lineOfPosition = [this](long at) {
+        return static_cast<int>(pane_.SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, at));
+    };
+    const auto lineStart = [this](int line) {
+        return pane_.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+    };
+    if ((type & QsciScintillaBase::SC_MOD_BEFOREDELETE) != 0) {
+        // The lines are joined once the text is gone; what stays of each is known only now.
+        const long end = static_cast<long>(position) + length;
+        const int first = lineOfPosition(position);
+        const int last = lineOfPosition(end);
+        pendingJoin_.reset();
+        if (first != last) {
+            const long lastEnd =
+                pane_.SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, last);
+            pendingJoin_ = Join{first, last, !onlyBlanks(lineStart(first), position),
+                                end == lineStart(last) || !onlyBlanks(end, lastEnd)};
         }
-        pane_.markerAdd(marks[i].line, marker);
-        const QByteArray key = QByteArray::number(static_cast<qulonglong>(i));
-        pane_.SendScintilla(QsciScintillaBase::SCI_ANNOTATIONSETTEXT, marks[i].line,
-                            key.constData());
+        return;
     }
-    // Exactly one letter of the text's default style wide, in which the marks are drawn: the
-    // editor clips a letter in a wider margin.
-    const long letter = pane_.SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH,
-                                            QsciScintillaBase::STYLE_DEFAULT, "W");
-    pane_.setMarginWidth(kMargin, static_cast<int>(letter));
+    if ((type & QsciScintillaBase::SC_MOD_DELETETEXT) != 0 && pendingJoin_) {
+        const Join join = *pendingJoin_;
+        pendingJoin_.reset();
+        lines_.linesJoined(join.first, join.last, join.firstKeeps, join.lastKeeps);
+        emit linesMoved();
+        viewport_->update();
+        return;
+    }
+    if ((type & QsciScintillaBase::SC_MOD_INSERTTEXT) != 0 && linesAdded > 0) {
+        const int line = lineOfPosition(position);
+        lines_.linesInserted(line, linesAdded, onlyBlanks(lineStart(line), position));
+        emit linesMoved();
+        viewport_->update();
+    }
 }
 
 QString TLineMarks::tipAt(int line) const {
-    if (count_ == 0 || line < 0 || (pane_.markersAtLine(line) & markerMask()) == 0) {
+    QStringList tips;
+    if (shown_ == 0 || !tips_ || line < 0) {
         return {};
     }
-    const long length = pane_.SendScintilla(QsciScintillaBase::SCI_ANNOTATIONGETTEXT, line,
-                                            static_cast<const char*>(nullptr));
-    QByteArray key(static_cast<int>(length) + 1, '\0');
-    pane_.SendScintilla(QsciScintillaBase::SCI_ANNOTATIONGETTEXT, line, key.data());
-    key.resize(static_cast<int>(length));
-    bool ok = false;
-    const qulonglong index = key.toULongLong(&ok);
-    return ok && index < count_ && tips_ ? tips_(index) : QString();
+    for (std::size_t item : lines_.itemsOn(line)) {
+        if (marks_[item].symbol != 0) {
+            tips << tips_(item);
+        }
+    }
+    return tips.join(QLatin1Char('\n'));
 }
 
 int TLineMarks::nextMarkedLine(int line, bool forward) const {
-    const int mask = markerMask();
-    if (count_ == 0 || mask == 0) {
-        return -1;
-    }
-    const int last = pane_.lines() - 1;
-    int found =
-        forward ? pane_.markerFindNext(line + 1, mask) : pane_.markerFindPrevious(line - 1, mask);
-    if (found < 0) {
-        // Round the end of the text.
-        found = forward ? pane_.markerFindNext(0, mask) : pane_.markerFindPrevious(last, mask);
-    }
-    return found;
+    return lines_.nextLine(line, forward,
+                           [this](std::size_t item) { return marks_[item].symbol != 0; });
 }
 
 void TLineMarks::goToNext(bool forward) {
@@ -140,17 +136,113 @@ void TLineMarks::goToNext(bool forward) {
     }
 }
 
-void TLineMarks::showMenu(int line) {
-    QMenu menu(&pane_);
+QString TLineMarks::legendText() const {
+    QStringList lines;
+    for (const auto& [symbol, meaning] : legend_) {
+        lines << QStringLiteral("%1  %2").arg(QString(QLatin1Char(symbol)), meaning);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+std::pair<int, int> TLineMarks::marginSpan() const {
+    return {pane_.marginWidth(0), pane_.marginWidth(kMargin)};
+}
+
+int TLineMarks::lineAt(int y) const {
+    const int textLeft = pane_.marginWidth(0) + pane_.marginWidth(kMargin) + pane_.marginWidth(2);
+    const long position =
+        pane_.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMPOINT,
+                            static_cast<unsigned long>(textLeft), static_cast<long>(y));
+    return static_cast<int>(pane_.SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION,
+                                                static_cast<unsigned long>(position)));
+}
+
+void TLineMarks::paint(QPainter& painter) {
+    if (shown_ == 0) {
+        return;
+    }
+    const auto [left, width] = marginSpan();
+    const long firstVisible = pane_.SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
+    const int first = static_cast<int>(
+        pane_.SendScintilla(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE, firstVisible));
+    const int last =
+        first + static_cast<int>(pane_.SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN)) + 1;
+    const int lineHeight =
+        static_cast<int>(pane_.SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0UL));
+    const QFont font = look::marginFont();
+    const QFontMetrics metrics(font);
+    const int baseline = pane_.textBaseline();
+    painter.setFont(font);
+    for (int line = first; line <= last; ++line) {
+        for (std::size_t item : lines_.itemsOn(line)) {
+            const Mark& mark = marks_[item];
+            if (mark.symbol == 0) {
+                continue;
+            }
+            const int y = static_cast<int>(pane_.SendScintilla(
+                QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL,
+                pane_.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line)));
+            const QString letter(QLatin1Char(mark.symbol));
+            painter.fillRect(QRect(left, y, width, lineHeight), look::kMarginGrey);
+            painter.setPen(mark.colour);
+            painter.drawText(
+                QPoint(left + (width - metrics.horizontalAdvance(letter)) / 2, y + baseline),
+                letter);
+            break;
+        }
+    }
+}
+
+void TLineMarks::addMarkActions(QMenu& menu, int line) {
     QAction* next = menu.addAction(tr("Next mark\tF8"));
     QAction* previous = menu.addAction(tr("Previous mark\tShift+F8"));
-    next->setEnabled(count_ != 0);
-    previous->setEnabled(count_ != 0);
-    pane_.setCursorPosition(line, 0);
-    QAction* chosen = menu.exec(QCursor::pos());
-    if (chosen == next || chosen == previous) {
-        goToNext(chosen == next);
+    connect(next, &QAction::triggered, this, [this, line] {
+        pane_.setCursorPosition(line, 0);
+        goToNext(true);
+    });
+    connect(previous, &QAction::triggered, this, [this, line] {
+        pane_.setCursorPosition(line, 0);
+        goToNext(false);
+    });
+    QMenu* meanings = menu.addMenu(tr("What the marks mean"));
+    for (const auto& [symbol, meaning] : legend_) {
+        meanings->addAction(QStringLiteral("%1   %2").arg(QString(QLatin1Char(symbol)), meaning));
     }
+}
+
+bool TLineMarks::showContextMenu(const QPoint& local, const QPoint& global) {
+    if (shown_ == 0) {
+        return false;
+    }
+    const auto [left, width] = marginSpan();
+    const bool inMargin = local.x() >= left && local.x() < left + width;
+    // In the text, the editor's own menu with the marks' actions after it, which start from the
+    // caret as F8 does; in the margin, the marks' actions from the line clicked.
+    std::unique_ptr<QMenu> menu(inMargin ? new QMenu(&pane_) : pane_.createStandardContextMenu());
+    int line = lineAt(local.y());
+    if (!inMargin) {
+        menu->addSeparator();
+        int index = 0;
+        pane_.getCursorPosition(&line, &index);
+    }
+    addMarkActions(*menu, line);
+    menu->exec(global);
+    return true;
+}
+
+bool TLineMarks::showTip(const QPoint& local, const QPoint& global) {
+    const auto [left, width] = marginSpan();
+    if (shown_ == 0 || local.x() < left || local.x() >= left + width) {
+        return false;
+    }
+    QString tip = tipAt(lineAt(local.y()));
+    if (tip.isEmpty()) {
+        tip = tr("These letters show what the conversion did with each line:\n%1\n"
+                 "F8 and Shift+F8 go to the next and the previous mark; right-click for more.")
+                  .arg(legendText());
+    }
+    QToolTip::showText(global, tip, viewport_);
+    return true;
 }
 
 bool TLineMarks::eventFilter(QObject* watched, QEvent* event) {
@@ -164,23 +256,13 @@ bool TLineMarks::eventFilter(QObject* watched, QEvent* event) {
         }
     } else if (watched == viewport_ && event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
-        const int left = pane_.marginWidth(0);
-        const int x = help->pos().x();
-        if (count_ != 0 && x >= left && x < left + pane_.marginWidth(kMargin)) {
-            const int textLeft = left + pane_.marginWidth(kMargin) + pane_.marginWidth(2);
-            const long position = pane_.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMPOINT,
-                                                      static_cast<unsigned long>(textLeft),
-                                                      static_cast<long>(help->pos().y()));
-            const int line = static_cast<int>(pane_.SendScintilla(
-                QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position)));
-            const QString tip = tipAt(line);
-            if (tip.isEmpty()) {
-                QToolTip::hideText();
-            } else {
-                QToolTip::showText(help->globalPos(), tip, viewport_);
-            }
-            return true;
-        }
+        return showTip(help->pos(), help->globalPos()) || QObject::eventFilter(watched, event);
+    } else if (event->type() == QEvent::ContextMenu &&
+               (watched == viewport_ || watched == &pane_)) {
+        const auto* menu = static_cast<QContextMenuEvent*>(event);
+        const QPoint local =
+            watched == viewport_ ? menu->pos() : viewport_->mapFrom(&pane_, menu->pos());
+        return showContextMenu(local, menu->globalPos()) || QObject::eventFilter(watched, event);
     }
     return QObject::eventFilter(watched, event);
 }

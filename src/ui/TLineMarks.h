@@ -5,39 +5,52 @@
 #include <QString>
 
 #include <functional>
-#include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
-class QsciScintilla;
-class QWidget;
+#include "ui/TrackedLines.h"
 
-/// Marks in a script pane's margin, beside the line numbers: one symbol a line, each with a
-/// tooltip in words. The marks move with their lines while the pane is edited. F8 and Shift+F8 in
-/// the pane, and the margin's context menu, move the caret to the next and the previous marked
-/// line. The margin takes no room while there are no marks.
+class QMenu;
+class QPainter;
+class QWidget;
+class TScriptEditor;
+
+/// Marks in a script pane's margin, beside the line numbers: a letter on a line, with a tooltip in
+/// words. A mark follows its line as the pane is edited and goes with it when the line is deleted.
+/// F8 and Shift+F8 in the pane, and the context menus of the margin and of the text, move the
+/// caret to the next and the previous marked line; the menus also explain every letter. The
+/// margin takes no room while there are no marks.
 class TLineMarks : public QObject {
     Q_OBJECT
 
 public:
     struct Mark {
         int line;       ///< 0-based
-        char symbol;    ///< the character shown in the margin
-        QColor colour;  ///< of the symbol
+        char symbol;    ///< the letter shown; 0 for a line that is only followed, not marked
+        QColor colour;  ///< of the letter
     };
     /// The tooltip of mark `index` (its place in the list given to set()), made when it is shown.
     using TipSource = std::function<QString(std::size_t index)>;
+    /// Each letter marks may show, with what it means.
+    using Legend = std::vector<std::pair<char, QString>>;
 
     /// Marks for `pane`, which owns them.
-    explicit TLineMarks(QsciScintilla& pane);
+    explicit TLineMarks(TScriptEditor& pane);
 
-    /// Replaces every mark by `marks` (one mark a line), whose tooltips `tips` makes.
+    /// Replaces every mark by `marks`, whose tooltips `tips` makes.
     void set(const std::vector<Mark>& marks, TipSource tips);
     void clear();
-    bool isEmpty() const { return count_ == 0; }
+    bool isEmpty() const { return shown_ == 0; }
 
-    /// The tooltip of the mark now on `line`, empty when it has none.
+    /// What the letters mean, for the menus and the margin's tooltip.
+    void setLegend(Legend legend) { legend_ = std::move(legend); }
+
+    /// The tooltips of the marks now on `line`, one a line; empty when it has none.
     QString tipAt(int line) const;
+
+    /// The line mark `index` stands on now; -1 once its line was deleted.
+    int lineOf(std::size_t index) const { return lines_.lineOf(index); }
 
     /// The first marked line after `line` (forward) or before it, wrapping round; -1 without marks.
     int nextMarkedLine(int line, bool forward) const;
@@ -45,17 +58,41 @@ public:
     /// Moves the caret to the next (or previous) marked line and shows it.
     void goToNext(bool forward);
 
+    /// The margin's legend as text, a letter and its meaning a line.
+    QString legendText() const;
+
+signals:
+    /// Lines were inserted or deleted, so that marks may stand on other lines now.
+    void linesMoved();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    int markerFor(char symbol, const QColor& colour);
-    int markerMask() const;
-    void showMenu(int line);
+    void onModified(int position, int type, int length, int linesAdded);
+    bool onlyBlanks(long from, long to) const;
+    void paint(QPainter& painter);
+    /// The margin's left edge and width, in the viewport.
+    std::pair<int, int> marginSpan() const;
+    void addMarkActions(QMenu& menu, int line);
+    bool showContextMenu(const QPoint& local, const QPoint& global);
+    bool showTip(const QPoint& local, const QPoint& global);
+    int lineAt(int y) const;
 
-    QsciScintilla& pane_;
+    TScriptEditor& pane_;
     QWidget* viewport_;  // the pane's, kept so that events in its destruction need no call
-    std::map<std::pair<char, QRgb>, int> markers_;  // symbol and colour -> marker number
+    std::vector<Mark> marks_;
+    TrackedLines lines_;
     TipSource tips_;
-    std::size_t count_ = 0;
+    Legend legend_;
+    std::size_t shown_ = 0;  // marks with a letter
+    // A deletion that joins lines, seen before it happens: (first, last, first keeps text, last
+    // keeps text).
+    struct Join {
+        int first;
+        int last;
+        bool firstKeeps;
+        bool lastKeeps;
+    };
+    std::optional<Join> pendingJoin_;
 };

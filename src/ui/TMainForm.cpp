@@ -30,11 +30,11 @@
 #include "ui/TInspectorBarStyle.h"
 #include "ui/TInspectorItem.h"
 #include "ui/TLanguageCombo.h"
-#include "ui/TLineMarks.h"
 #include "ui/TPageControl.h"
 #include "ui/TPropertiesPage.h"
 #include "ui/TPropertyEdit.h"
 #include "ui/TQtDialogs.h"
+#include "ui/TReviewDisplay.h"
 #include "ui/TScriptDropTarget.h"
 #include "ui/TScriptEditor.h"
 #include "ui/TTabImages.h"
@@ -263,8 +263,7 @@ QWidget* TMainForm::buildPages() {
     TS_Output = paneHolder(QStringLiteral("TS_Output"), AdvMemo2, QStringLiteral("AdvMemo2"));
     AdvMemo1->setReadOnly(false);
     AdvMemo2->setReadOnly(true);
-    inputMarks_ = new TLineMarks(*AdvMemo1);
-    outputMarks_ = new TLineMarks(*AdvMemo2);
+    review_ = new TReviewDisplay(*AdvMemo1, *AdvMemo2, this);
 
     buildPropertiesPage();
 
@@ -281,6 +280,10 @@ QWidget* TMainForm::buildPages() {
     PageControl->addTab(TS_About, images[2], QStringLiteral("About / note..."));
     layout->addWidget(PageControl);
     connect(PageControl, &QTabWidget::currentChanged, this, &TMainForm::PageControlChange);
+    connect(review_, &TReviewDisplay::originsChanged, TS_Options, &TPropertiesPage::setOrigins);
+    connect(review_, &TReviewDisplay::summaryChanged, this, [this](const QString& summary) {
+        PageControl->setTabToolTip(PageControl->indexOf(TS_Output), summary);
+    });
 
     buildReadOnlyMarker();
     Panel1->installEventFilter(this);
@@ -501,9 +504,7 @@ void TMainForm::openScriptFile(const QString& path) {
 
     AdvMemo1->setReadOnly(true);
     AdvMemo1->setLineNumbersVisible(true);
-    inputMarks_->clear();
-    outputMarks_->clear();
-    PageControl->setTabToolTip(PageControl->indexOf(TS_Output), QString());
+    review_->clear();
     AdvMemo2->clearLines();
     AdvMemo2->setLineNumbersVisible(false);
     L_ReadOnly->show();
@@ -569,17 +570,12 @@ void TMainForm::ConvertInput() {
     quillshift::ConversionNotes notes;
     const std::vector<std::string> input = AdvMemo1->lines();
     quillshift::convertLegacyScript(input, output, harvested, &notes);
-    const auto review =
+    auto review =
         std::make_shared<const TConversionReview>(input, output, harvested, std::move(notes));
     AdvMemo2->setLines(output);
     properties_ = std::move(harvested);
     TS_Options->showRecord();
-    TS_Options->setOrigins(review->origins());
-    inputMarks_->set(review->inputMarks(),
-                     [review](std::size_t index) { return review->inputTip(index); });
-    outputMarks_->set(review->outputMarks(),
-                      [review](std::size_t index) { return review->outputTip(index); });
-    PageControl->setTabToolTip(PageControl->indexOf(TS_Output), review->summary());
+    review_->show(std::move(review));
 }
 
 void TMainForm::adjustProperties() {

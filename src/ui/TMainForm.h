@@ -22,7 +22,7 @@ class TAboutPage;
 class TCommentsMemo;
 class TInspectorItem;
 class TLanguageCombo;
-class TLineMarks;
+class TReviewDisplay;
 class TPageControl;
 class TPropertyEdit;
 class TScriptEditor;
@@ -185,7 +185,6 @@ private:
     TFormSettings settings_;
     quillshift::ScriptProperties properties_;
     QList<QList<TInspectorItem*>> items_;
-    TLineMarks* inputMarks_ = nullptr;
-    TLineMarks* outputMarks_ = nullptr;
+    TReviewDisplay* review_ = nullptr;
     bool activated_ = false;
 };

@@ -137,9 +137,7 @@ void TScriptEditor::applyLook() {
         setMarginWidth(margin, 0);
     }
     setMarginType(0, TextMarginRightJustified);
-    QFont numbers = look::courierNew(8);
-    numbers.setStyleHint(QFont::Monospace);
-    setMarginsFont(numbers);
+    setMarginsFont(look::marginFont());
     setMarginsBackgroundColor(look::kMarginGrey);
     setMarginsForegroundColor(Qt::black);
 
@@ -586,7 +584,20 @@ void TScriptEditor::showParameterHint(long functionStart, const QString& hint) {
 void TScriptEditor::paintEvent(QPaintEvent* event) {
     QsciScintilla::paintEvent(event);
     QPainter painter(viewport());
+    painter.save();
     paintSpecialCharacters(painter);
+    painter.restore();
+    emit viewportPainted(painter);
+}
+
+int TScriptEditor::textBaseline() const {
+    // As the editor places the text of a line, and the margin's text with it: the tallest
+    // ascent of its styles' fonts, in whole pixels.
+    qreal ascent = QFontMetricsF(look::marginFont()).ascent();
+    for (int style = 0; style < TPascalLexer::kSpecialOffset * 2; ++style) {
+        ascent = std::max(ascent, QFontMetricsF(lexer_->font(style)).ascent());
+    }
+    return static_cast<int>(ascent);
 }
 
 void TScriptEditor::paintSpecialCharacters(QPainter& painter) {

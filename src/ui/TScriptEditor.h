@@ -73,9 +73,14 @@ public:
 public slots:
     void paste() override;
 
+    /// Where a line's text stands on its baseline, from the line's top, in pixels.
+    int textBaseline() const;
+
 signals:
     /// A typed, pasted or dropped text was not inserted; `notice` says why.
     void textRefused(const QString& notice);
+    /// The pane's viewport was painted; `painter` may draw over it.
+    void viewportPainted(QPainter& painter);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -46,8 +46,8 @@ shot() {
 }
 
 # Checks the text in region WxH+X+Y of picture SHOT: its background is the region's most common
-# colour, its text the colour most unlike it that covers a few pixels (the cores of the glyphs;
-# their edges are blended with the background).
+# colour, its text the colour most unlike it that covers two pixels or more (the cores of the
+# glyphs; their edges are blended with the background).
 pair() {
     local shot=$1 region=$2 name=$3 line
     line=$(convert "$scratch/$shot.png" -crop "$region" +repage -format %c histogram:info:- |
@@ -66,7 +66,7 @@ pair() {
             END {
                 best = 1
                 for (i = 1; i <= n; i++) {
-                    if (counts[i] < 3 || i == bg) continue
+                    if (counts[i] < 2 || i == bg) continue
                     hi = l[i] > l[bg] ? l[i] : l[bg]; lo = l[i] > l[bg] ? l[bg] : l[i]
                     ratio = (hi + 0.05) / (lo + 0.05)
                     if (ratio > best) { best = ratio; text = i }
@@ -92,7 +92,20 @@ pair output 78x14+717+4 "READ ONLY marker"
 pair output 28x11+129+29 "line numbers"
 pair output 95x13+196+56 "script text"
 pair output 125x12+196+252 "script comment"
-pair output 7x12+158+224 "mark letter"
+pair output 9x14+158+222 "mark letter"
+# The mark letter sits on the line numbers' baseline: the first and the last row of ink of the
+# number "0015" and of the letter "G" beside it are the same.
+ink_rows() {
+    convert "$scratch/$1.png" -crop "$2" +repage -depth 8 txt:- |
+        awk -F'[,:() ]+' 'NR > 1 && $3 + $4 + $5 < 450 {
+            if (top == "" || $2 < top) top = $2
+            if ($2 > bottom) bottom = $2
+        } END { print top, bottom }'
+}
+number_ink=$(ink_rows output 30x14+128+222)
+letter_ink=$(ink_rows output 9x14+158+222)
+[ "$number_ink" = "$letter_ink" ] ||
+    fail "$palette: the mark letter's rows $letter_ink are not the line number's $number_ink"
 
 click 410 16                                 # the Properties tab, fields still locked
 shot locked

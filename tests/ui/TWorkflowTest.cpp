@@ -740,12 +740,13 @@ private slots:
               QStringLiteral("Title: Importer\nDescription: Movie importation script for Importer"),
               QStringLiteral("Authors: (c) 2005 Ann (FR)\nLanguage: FR (French)"),
               QStringLiteral("Site: http://site.example/films/"),
-              QStringLiteral("dropped: boilerplate (\"This program is fre\")"),
-              QStringLiteral("comment line"),
+              QStringLiteral("dropped: licence or site text that the new header replaces (it "
+                             "holds \"This program is free\")"),
+              QStringLiteral("went into Comments"),
               QStringLiteral("the program line: the body starts here"), QString(), QString()}},
             {outputMarks,
              {QString(),
-              QStringLiteral("DisplayResults rewrote this line (input line 0008). It was:\n"
+              QStringLiteral("DisplayResults call: it was made a comment.\nInput line 8 was:\n"
                              "  DisplayResults;"),
               QString()}},
         };
@@ -754,19 +755,34 @@ private slots:
                 QCOMPARE(marks->tipAt(line), tips[line]);
             }
         }
-        QCOMPARE(form.view().E_Authors->toolTip(), QStringLiteral("from line 0003"));
-        QCOMPARE(form.view().M_Comments->toolTip(), QStringLiteral("from lines 0006"));
-        QCOMPARE(form.view().PageControl->tabToolTip(1),
-                 QStringLiteral("3 body lines, 6 header lines\nRewrites: GetPicture 0, "
-                                "DisplayResults 1, CheckVersion 0, VersionMessage 0\nProperties "
-                                "found: Title, Authors, Site, Language, Comments"));
+        QCOMPARE(form.view().E_Authors->toolTip(), QStringLiteral("from input line 3"));
+        QCOMPARE(form.view().M_Comments->toolTip(), QStringLiteral("from input line 6"));
+        const QString summary = QStringLiteral(
+            "3 body lines, 6 header lines\nRewritten: 0 GetPicture calls, 1 DisplayResults call, "
+            "0 CheckVersion calls, 0 version messages\nProperties found: Title, Authors, Site, "
+            "Language, Comments\nF8 and Shift+F8 go from mark to mark in the margins.");
+        QCOMPARE(form.view().PageControl->tabToolTip(1), summary);
         QCOMPARE(outputMarks->nextMarkedLine(2, true), 1);
 
-        // The mark follows its line when a line is typed above it.
+        // The mark follows its line when a line is typed above it, and the summary says that the
+        // output is no longer what the conversion made.
         w.click(TMainForm::EditGroup, TMainForm::EditOutputItem);
         form.view().AdvMemo2->insertAt(QStringLiteral("// added\n"), 0, 0);
-        QVERIFY(outputMarks->tipAt(2).startsWith(QStringLiteral("DisplayResults rewrote")));
+        QVERIFY(outputMarks->tipAt(2).startsWith(QStringLiteral("DisplayResults call")));
         QCOMPARE(outputMarks->tipAt(1), QString());
+        QCOMPARE(form.view().PageControl->tabToolTip(1),
+                 summary + QStringLiteral("\nThe output has been edited since this conversion."));
+
+        // Texts that name input lines follow the input's edits.
+        w.click(TMainForm::EditGroup, TMainForm::EditInputItem);
+        form.view().AdvMemo1->insertAt(QStringLiteral("{ new }\n"), 1, 0);
+        QCOMPARE(form.view().E_Authors->toolTip(), QStringLiteral("from input line 4"));
+        QVERIFY(outputMarks->tipAt(2).contains(QStringLiteral("Input line 9 was:")));
+        form.view().AdvMemo1->setSelection(3, 0, 4, 0);  // the Authors line
+        form.view().AdvMemo1->removeSelectedText();
+        QCOMPARE(form.view().E_Authors->toolTip(),
+                 QStringLiteral("from an input line since deleted"));
+        QCOMPARE(inputMarks->tipAt(3), QStringLiteral("Site: http://site.example/films/"));
 
         w.open(w.path(QStringLiteral("review.ifs")));
         QVERIFY(inputMarks->isEmpty() && outputMarks->isEmpty());

@@ -1,0 +1,57 @@
+#include "ui/TReviewDisplay.h"
+
+#include "ui/TConversionReview.h"
+#include "ui/TLineMarks.h"
+#include "ui/TScriptEditor.h"
+
+TReviewDisplay::TReviewDisplay(TScriptEditor& input, TScriptEditor& output, QObject* parent)
+    : QObject(parent), inputMarks_(new TLineMarks(input)), outputMarks_(new TLineMarks(output)) {
+    inputMarks_->setLegend(TConversionReview::inputLegend());
+    outputMarks_->setLegend(TConversionReview::outputLegend());
+    connect(inputMarks_, &TLineMarks::linesMoved, this, &TReviewDisplay::refreshOrigins);
+    connect(&input, &QsciScintilla::textChanged, this, [this] { paneEdited(true); });
+    connect(&output, &QsciScintilla::textChanged, this, [this] { paneEdited(false); });
+}
+
+void TReviewDisplay::show(std::shared_ptr<const TConversionReview> review) {
+    review_ = std::move(review);
+    inputEdited_ = false;
+    outputEdited_ = false;
+    const auto now = [this](std::size_t mark) { return inputLineNow(mark); };
+    inputMarks_->set(review_->inputMarks(), [shown = review_, now](std::size_t index) {
+        return shown->inputTip(index, now);
+    });
+    outputMarks_->set(review_->outputMarks(), [shown = review_, now](std::size_t index) {
+        return shown->outputTip(index, now);
+    });
+    refreshOrigins();
+    emit summaryChanged(review_->summary(false, false));
+}
+
+void TReviewDisplay::clear() {
+    review_.reset();
+    inputMarks_->clear();
+    outputMarks_->clear();
+    emit originsChanged({});
+    emit summaryChanged({});
+}
+
+int TReviewDisplay::inputLineNow(std::size_t inputMark) const {
+    return inputMarks_->lineOf(inputMark);
+}
+
+void TReviewDisplay::refreshOrigins() {
+    if (review_) {
+        emit originsChanged(
+            review_->origins([this](std::size_t mark) { return inputLineNow(mark); }));
+    }
+}
+
+void TReviewDisplay::paneEdited(bool input) {
+    bool& edited = input ? inputEdited_ : outputEdited_;
+    if (!review_ || edited) {
+        return;
+    }
+    edited = true;
+    emit summaryChanged(review_->summary(inputEdited_, outputEdited_));
+}

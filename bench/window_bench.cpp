@@ -1,10 +1,15 @@
 // How long the window takes to open and convert a large script and show the result: the Open
-// command's work on a 100,000-line script, then Convert up to the painted Output page.
+// command's work on a 100,000-line script, then Convert up to the painted Output page. And how
+// much memory opening and converting a 20 MB script takes: run that one alone, since a process's
+// peak only grows (--benchmark_filter=peakMemory).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <sys/resource.h>
 
 #include <memory>
 
@@ -32,9 +37,10 @@ public:
     void showNotice(const QString&) override {}
 };
 
-// A legacy script of `lines` lines: a header, then a body of typical lines.
-QByteArray makeScript(int lines) {
-    QByteArray script = "{\r\n{ Big importer\r\n * (c) 2005 someone\r\nprogram Big;\r\n";
+// The lines of a legacy script: a header, then a body of typical lines, until `keepOn` says stop.
+template <typename Line, typename KeepOn>
+void scriptLines(Line line, KeepOn keepOn) {
+    line("{\r\n{ Big importer\r\n * (c) 2005 someone\r\nprogram Big;\r\n");
     const char* const body[] = {
         "\tPage := TStringList.Create;",
         "\tLineNr := FindLine('<h1 class=\"title\">', Page, 0);",
@@ -44,11 +50,9 @@ QByteArray makeScript(int lines) {
         "\tDisplayResults;",
         "end;",
     };
-    for (int i = 4; i < lines; ++i) {
-        script += body[i % std::size(body)];
-        script += "\r\n";
+    for (int i = 4; keepOn(i); ++i) {
+        line(QByteArray(body[i % std::size(body)]) + "\r\n");
     }
-    return script;
 }
 
 struct Window {
@@ -56,15 +60,18 @@ struct Window {
     std::unique_ptr<TMainForm> form;
     QString script;
 
-    explicit Window(int lines) {
+    // A window and a script of `lines` lines, or of about `bytes` bytes.
+    explicit Window(int lines, qint64 bytes = 0) {
         form = std::make_unique<TMainForm>(
             std::make_unique<SilentDialogs>(), nullptr,
             TFormSettings(QFile::encodeName(folder.filePath("bench.INI")).toStdString(), "/"));
         script = folder.filePath("big.ifs");
         QFile file(script);
-        if (!file.open(QIODevice::WriteOnly) || file.write(makeScript(lines)) < 0) {
+        if (!file.open(QIODevice::WriteOnly)) {
             qFatal("cannot write the benchmark script");
         }
+        scriptLines([&file](const QByteArray& line) { file.write(line); },
+                    [&](int i) { return bytes > 0 ? file.size() < bytes : i < lines; });
         file.close();
         form->show();
         QApplication::processEvents();
@@ -90,9 +97,35 @@ void openAndConvert(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+double peakMegabytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024;
+}
+
+// Peak resident memory of opening and converting a script of `megabytes` MB, in MB and as a
+// multiple of the script's size; "idle" is the window's before the script was opened.
+void peakMemory(benchmark::State& state) {
+    Window window(0, state.range(0) << 20);
+    const double file = static_cast<double>(QFileInfo(window.script).size()) / (1 << 20);
+    const double idle = peakMegabytes();
+    for (auto _ : state) {
+        window.form->openScriptFile(window.script);
+        window.form->InspectorBar1ItemClick(TMainForm::WizardGroup, TMainForm::ConvertItem);
+        window.form->view().AdvMemo2->repaint();
+    }
+    const double peak = peakMegabytes();
+    state.counters["file_MB"] = file;
+    state.counters["idle_MB"] = idle;
+    state.counters["peak_MB"] = peak;
+    state.counters["peak_per_file"] = peak / file;
+    state.counters["added_per_file"] = (peak - idle) / file;
+}
+
 }  // namespace
 
 BENCHMARK(openScript)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(peakMemory)->Arg(20)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(openAndConvert)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

@@ -80,17 +80,30 @@ void forEachPropertyLine(
 void forEachHeaderLine(
     const ScriptProperties& properties, std::string_view joinedComments,
     const std::function<void(std::string_view key, std::string_view value)>& line) {
-    forEachHeaderPart(properties, joinedComments,
-                      [&](std::string_view key, std::string_view value, bool) { line(key, value); });
+    forEachHeaderPart(
+        properties, joinedComments,
+        [&](std::string_view key, std::string_view value, bool) { line(key, value); });
 }
 
 void writeConvertedScript(const ScriptProperties& properties, const std::vector<std::string>& body,
                           const ScriptSink& out) {
+    writeConvertedScript(
+        properties,
+        [&body](const std::function<void(std::string_view)>& line) {
+            for (const std::string& each : body) {
+                line(each);
+            }
+        },
+        out);
+}
+
+void writeConvertedScript(const ScriptProperties& properties, const BodyLines& body,
+                          const ScriptSink& out) {
     writeHeader(properties, joinComments(properties.comments), out);
-    for (const std::string& line : body) {
+    body([&out](std::string_view line) {
         out.write(line);
         out.write(kLineEnd);
-    }
+    });
 }
 
 BodyCounts writeConvertedScript(
@@ -132,6 +145,13 @@ std::string renderOutputScript(const ScriptProperties& properties,
 
 void writeOutputScript(const std::string& path, const ScriptProperties& properties,
                        const std::vector<std::string>& body, IfTargetExists ifExists) {
+    AtomicFileWriter file(path, ifExists);
+    writeConvertedScript(properties, body, ScriptSink::into(file));
+    file.commit();
+}
+
+void writeOutputScript(const std::string& path, const ScriptProperties& properties,
+                       const BodyLines& body, IfTargetExists ifExists) {
     AtomicFileWriter file(path, ifExists);
     writeConvertedScript(properties, body, ScriptSink::into(file));
     file.commit();

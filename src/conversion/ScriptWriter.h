@@ -80,11 +80,19 @@ void forEachPropertyLine(
 /// Hands each line of the header for `properties` to `line` as two parts that together make the
 /// line, without its line end: a key such as "Authors=" (or a whole fixed line) and a value (empty
 /// for a fixed line), in order. The value is never copied.
-void forEachHeaderLine(const ScriptProperties& properties, std::string_view joinedComments,
-                       const std::function<void(std::string_view key, std::string_view value)>& line);
+void forEachHeaderLine(
+    const ScriptProperties& properties, std::string_view joinedComments,
+    const std::function<void(std::string_view key, std::string_view value)>& line);
+
+/// A script's body, handed a line at a time (without its line end) to the function it is given.
+using BodyLines = std::function<void(const std::function<void(std::string_view line)>&)>;
 
 /// Writes the converted script of `properties` and the body lines `body` to `out`.
 void writeConvertedScript(const ScriptProperties& properties, const std::vector<std::string>& body,
+                          const ScriptSink& out);
+
+/// As above, for a body that is not held as a list.
+void writeConvertedScript(const ScriptProperties& properties, const BodyLines& body,
                           const ScriptSink& out);
 
 /// Writes the converted script of `conversion` to `out`: the header for its properties and
@@ -103,5 +111,9 @@ std::string renderOutputScript(const ScriptProperties& properties,
 /// `Cannot create file "PATH". REASON`; an existing file is then left as it was.
 void writeOutputScript(const std::string& path, const ScriptProperties& properties,
                        const std::vector<std::string>& body, IfTargetExists ifExists);
+
+/// As above, for a body that is not held as a list.
+void writeOutputScript(const std::string& path, const ScriptProperties& properties,
+                       const BodyLines& body, IfTargetExists ifExists);
 
 }  // namespace quillshift

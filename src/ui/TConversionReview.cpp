@@ -71,32 +71,29 @@ QString ruleCount(BodyRule rule, std::size_t count) {
 // The symbol of a header line: what became of it, or L when it set the language and gave no
 // other property.
 TLineMarks::Mark headerMark(std::size_t line, const quillshift::HeaderLineNote& note) {
-    TLineMarks::Mark mark{static_cast<int>(line), '-', look::kLockedText};
+    const auto mark = [line](char symbol, QColor colour) {
+        return TLineMarks::Mark{static_cast<int>(line), symbol, colour.rgb()};
+    };
+    if (note.language != 0 && note.use != HeaderUse::Authors && note.use != HeaderUse::Site) {
+        return mark('L', look::kNavy);
+    }
     switch (note.use) {
+        case HeaderUse::Title:
+            return mark('T', look::kNavy);
+        case HeaderUse::Boilerplate:
+            return mark('x', look::kMaroon);
+        case HeaderUse::Authors:
+            return mark('A', look::kNavy);
+        case HeaderUse::Site:
+            return mark('S', look::kNavy);
+        case HeaderUse::Comment:
+            return mark('c', look::kDarkGreen);
         case HeaderUse::FirstLine:
         case HeaderUse::Frame:
         case HeaderUse::Empty:
             break;
-        case HeaderUse::Title:
-            mark = {mark.line, 'T', look::kNavy};
-            break;
-        case HeaderUse::Boilerplate:
-            mark = {mark.line, 'x', look::kMaroon};
-            break;
-        case HeaderUse::Authors:
-            mark = {mark.line, 'A', look::kNavy};
-            break;
-        case HeaderUse::Site:
-            mark = {mark.line, 'S', look::kNavy};
-            break;
-        case HeaderUse::Comment:
-            mark = {mark.line, 'c', look::kDarkGreen};
-            break;
     }
-    if (note.language != 0 && note.use != HeaderUse::Authors && note.use != HeaderUse::Site) {
-        mark = {mark.line, 'L', look::kNavy};
-    }
-    return mark;
+    return mark('-', look::kLockedText);
 }
 
 // "input line 9", or what became of the line when the user deleted it.
@@ -129,60 +126,71 @@ int TConversionReview::unchanged(std::size_t inputMark) {
     return static_cast<int>(inputMark);
 }
 
-TConversionReview::TConversionReview(const std::vector<std::string>& input,
-                                     const std::vector<std::string>& output,
-                                     const quillshift::ScriptProperties& properties,
-                                     quillshift::ConversionNotes notes)
-    : properties_(properties), notes_(std::move(notes)), bodyLines_(output.size()) {
-    findSources(input);
-    markInput(input.size());
-    markOutput(input, output);
-}
-
-void TConversionReview::findSources(const std::vector<std::string>& input) {
-    boilerplate_.resize(notes_.header.size());
-    for (std::size_t i = 0; i < notes_.header.size(); ++i) {
-        const quillshift::HeaderLineNote& note = notes_.header[i];
-        if (note.language != 0) {
-            sources_.language = i;
-        }
-        if (note.use == HeaderUse::Title) {
+void TConversionReview::addHeaderLine(std::string_view line,
+                                      const quillshift::HeaderLineNote& note) {
+    const std::size_t i = header_.size();
+    header_.push_back(note);
+    inputMarks_.push_back(headerMark(i, note));
+    if (note.language != 0) {
+        sources_.language = i;
+    }
+    switch (note.use) {
+        case HeaderUse::Title:
             sources_.title = i;
-        } else if (note.use == HeaderUse::Authors) {
+            break;
+        case HeaderUse::Authors:
             sources_.authors = i;
-        } else if (note.use == HeaderUse::Site) {
+            break;
+        case HeaderUse::Site:
             sources_.site = i;
-        } else if (note.use == HeaderUse::Comment) {
+            break;
+        case HeaderUse::Comment:
             sources_.comments.push_back(i);
-        } else if (note.use == HeaderUse::Boilerplate && i < input.size()) {
-            boilerplate_[i] = wholeWords(input[i], note.phrase);
-        }
+            break;
+        case HeaderUse::Boilerplate:
+            boilerplate_.emplace_back(i, wholeWords(line, note.phrase));
+            break;
+        default:
+            break;
     }
 }
 
-void TConversionReview::markInput(std::size_t inputLines) {
-    for (std::size_t i = 0; i < notes_.header.size(); ++i) {
-        inputMarks_.push_back(headerMark(i, notes_.header[i]));
+void TConversionReview::addBodyLine(std::string_view line, std::string_view converted,
+                                    BodyRule rule) {
+    const std::size_t inputLine = header_.size() + bodyLines_;
+    if (bodyLines_++ == 0) {
+        inputMarks_.push_back({static_cast<int>(inputLine), '>', look::kNavy.rgb()});
     }
-    const std::size_t programLine = notes_.header.size();
-    if (programLine < inputLines) {
-        inputMarks_.push_back({static_cast<int>(programLine), '>', look::kNavy});
+    if (rule == BodyRule::None || converted == line) {
+        return;
     }
+    outputMarks_.push_back({static_cast<int>(bodyLines_ - 1), ruleSymbol(rule), look::kNavy.rgb()});
+    // The input line is followed, without a letter, so that the tooltip can name it.
+    rewrites_.push_back({static_cast<std::uint32_t>(inputMarks_.size()), rule});
+    inputMarks_.push_back({static_cast<int>(inputLine), 0, 0});
 }
 
-void TConversionReview::markOutput(const std::vector<std::string>& input,
-                                   const std::vector<std::string>& output) {
-    const std::size_t programLine = notes_.header.size();
-    for (std::size_t i = 0; i < notes_.bodyRules.size() && i < output.size(); ++i) {
-        const BodyRule rule = notes_.bodyRules[i];
-        const std::string& before = input[programLine + i];
-        if (rule != BodyRule::None && output[i] != before) {
-            outputMarks_.push_back({static_cast<int>(i), ruleSymbol(rule), look::kNavy});
-            // The input line is followed, without a letter, so that the tooltip can name it.
-            rewrites_.push_back({rule, programLine + i, inputMarks_.size(), before});
-            inputMarks_.push_back({static_cast<int>(programLine + i), 0, {}});
-        }
-    }
+void TConversionReview::finish(const quillshift::ScriptProperties& properties) {
+    properties_ = properties;
+    properties_.comments.clear();
+}
+
+namespace {
+
+std::vector<TLineMarks::Mark> handedOver(std::deque<TLineMarks::Mark>& marks) {
+    std::vector<TLineMarks::Mark> list(marks.begin(), marks.end());
+    marks = {};
+    return list;
+}
+
+}  // namespace
+
+std::vector<TLineMarks::Mark> TConversionReview::takeInputMarks() {
+    return handedOver(inputMarks_);
+}
+
+std::vector<TLineMarks::Mark> TConversionReview::takeOutputMarks() {
+    return handedOver(outputMarks_);
 }
 
 TPropertiesPage::Origins TConversionReview::origins(const InputLine& now) const {
@@ -238,7 +246,7 @@ QString TConversionReview::summary(bool inputEdited, bool outputEdited) const {
             "%1 body lines, %2 header lines\nRewritten: %3\nProperties found: %4\n"
             "F8 and Shift+F8 go from mark to mark in the margins.")
             .arg(bodyLines_)
-            .arg(notes_.header.size())
+            .arg(header_.size())
             .arg(ruleCounts.join(QStringLiteral(", ")),
                  found.isEmpty() ? QStringLiteral("none") : found.join(QStringLiteral(", ")));
     if (inputEdited || outputEdited) {
@@ -280,11 +288,18 @@ QString TConversionReview::givenOrReplaced(const QString& name, std::size_t line
     return QStringLiteral("%1, replaced by %2").arg(name, inputLine(kept.value_or(line), now));
 }
 
+std::string TConversionReview::boilerplatePhrase(std::size_t line) const {
+    const auto found = std::lower_bound(
+        boilerplate_.begin(), boilerplate_.end(), line,
+        [](const auto& entry, std::size_t wanted) { return entry.first < wanted; });
+    return found != boilerplate_.end() && found->first == line ? found->second : std::string();
+}
+
 QString TConversionReview::inputTip(std::size_t index, const InputLine& now) const {
-    if (index >= notes_.header.size()) {
+    if (index >= header_.size()) {
         return QStringLiteral("the program line: the body starts here");
     }
-    const quillshift::HeaderLineNote& note = notes_.header[index];
+    const quillshift::HeaderLineNote& note = header_[index];
     QString tip;
     switch (note.use) {
         case HeaderUse::FirstLine:
@@ -305,7 +320,7 @@ QString TConversionReview::inputTip(std::size_t index, const InputLine& now) con
             tip = QStringLiteral(
                       "dropped: licence or site text that the new header replaces "
                       "(it holds \"%1\")")
-                      .arg(text(boilerplate_[index]));
+                      .arg(text(boilerplatePhrase(index)));
             break;
         case HeaderUse::Authors:
             tip = givenOrReplaced(QStringLiteral("Authors"), index, sources_.authors,
@@ -330,13 +345,21 @@ QString TConversionReview::inputTip(std::size_t index, const InputLine& now) con
     return tip;
 }
 
-QString TConversionReview::outputTip(std::size_t index, const InputLine& now) const {
+QString TConversionReview::outputTip(std::size_t index, const InputLine& now,
+                                     const std::function<std::string(int line)>& inputText,
+                                     bool inputEdited) const {
     if (index >= rewrites_.size()) {
         return {};
     }
     const Rewrite& rewrite = rewrites_[index];
-    QString where = inputLine(rewrite.inputMark, now);
-    where[0] = where[0].toUpper();
-    return QStringLiteral("%1\n%2 was:\n%3")
-        .arg(ruleDeed(rewrite.rule), where, TFieldText::toText(rewrite.before));
+    const int line = now(rewrite.inputMark);
+    if (line < 0) {
+        return QStringLiteral("%1\nIts input line has since been deleted.")
+            .arg(ruleDeed(rewrite.rule));
+    }
+    return QStringLiteral("%1\nInput line %2 %3:\n%4")
+        .arg(ruleDeed(rewrite.rule))
+        .arg(line + 1)
+        .arg(inputEdited ? QStringLiteral("now reads") : QStringLiteral("was"),
+             TFieldText::toText(inputText(line)));
 }

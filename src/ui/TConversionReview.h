@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -15,26 +17,34 @@
 /// What a conversion did, put for the user to review it: a mark on each header line of the input
 /// saying what became of it, and on the program line where the body starts; a mark on each output
 /// line that a rule rewrote, with the line as it was; where each property came from; and a
-/// summary of the run. The marks' tooltips are made only when asked for, so that a long script
-/// costs little more to convert.
+/// summary of the run. It is told each line as the conversion goes, and keeps only what it shows;
+/// the marks' tooltips are made only when asked for, so that a long script costs little more to
+/// convert.
 ///
 /// Texts that name input lines take the line's number now from `InputLine`, which maps an input
-/// mark (by its place in inputMarks()) to the line it stands on after the user's edits, or -1 once
-/// the line was deleted. Every rewritten input line has a mark without a letter for this.
+/// mark (by its place in the input's marks) to the line it stands on after the user's edits, or -1
+/// once the line was deleted. Every rewritten input line has a mark without a letter for this.
 class TConversionReview {
 public:
     using InputLine = std::function<int(std::size_t inputMark)>;
 
-    /// The review of converting `input` into `output` and `properties`, as `notes` recorded it.
-    TConversionReview(const std::vector<std::string>& input, const std::vector<std::string>& output,
-                      const quillshift::ScriptProperties& properties,
-                      quillshift::ConversionNotes notes);
+    /// Header line `line` of the input (the next one) became what `note` says.
+    void addHeaderLine(std::string_view line, const quillshift::HeaderLineNote& note);
+    /// Body line `line` of the input (the next one) became `converted`, by `rule`.
+    void addBodyLine(std::string_view line, std::string_view converted, quillshift::BodyRule rule);
+    /// Ends the review with the properties the conversion harvested.
+    void finish(const quillshift::ScriptProperties& properties);
 
-    const std::vector<TLineMarks::Mark>& inputMarks() const { return inputMarks_; }
-    const std::vector<TLineMarks::Mark>& outputMarks() const { return outputMarks_; }
-    /// The tooltips of the marks, by their place in inputMarks() and outputMarks().
+    /// The marks of the input and of the output, handed over once (the review keeps no copy).
+    std::vector<TLineMarks::Mark> takeInputMarks();
+    std::vector<TLineMarks::Mark> takeOutputMarks();
+    /// The tooltips of the marks, by their place in the lists of marks.
     QString inputTip(std::size_t index, const InputLine& now) const;
-    QString outputTip(std::size_t index, const InputLine& now) const;
+    /// `inputText` gives input line n's text now; `inputEdited` says whether the input has been
+    /// edited since the conversion (the rewritten line's text is not kept: the input has it).
+    QString outputTip(std::size_t index, const InputLine& now,
+                      const std::function<std::string(int line)>& inputText,
+                      bool inputEdited) const;
 
     /// Where each property came from: "from input line 9".
     TPropertiesPage::Origins origins(const InputLine& now) const;
@@ -49,12 +59,11 @@ public:
     static int unchanged(std::size_t inputMark);
 
 private:
-    // A body line that a rule changed.
+    // A body line that a rule changed. Lists that grow with the script are deques, which grow
+    // without copying what they hold.
     struct Rewrite {
+        std::uint32_t inputMark;
         quillshift::BodyRule rule;
-        std::size_t inputLine;
-        std::size_t inputMark;
-        std::string before;
     };
     // The header lines that gave each property; a later line replaces an earlier one.
     struct Sources {
@@ -65,18 +74,16 @@ private:
         std::vector<std::size_t> comments;
     };
 
-    void findSources(const std::vector<std::string>& input);
-    void markInput(std::size_t inputLines);
-    void markOutput(const std::vector<std::string>& input, const std::vector<std::string>& output);
+    std::string boilerplatePhrase(std::size_t line) const;
     QString givenOrReplaced(const QString& name, std::size_t line, std::optional<std::size_t> kept,
                             const std::string& value, const InputLine& now) const;
 
     quillshift::ScriptProperties properties_;
-    quillshift::ConversionNotes notes_;
+    std::vector<quillshift::HeaderLineNote> header_;
     Sources sources_;
-    std::vector<std::string> boilerplate_;  // by header line: the whole words of its phrase
-    std::vector<Rewrite> rewrites_;
-    std::vector<TLineMarks::Mark> inputMarks_;
-    std::vector<TLineMarks::Mark> outputMarks_;
+    std::vector<std::pair<std::size_t, std::string>> boilerplate_;  // line, its phrase's words
+    std::deque<Rewrite> rewrites_;
+    std::deque<TLineMarks::Mark> inputMarks_;
+    std::deque<TLineMarks::Mark> outputMarks_;
     std::size_t bodyLines_ = 0;
 };

@@ -30,6 +30,8 @@ TLineMarks::TLineMarks(TScriptEditor& pane) : QObject(&pane), pane_(pane) {
             [this](int position, int type, const char*, int length, int linesAdded, int, int, int,
                    int, int) { onModified(position, type, length, linesAdded); });
     connect(&pane_, &TScriptEditor::viewportPainted, this, &TLineMarks::paint);
+    // Marks stand on lines of a content; a new content has none of them.
+    connect(&pane_, &TScriptEditor::contentReplaced, this, &TLineMarks::clear);
     pane_.installEventFilter(this);
     viewport_ = pane_.viewport();
     viewport_->installEventFilter(this);
@@ -39,8 +41,8 @@ void TLineMarks::clear() {
     set({}, nullptr);
 }
 
-void TLineMarks::set(const std::vector<Mark>& marks, TipSource tips) {
-    marks_ = marks;
+void TLineMarks::set(std::vector<Mark> marks, TipSource tips) {
+    marks_ = std::move(marks);
     tips_ = std::move(tips);
     pendingJoin_.reset();
     std::vector<int> lines;
@@ -50,7 +52,7 @@ void TLineMarks::set(const std::vector<Mark>& marks, TipSource tips) {
         lines.push_back(mark.line);
         shown_ += mark.symbol != 0 ? 1 : 0;
     }
-    lines_.reset(lines);
+    lines_.reset(std::move(lines));
     const QFontMetrics metrics(look::marginFont());
     pane_.setMarginWidth(kMargin,
                          shown_ == 0 ? 0 : metrics.horizontalAdvance(QLatin1Char('W')) + kPadding);
@@ -184,7 +186,7 @@ void TLineMarks::paint(QPainter& painter) {
                 pane_.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line)));
             const QString letter(QLatin1Char(mark.symbol));
             painter.fillRect(QRect(left, y, width, lineHeight), look::kMarginGrey);
-            painter.setPen(mark.colour);
+            painter.setPen(QColor(mark.colour));
             painter.drawText(
                 QPoint(left + (width - metrics.horizontalAdvance(letter)) / 2, y + baseline),
                 letter);

@@ -26,9 +26,9 @@ class TLineMarks : public QObject {
 
 public:
     struct Mark {
-        int line;       ///< 0-based
-        char symbol;    ///< the letter shown; 0 for a line that is only followed, not marked
-        QColor colour;  ///< of the letter
+        int line;     ///< 0-based
+        char symbol;  ///< the letter shown; 0 for a line that is only followed, not marked
+        QRgb colour;  ///< of the letter
     };
     /// The tooltip of mark `index` (its place in the list given to set()), made when it is shown.
     using TipSource = std::function<QString(std::size_t index)>;
@@ -39,7 +39,7 @@ public:
     explicit TLineMarks(TScriptEditor& pane);
 
     /// Replaces every mark by `marks`, whose tooltips `tips` makes.
-    void set(const std::vector<Mark>& marks, TipSource tips);
+    void set(std::vector<Mark> marks, TipSource tips);
     void clear();
     bool isEmpty() const { return shown_ == 0; }
 

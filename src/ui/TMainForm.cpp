@@ -564,15 +564,31 @@ bool TMainForm::inputHasConvertedHeader() const {
 }
 
 void TMainForm::ConvertInput() {
-    // Converted into copies first, so that a failure leaves the record and the fields as they were.
+    // Harvested into a copy first, so that a failure leaves the record and the fields as they
+    // were. The lines go from pane to pane as they are converted, never held as a list.
     quillshift::ScriptProperties harvested = properties_;
-    std::vector<std::string> output;
+    auto review = std::make_shared<TConversionReview>();
+    quillshift::LegacyConverter converter(harvested);
     quillshift::ConversionNotes notes;
-    const std::vector<std::string> input = AdvMemo1->lines();
-    quillshift::convertLegacyScript(input, output, harvested, &notes);
-    auto review =
-        std::make_shared<const TConversionReview>(input, output, harvested, std::move(notes));
-    AdvMemo2->setLines(output);
+    converter.keepNotes(notes);
+    std::string scratch;
+    const std::size_t inputSize = AdvMemo1->textLength();
+    // The rules add at most a few bytes to a line, or make it the version message.
+    AdvMemo2->setLinesFrom(inputSize + inputSize / 32 + 4096,
+                           [&](const TScriptEditor::LineSink& add) {
+                               AdvMemo1->forEachLine([&](std::string_view line) {
+                                   std::string_view converted;
+                                   auto rule = quillshift::BodyRule::None;
+                                   if (converter.convertLine(line, scratch, converted, &rule)) {
+                                       review->addBodyLine(line, converted, rule);
+                                       add(converted);
+                                   } else {
+                                       review->addHeaderLine(line, notes.header.back());
+                                   }
+                                   notes = {};
+                               });
+                           });
+    review->finish(harvested);
     properties_ = std::move(harvested);
     TS_Options->showRecord();
     review_->show(std::move(review));
@@ -605,7 +621,10 @@ void TMainForm::saveScriptAs() {
 }
 
 void TMainForm::WriteOutputScript(const QString& fileName, quillshift::IfTargetExists ifExists) {
-    quillshift::writeOutputScript(localPath(fileName), properties_, AdvMemo2->lines(), ifExists);
+    quillshift::writeOutputScript(
+        localPath(fileName), properties_,
+        [this](const std::function<void(std::string_view)>& line) { AdvMemo2->forEachLine(line); },
+        ifExists);
 }
 
 void TMainForm::editPane(QWidget* page, TScriptEditor* pane) {

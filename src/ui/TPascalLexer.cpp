@@ -309,6 +309,12 @@ void TPascalLexer::styleText(int start, int end) {
     if (pane == nullptr || end <= start) {
         return;
     }
+    // A document without colours (a large one) takes none: styling it would be asked for again
+    // and again from its start.
+    if ((pane->SendScintilla(QsciScintillaBase::SCI_GETDOCUMENTOPTIONS) &
+         QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE) != 0) {
+        return;
+    }
     const long firstLine = pane->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, start);
     const long lastLine = pane->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, end - 1);
     const long length = pane->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);

@@ -5,7 +5,10 @@
 #include "ui/TScriptEditor.h"
 
 TReviewDisplay::TReviewDisplay(TScriptEditor& input, TScriptEditor& output, QObject* parent)
-    : QObject(parent), inputMarks_(new TLineMarks(input)), outputMarks_(new TLineMarks(output)) {
+    : QObject(parent),
+      input_(input),
+      inputMarks_(new TLineMarks(input)),
+      outputMarks_(new TLineMarks(output)) {
     inputMarks_->setLegend(TConversionReview::inputLegend());
     outputMarks_->setLegend(TConversionReview::outputLegend());
     connect(inputMarks_, &TLineMarks::linesMoved, this, &TReviewDisplay::refreshOrigins);
@@ -13,16 +16,20 @@ TReviewDisplay::TReviewDisplay(TScriptEditor& input, TScriptEditor& output, QObj
     connect(&output, &QsciScintilla::textChanged, this, [this] { paneEdited(false); });
 }
 
-void TReviewDisplay::show(std::shared_ptr<const TConversionReview> review) {
+void TReviewDisplay::show(std::shared_ptr<TConversionReview> review) {
+    std::vector<TLineMarks::Mark> inputMarks = review->takeInputMarks();
+    std::vector<TLineMarks::Mark> outputMarks = review->takeOutputMarks();
     review_ = std::move(review);
     inputEdited_ = false;
     outputEdited_ = false;
     const auto now = [this](std::size_t mark) { return inputLineNow(mark); };
-    inputMarks_->set(review_->inputMarks(), [shown = review_, now](std::size_t index) {
+    inputMarks_->set(std::move(inputMarks), [shown = review_, now](std::size_t index) {
         return shown->inputTip(index, now);
     });
-    outputMarks_->set(review_->outputMarks(), [shown = review_, now](std::size_t index) {
-        return shown->outputTip(index, now);
+    outputMarks_->set(std::move(outputMarks), [this, shown = review_, now](std::size_t index) {
+        return shown->outputTip(
+            index, now, [this](int line) { return input_.line(static_cast<std::size_t>(line)); },
+            inputEdited_);
     });
     refreshOrigins();
     emit summaryChanged(review_->summary(false, false));

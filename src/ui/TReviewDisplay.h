@@ -21,8 +21,8 @@ class TReviewDisplay : public QObject {
 public:
     TReviewDisplay(TScriptEditor& input, TScriptEditor& output, QObject* parent);
 
-    /// Shows `review`, the conversion of what the panes hold now.
-    void show(std::shared_ptr<const TConversionReview> review);
+    /// Shows `review`, the conversion of what the panes hold now; takes its marks.
+    void show(std::shared_ptr<TConversionReview> review);
     /// Shows nothing: no marks, no origins, no summary.
     void clear();
 
@@ -38,6 +38,7 @@ private:
     void refreshOrigins();
     void paneEdited(bool input);
 
+    TScriptEditor& input_;
     TLineMarks* inputMarks_;
     TLineMarks* outputMarks_;
     std::shared_ptr<const TConversionReview> review_;

@@ -69,25 +69,6 @@ bool isWordByte(char c) {
     return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_';
 }
 
-std::vector<std::string> splitPaneText(std::string_view text) {
-    std::vector<std::string> result;
-    if (text.empty()) {
-        return result;
-    }
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            result.emplace_back(text.substr(start, i - start));
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-            start = i + 1;
-        }
-    }
-    result.emplace_back(text.substr(start));
-    return result;
-}
-
 /// The character a byte without a glyph of its own stands for: its Windows-1252 character, or
 /// nothing for control characters and the bytes Windows-1252 leaves undefined (drawn as a box).
 QString specialGlyph(unsigned char byte) {
@@ -110,13 +91,25 @@ TScriptEditor::TScriptEditor(QWidget* parent)
     connect(this, &QsciScintillaBase::SCN_CHARADDED, this, &TScriptEditor::onCharAdded);
 }
 
-void TScriptEditor::applyLook() {
-    setFrameStyle(QFrame::NoFrame);
+TScriptEditor::~TScriptEditor() {
+    if (firstDocument_ != nullptr) {
+        // The editor releases the document it made itself when it goes.
+        SendScintilla(SCI_SETDOCPOINTER, 0UL, firstDocument_);
+        SendScintilla(SCI_RELEASEDOCUMENT, 0UL, firstDocument_);
+    }
+}
+
+void TScriptEditor::applyDocumentSettings() {
     setEolMode(EolUnix);
     setTabWidth(4);
     setIndentationsUseTabs(false);
     setTabIndents(false);
     setBackspaceUnindents(false);
+}
+
+void TScriptEditor::applyLook() {
+    setFrameStyle(QFrame::NoFrame);
+    applyDocumentSettings();
     setAutoIndent(false);
     setWrapMode(WrapNone);
     setFolding(NoFoldStyle);
@@ -162,17 +155,41 @@ void TScriptEditor::applyCharacterRepresentations() {
     }
 }
 
-std::string TScriptEditor::documentBytes() const {
+std::string_view TScriptEditor::documentView() const {
     const long length = SendScintilla(SCI_GETLENGTH);
     if (length <= 0) {
         return {};
     }
     const auto* data = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
-    return std::string(data, static_cast<std::size_t>(length));
+    return {data, static_cast<std::size_t>(length)};
 }
 
 std::vector<std::string> TScriptEditor::lines() const {
-    return splitPaneText(documentBytes());
+    std::vector<std::string> result;
+    forEachLine([&result](std::string_view line) { result.emplace_back(line); });
+    return result;
+}
+
+void TScriptEditor::forEachLine(const std::function<void(std::string_view)>& line) const {
+    const std::string_view text = documentView();
+    if (text.empty()) {
+        return;
+    }
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            line(text.substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+    }
+    line(text.substr(start));
+}
+
+std::size_t TScriptEditor::textLength() const {
+    return static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
 }
 
 std::size_t TScriptEditor::lineCount() const {
@@ -194,14 +211,69 @@ std::string TScriptEditor::line(std::size_t index) const {
     return text;
 }
 
-void TScriptEditor::replaceContent(const std::string& bytes) {
+void TScriptEditor::useDocumentFor(std::size_t bytes) {
+    const bool large = bytes > kLargeText;
+    const long current = SendScintilla(SCI_GETDOCUMENTOPTIONS);
+    if (large == ((current & SC_DOCUMENTOPTION_STYLES_NONE) != 0)) {
+        return;
+    }
+    // A large text goes into a document without colours, which takes half the memory. The
+    // editor's first document is kept alive, so that it can be given back before the editor
+    // goes.
+    if (firstDocument_ == nullptr) {
+        firstDocument_ = SendScintillaPtrResult(SCI_GETDOCPOINTER);
+        SendScintilla(SCI_ADDREFDOCUMENT, 0UL, firstDocument_);
+    }
+    if (large) {
+        void* document = reinterpret_cast<void*>(SendScintilla(
+            SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE)));
+        SendScintilla(SCI_SETDOCPOINTER, 0UL, document);
+        SendScintilla(SCI_RELEASEDOCUMENT, 0UL, document);
+    } else {
+        SendScintilla(SCI_SETDOCPOINTER, 0UL, firstDocument_);
+    }
+    applyDocumentSettings();
+}
+
+void TScriptEditor::setLinesFrom(std::size_t sizeHint,
+                                 const std::function<void(const LineSink&)>& produce) {
     const bool readOnly = isReadOnly();
+    // Nobody is told of each piece: the editor's own bookkeeping of a change costs as much as the
+    // text before it, so that telling it of every piece would take time growing with the square
+    // of the text. Listeners hear of the new content as a whole.
+    const long eventMask = SendScintilla(SCI_GETMODEVENTMASK);
+    SendScintilla(SCI_SETMODEVENTMASK, 0UL);
+    // The old text is not kept for undoing: it goes for good.
     SendScintilla(SCI_SETREADONLY, 0UL);
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
     SendScintilla(SCI_CLEARALL);
-    if (!bytes.empty()) {
-        SendScintilla(SCI_ADDTEXT, bytes.size(), bytes.data());
-    }
+    useDocumentFor(sizeHint);
+    SendScintilla(SCI_SETREADONLY, 0UL);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    // The text goes in in pieces, into a buffer allocated once, so that it is never held twice.
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(sizeHint));
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    std::string piece;
+    piece.reserve(kPiece + 1024);
+    const auto flush = [this, &piece] {
+        if (!piece.empty()) {
+            SendScintilla(SCI_APPENDTEXT, piece.size(), piece.data());
+            piece.clear();
+        }
+    };
+    bool first = true;
+    produce([&](std::string_view line) {
+        if (!first) {
+            piece += '\n';
+        }
+        first = false;
+        appendExpanded(piece, line);
+        if (piece.size() >= kPiece) {
+            flush();
+        }
+    });
+    flush();
+    SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(eventMask));
     SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETSAVEPOINT);
@@ -211,6 +283,7 @@ void TScriptEditor::replaceContent(const std::string& bytes) {
     SendScintilla(SCI_SETXOFFSET, 0UL);
     SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
     refreshLineNumbers();
+    emit contentReplaced();
 }
 
 void TScriptEditor::setLines(const std::vector<std::string>& lines) {
@@ -218,15 +291,11 @@ void TScriptEditor::setLines(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
         size += line.size();
     }
-    std::string bytes;
-    bytes.reserve(size);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) {
-            bytes += '\n';
+    setLinesFrom(size, [&lines](const LineSink& add) {
+        for (const std::string& line : lines) {
+            add(line);
         }
-        appendExpanded(bytes, lines[i]);
-    }
-    replaceContent(bytes);
+    });
 }
 
 void TScriptEditor::appendLine(std::string_view line) {
@@ -243,13 +312,24 @@ void TScriptEditor::appendLine(std::string_view line) {
 }
 
 void TScriptEditor::clearLines() {
-    replaceContent({});
+    setLinesFrom(0, [](const LineSink&) {});
 }
 
 void TScriptEditor::loadFromFile(const std::string& path) {
     SendScintilla(SCI_GOTOPOS, 0UL);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
-    setLines(quillshift::loadScriptFile(path));
+    const std::string bytes = quillshift::readFileBytes(path);
+    quillshift::requireNoNulByte(path, bytes);
+    const auto tabs = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\t'));
+    setLinesFrom(bytes.size() + tabs * (quillshift::text::kTabReplacement.size() - 1),
+                 [&bytes](const LineSink& add) {
+                     quillshift::ScriptLineReader reader(bytes);
+                     std::string_view line;
+                     std::string scratch;
+                     while (reader.next(line, scratch)) {
+                         add(line);
+                     }
+                 });
 }
 
 void TScriptEditor::setLineNumbersVisible(bool visible) {

@@ -26,6 +26,11 @@ class TScriptEditor : public QsciScintilla {
 
 public:
     explicit TScriptEditor(QWidget* parent = nullptr);
+    ~TScriptEditor() override;
+
+    /// A pane holding more bytes than this shows them without colours: the colours would take as
+    /// much memory again as the text.
+    static constexpr std::size_t kLargeText = std::size_t{8} << 20;
 
     /// The pane's lines as raw bytes, without terminators. CR LF, a lone CR and a lone LF each end
     /// a line, and text that ends with a line end has a final empty line; an empty pane has no
@@ -35,8 +40,23 @@ public:
     /// Number of lines, counted as lines() counts them.
     std::size_t lineCount() const;
 
+    /// Number of bytes the pane holds, line ends included.
+    std::size_t textLength() const;
+
     /// Line `index` (0-based) as raw bytes; empty when out of range.
     std::string line(std::size_t index) const;
+
+    /// Hands each line, as lines() gives them, to `line`, read in place: the view is valid during
+    /// the call only, and `line` must not change this pane.
+    void forEachLine(const std::function<void(std::string_view)>& line) const;
+
+    /// Takes one line (without terminator) of a new content.
+    using LineSink = std::function<void(std::string_view line)>;
+
+    /// Replaces the content by the lines that `produce` hands to its sink, as setLines does, but
+    /// without holding them all: they go into the pane as they come. `sizeHint` is about the
+    /// number of bytes they make; above kLargeText the pane shows them without colours.
+    void setLinesFrom(std::size_t sizeHint, const std::function<void(const LineSink&)>& produce);
 
     /// Replaces the content by `lines` joined with LF, each tab replaced by four blanks. Works on a
     /// read-only pane too; the change cannot be undone. Scrolls to the top.
@@ -81,6 +101,9 @@ signals:
     void textRefused(const QString& notice);
     /// The pane's viewport was painted; `painter` may draw over it.
     void viewportPainted(QPainter& painter);
+    /// The whole content was replaced (setLines, setLinesFrom, clearLines, loadFromFile): unlike
+    /// an edit, this is told by no other signal.
+    void contentReplaced();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -93,8 +116,9 @@ protected:
 private:
     void applyLook();
     void applyCharacterRepresentations();
-    void replaceContent(const std::string& bytes);
-    std::string documentBytes() const;
+    void applyDocumentSettings();
+    void useDocumentFor(std::size_t bytes);
+    std::string_view documentView() const;
     /// Inserts `text` typed by the user at the caret, or refuses it with a notice.
     void typeText(const QString& text);
     void insertTypedBytes(const std::string& bytes);
@@ -114,4 +138,5 @@ private:
     bool lineNumbersVisible_ = false;
     int suspendCount_ = 0;
     int lineNumberDigits_ = 0;
+    void* firstDocument_ = nullptr;  // the editor's own document, while another is shown
 };

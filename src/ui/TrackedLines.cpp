@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
-void TrackedLines::reset(const std::vector<int>& lines) {
-    lineOf_ = lines;
+void TrackedLines::reset(std::vector<int> lines) {
+    lineOf_ = std::move(lines);
     byLine_.clear();
-    byLine_.reserve(lines.size());
-    for (std::size_t item = 0; item < lines.size(); ++item) {
-        byLine_.emplace_back(lines[item], item);
+    byLine_.shrink_to_fit();
+    byLine_.reserve(lineOf_.size());
+    for (std::size_t item = 0; item < lineOf_.size(); ++item) {
+        byLine_.emplace_back(lineOf_[item], static_cast<std::uint32_t>(item));
     }
     std::sort(byLine_.begin(), byLine_.end());
 }
@@ -19,7 +20,7 @@ int TrackedLines::lineOf(std::size_t item) const {
 std::vector<std::size_t> TrackedLines::itemsOn(int line) const {
     std::vector<std::size_t> items;
     auto it =
-        std::lower_bound(byLine_.begin(), byLine_.end(), std::make_pair(line, std::size_t{0}));
+        std::lower_bound(byLine_.begin(), byLine_.end(), std::make_pair(line, std::uint32_t{0}));
     for (; it != byLine_.end() && it->first == line; ++it) {
         items.push_back(it->second);
     }
@@ -38,7 +39,7 @@ void TrackedLines::linesInserted(int line, int count, bool textMovedDown) {
 
 void TrackedLines::linesJoined(int first, int last, bool firstKeepsText, bool lastKeepsText) {
     const int removed = last - first;
-    std::vector<std::pair<int, std::size_t>> kept;
+    std::vector<std::pair<int, std::uint32_t>> kept;
     kept.reserve(byLine_.size());
     for (auto [at, item] : byLine_) {
         const bool gone = (at == first && !firstKeepsText) || (at > first && at < last) ||

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -11,7 +12,7 @@
 class TrackedLines {
 public:
     /// Starts over: item i stands on lines[i].
-    void reset(const std::vector<int>& lines);
+    void reset(std::vector<int> lines);
 
     std::size_t size() const { return lineOf_.size(); }
 
@@ -37,13 +38,13 @@ public:
     void linesJoined(int first, int last, bool firstKeepsText, bool lastKeepsText);
 
 private:
-    std::vector<int> lineOf_;                          // by item
-    std::vector<std::pair<int, std::size_t>> byLine_;  // (line, item), sorted
+    std::vector<int> lineOf_;                            // by item
+    std::vector<std::pair<int, std::uint32_t>> byLine_;  // (line, item), sorted
 };
 
 template <typename Accept>
 int TrackedLines::nextLine(int line, bool forward, Accept wanted) const {
-    const auto accepted = [&](const std::pair<int, std::size_t>& entry) {
+    const auto accepted = [&](const std::pair<int, std::uint32_t>& entry) {
         return wanted(entry.second);
     };
     if (forward) {

@@ -145,6 +145,38 @@ private slots:
         }
     }
 
+    // A large text goes into a document without colours, a small one back into a coloured one;
+    // the lines are the same either way and the pane stays read-only if it was.
+    void largeTextIsHeldWithoutColours() {
+        const auto styled = [](const TScriptEditor& pane) {
+            return (pane.SendScintilla(QsciScintillaBase::SCI_GETDOCUMENTOPTIONS) &
+                    QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE) == 0;
+        };
+        auto pane = std::make_unique<TScriptEditor>();
+        pane->setReadOnly(true);
+        const std::string line = "\tGetPicture(PicURL, False);";
+        const std::size_t count = TScriptEditor::kLargeText / line.size() + 2;
+        pane->setLinesFrom(count * (line.size() + 4), [&](const TScriptEditor::LineSink& add) {
+            for (std::size_t i = 0; i < count; ++i) {
+                add(line);
+            }
+        });
+        QVERIFY(!styled(*pane));
+        QVERIFY(pane->isReadOnly());
+        QCOMPARE(pane->lineCount(), count);
+        QCOMPARE(pane->line(count - 1), std::string("    GetPicture(PicURL, False);"));
+        QCOMPARE(pane->textLength(), count * (line.size() + 4) - 1);
+
+        pane->setLines({"small"});
+        QVERIFY(styled(*pane));
+        QVERIFY(pane->isReadOnly());
+        QCOMPARE(pane->lines(), Lines{"small"});
+        pane->setLinesFrom(TScriptEditor::kLargeText + 1,
+                           [](const TScriptEditor::LineSink& add) { add("big again"); });
+        QVERIFY(!styled(*pane));
+        pane.reset();  // gives the editor its own document back before it goes
+    }
+
     void appendAndClearWorkOnReadOnlyPanes() {
         TScriptEditor pane;
         pane.setReadOnly(true);

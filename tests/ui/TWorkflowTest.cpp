@@ -354,9 +354,9 @@ private slots:
         QVERIFY(w.showActive());
         reach(w, State::Opened);
         QList<bool> updatesDuringConvert;
-        QObject::connect(w.form->view().AdvMemo2, &QsciScintilla::textChanged, w.form.get(), [&] {
-            updatesDuringConvert << w.form->view().AdvMemo2->updatesEnabled();
-        });
+        QObject::connect(
+            w.form->view().AdvMemo2, &TScriptEditor::contentReplaced, w.form.get(),
+            [&] { updatesDuringConvert << w.form->view().AdvMemo2->updatesEnabled(); });
 
         // From the input page: the output pane is not on screen, nothing to suspend.
         w.convert();
@@ -777,7 +777,9 @@ private slots:
         w.click(TMainForm::EditGroup, TMainForm::EditInputItem);
         form.view().AdvMemo1->insertAt(QStringLiteral("{ new }\n"), 1, 0);
         QCOMPARE(form.view().E_Authors->toolTip(), QStringLiteral("from input line 4"));
-        QVERIFY(outputMarks->tipAt(2).contains(QStringLiteral("Input line 9 was:")));
+        QVERIFY(
+            outputMarks->tipAt(2).endsWith(QStringLiteral("Input line 9 now reads:\n"
+                                                          "  DisplayResults;")));
         form.view().AdvMemo1->setSelection(3, 0, 4, 0);  // the Authors line
         form.view().AdvMemo1->removeSelectedText();
         QCOMPARE(form.view().E_Authors->toolTip(),

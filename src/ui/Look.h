@@ -24,6 +24,8 @@ inline constexpr QColor kSilver{192, 192, 192};
 inline constexpr QColor kGrey{112, 112, 112};
 /// The text of a locked properties field, on silver.
 inline constexpr QColor kLockedText{64, 64, 64};
+/// The panes' right-margin line after column 80.
+inline constexpr QColor kEdgeGrey{226, 226, 226};
 /// The panes' margins, under the line numbers and the marks.
 inline constexpr QColor kMarginGrey{224, 224, 224};
 /// The "READ ONLY" marker, on silver.

@@ -2,13 +2,10 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
-#include <QScreen>
-#include <QToolTip>
 
 #include <algorithm>
 #include <optional>
@@ -17,15 +14,13 @@
 #include "conversion/ScriptLoader.h"
 #include "conversion/Windows1252.h"
 #include "ui/Look.h"
+#include "ui/TFieldText.h"
+#include "ui/TLineNumberGutter.h"
 #include "ui/TPascalLexer.h"
+#include "ui/TSpecialBytePainter.h"
+#include "ui/TTypingHelp.h"
 
 namespace {
-
-const QColor kEdgeGrey(226, 226, 226);
-constexpr int kEdgeColumn = 80;
-constexpr int kMinimumLineNumberDigits = 4;
-// The parameter hint's box reaches this far left and right of its text.
-constexpr int kHintInset = 5;
 
 /// `text` as Windows-1252 bytes with tabs replaced, or nothing (and `problem` set) when a
 /// character has no Windows-1252 form.
@@ -64,31 +59,18 @@ bool needsOwnInsertion(const QString& text) {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x7E; });
 }
 
-bool isWordByte(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_';
-}
-
-/// The character a byte without a glyph of its own stands for: its Windows-1252 character, or
-/// nothing for control characters and the bytes Windows-1252 leaves undefined (drawn as a box).
-QString specialGlyph(unsigned char byte) {
-    const char32_t unicode = quillshift::windows1252::toUnicode(byte);
-    if (unicode < 0xA0) {
-        return {};
-    }
-    return QString::fromUcs4(&unicode, 1);
-}
-
 }  // namespace
 
 TScriptEditor::TScriptEditor(QWidget* parent)
-    : QsciScintilla(parent), lexer_(new TPascalLexer(this)) {
+    : QsciScintilla(parent),
+      lexer_(new TPascalLexer(this)),
+      lineNumbers_(new TLineNumberGutter(*this)),
+      specialBytes_(std::make_unique<TSpecialBytePainter>(*this, *lexer_)) {
     setUtf8(false);
     setLexer(lexer_);
+    typingHelp_ = new TTypingHelp(*this, *lexer_);
     applyLook();
     applyCharacterRepresentations();
-    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { refreshLineNumbers(); });
-    connect(this, &QsciScintillaBase::SCN_CHARADDED, this, &TScriptEditor::onCharAdded);
 }
 
 TScriptEditor::~TScriptEditor() {
@@ -118,21 +100,15 @@ void TScriptEditor::applyLook() {
     setSelectionForegroundColor(Qt::white);
     setSelectionBackgroundColor(look::kNavy);
     setEdgeMode(EdgeLine);
-    setEdgeColumn(kEdgeColumn);
-    setEdgeColor(kEdgeGrey);
-    setAutoCompletionSource(AcsNone);
-    setCallTipsStyle(CallTipsNone);
+    setEdgeColumn(TSpecialBytePainter::kEdgeColumn);
+    setEdgeColor(look::kEdgeGrey);
     setBraceMatching(NoBraceMatch);
     SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
 
-    for (int margin = 0; margin < 3; ++margin) {
+    for (int margin = 1; margin < 3; ++margin) {
         setMarginWidth(margin, 0);
     }
-    setMarginType(0, TextMarginRightJustified);
-    setMarginsFont(look::marginFont());
-    setMarginsBackgroundColor(look::kMarginGrey);
-    setMarginsForegroundColor(Qt::black);
 
     // Bytes without a glyph are measured as one blank of the text font; paintEvent draws them.
     QFont text = lexer_->font(TPascalLexer::Default);
@@ -140,12 +116,8 @@ void TScriptEditor::applyLook() {
     SendScintilla(SCI_STYLESETSIZE, STYLE_CONTROLCHAR, static_cast<long>(text.pointSize()));
     SendScintilla(SCI_SETCONTROLCHARSYMBOL, static_cast<unsigned long>(' '));
 
-    SendScintilla(SCI_AUTOCSETIGNORECASE, 1UL);
-    SendScintilla(SCI_AUTOCSETAUTOHIDE, 1UL);
-    SendScintilla(SCI_AUTOCSETSEPARATOR, static_cast<unsigned long>(' '));
     SendScintilla(SCI_CALLTIPSETBACK, look::kInfoTip);
     SendScintilla(SCI_CALLTIPSETFORE, QColor(Qt::black));
-    SendScintilla(SCI_CALLTIPSETPOSITION, 0UL);
 }
 
 void TScriptEditor::applyCharacterRepresentations() {
@@ -282,7 +254,7 @@ void TScriptEditor::setLinesFrom(std::size_t sizeHint,
     // The scroll width only grows with the widest line drawn; new content starts it afresh.
     SendScintilla(SCI_SETXOFFSET, 0UL);
     SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
-    refreshLineNumbers();
+    lineNumbers_->refresh();
     emit contentReplaced();
 }
 
@@ -308,7 +280,7 @@ void TScriptEditor::appendLine(std::string_view line) {
     SendScintilla(SCI_SETREADONLY, 0UL);
     SendScintilla(SCI_APPENDTEXT, bytes.size(), bytes.data());
     SendScintilla(SCI_SETREADONLY, readOnly ? 1UL : 0UL);
-    refreshLineNumbers();
+    lineNumbers_->refresh();
 }
 
 void TScriptEditor::clearLines() {
@@ -332,53 +304,6 @@ void TScriptEditor::loadFromFile(const std::string& path) {
                  });
 }
 
-void TScriptEditor::setLineNumbersVisible(bool visible) {
-    lineNumbersVisible_ = visible;
-    if (!visible) {
-        lineNumberDigits_ = 0;
-        setMarginWidth(0, 0);
-        return;
-    }
-    refreshLineNumbers();
-}
-
-int TScriptEditor::lineNumberWidth() const {
-    const std::string digits(static_cast<std::size_t>(lineNumberDigits_), '0');
-    return static_cast<int>(SendScintilla(SCI_TEXTWIDTH, STYLE_LINENUMBER, digits.c_str())) + 8;
-}
-
-void TScriptEditor::refreshLineNumbers() {
-    if (!lineNumbersVisible_) {
-        return;
-    }
-    const long total = SendScintilla(SCI_GETLINECOUNT);
-    const int digits =
-        std::max(kMinimumLineNumberDigits, static_cast<int>(QString::number(total).size()));
-    if (digits != lineNumberDigits_) {
-        lineNumberDigits_ = digits;
-        setMarginWidth(0, lineNumberWidth());
-    }
-    // Only the lines on screen are numbered, so that editing a long script stays fast.
-    const long firstVisible = SendScintilla(SCI_GETFIRSTVISIBLELINE);
-    const long first = SendScintilla(SCI_DOCLINEFROMVISIBLE, firstVisible);
-    const long last = std::min(total - 1, first + SendScintilla(SCI_LINESONSCREEN) + 1);
-    char current[32];
-    for (long line = first; line <= last; ++line) {
-        const QByteArray wanted =
-            QStringLiteral("%1").arg(line + 1, digits, 10, QLatin1Char('0')).toLatin1();
-        const long length = SendScintilla(SCI_MARGINGETTEXT, line, static_cast<void*>(nullptr));
-        if (length == wanted.size()) {
-            SendScintilla(SCI_MARGINGETTEXT, line, static_cast<void*>(current));
-            if (std::string_view(current, static_cast<std::size_t>(length)) ==
-                std::string_view(wanted.constData(), static_cast<std::size_t>(wanted.size()))) {
-                continue;
-            }
-        }
-        SendScintilla(SCI_MARGINSETTEXT, line, wanted.constData());
-        SendScintilla(SCI_MARGINSETSTYLE, line, static_cast<long>(STYLE_LINENUMBER));
-    }
-}
-
 void TScriptEditor::suspendRepaint() {
     if (suspendCount_++ == 0) {
         setUpdatesEnabled(false);
@@ -388,20 +313,30 @@ void TScriptEditor::suspendRepaint() {
 void TScriptEditor::resumeRepaint() {
     if (suspendCount_ > 0 && --suspendCount_ == 0) {
         setUpdatesEnabled(true);
-        refreshLineNumbers();
+        lineNumbers_->refresh();
     }
 }
 
 void TScriptEditor::refuse(const QString& problem) {
-    const QString notice =
-        tr("Not inserted: %1. Scripts are stored as Windows-1252 text.").arg(problem);
+    const QString notice = TFieldText::refusalNotice(problem);
     const long position = SendScintilla(SCI_GETCURRENTPOS);
     const QPoint caret(static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, position)),
                        static_cast<int>(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, position) +
                                         SendScintilla(SCI_TEXTHEIGHT, 0UL)));
-    QToolTip::showText(viewport()->mapToGlobal(caret), notice, this, QRect(), 5000);
-    QApplication::beep();
+    TFieldText::showRefusal(viewport(), caret, notice);
     emit textRefused(notice);
+}
+
+void TScriptEditor::setLineNumbersVisible(bool visible) {
+    lineNumbers_->setVisible(visible);
+}
+
+bool TScriptEditor::lineNumbersVisible() const {
+    return lineNumbers_->isVisible();
+}
+
+void TScriptEditor::showCompletions() {
+    typingHelp_->showCompletions();
 }
 
 void TScriptEditor::insertTypedBytes(const std::string& bytes) {
@@ -538,135 +473,10 @@ QMimeData* TScriptEditor::toMimeData(const QByteArray& text, bool rectangular) c
     return data;
 }
 
-std::string TScriptEditor::wordBeforePosition(long position) const {
-    long start = position;
-    while (start > 0 && isWordByte(static_cast<char>(SendScintilla(SCI_GETCHARAT, start - 1)))) {
-        --start;
-    }
-    std::string word(static_cast<std::size_t>(position - start) + 1, '\0');
-    SendScintilla(SCI_GETTEXTRANGE, start, position, word.data());
-    word.resize(static_cast<std::size_t>(position - start));
-    return word;
-}
-
-void TScriptEditor::showCompletions() {
-    const std::string word = wordBeforePosition(SendScintilla(SCI_GETCURRENTPOS));
-    const QByteArray list = TPascalLexer::completionWords().join(QLatin1Char(' ')).toLatin1();
-    SendScintilla(SCI_AUTOCSHOW, word.size(), list.constData());
-}
-
-void TScriptEditor::onCharAdded(int character) {
-    const long position = SendScintilla(SCI_GETCURRENTPOS);
-    if (character == '(') {
-        const std::string word = wordBeforePosition(position - 1);
-        const QString hint = TPascalLexer::parameterHint(QString::fromLatin1(word));
-        if (!hint.isEmpty()) {
-            showParameterHint(position - 1 - static_cast<long>(word.size()), hint);
-        }
-    } else if (character == ')') {
-        SendScintilla(SCI_CALLTIPCANCEL);
-    } else if (isWordByte(static_cast<char>(character)) && !isListActive()) {
-        const QString word = QString::fromLatin1(wordBeforePosition(position));
-        constexpr int kTypedBeforeList = 3;
-        if (word.size() >= kTypedBeforeList) {
-            const QStringList words = TPascalLexer::completionWords();
-            const bool matches = std::any_of(words.begin(), words.end(), [&word](const QString& w) {
-                return w.startsWith(word, Qt::CaseInsensitive) && w.size() > word.size();
-            });
-            if (matches) {
-                showCompletions();
-            }
-        }
-    }
-}
-
-QString TScriptEditor::brokenHint(const QString& hint, int maxWidth,
-                                  const std::function<int(const QString&)>& width) {
-    QStringList pieces = hint.split(QStringLiteral("; "));
-    for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
-        pieces[i] += QLatin1Char(';');
-    }
-    const auto pack = [&](const QString& indent) {
-        QStringList lines{pieces.first()};
-        for (qsizetype i = 1; i < pieces.size(); ++i) {
-            const QString longer = lines.last() + QLatin1Char(' ') + pieces[i];
-            if (width(longer) <= maxWidth) {
-                lines.last() = longer;
-            } else {
-                lines.append(indent + pieces[i]);
-            }
-        }
-        return lines;
-    };
-    const QStringList aligned = pack(QString(hint.indexOf(QLatin1Char('(')) + 1, QLatin1Char(' ')));
-    const bool alignedFits = std::all_of(aligned.begin(), aligned.end(), [&](const QString& line) {
-        return width(line) <= maxWidth;
-    });
-    return (alignedFits ? aligned : pack(QString())).join(QLatin1Char('\n'));
-}
-
-void TScriptEditor::showParameterHint(long functionStart, const QString& hint) {
-    const auto measure = [this](const QString& text) {
-        int widest = 0;
-        for (const QString& line : text.split(QLatin1Char('\n'))) {
-            widest = std::max(widest, static_cast<int>(SendScintilla(SCI_TEXTWIDTH, STYLE_DEFAULT,
-                                                                     line.toLatin1().constData())));
-        }
-        return widest;
-    };
-    // The room the hint may take, in the pane's coordinates: the window, within the screen.
-    QRect room(viewport()->mapFrom(window(), QPoint(0, 0)), window()->size());
-    if (const QScreen* shown = screen()) {
-        const QRect available = shown->availableGeometry();
-        room &= QRect(viewport()->mapFromGlobal(available.topLeft()), available.size());
-    }
-    int textLeft = 0;
-    for (int margin = 0; margin < 3; ++margin) {
-        textLeft += marginWidth(margin);
-    }
-    const int leftmost = std::max(room.left() + kHintInset, textLeft);
-    const int rightEnd = room.right() + 1 - kHintInset;
-    const long lineStart =
-        SendScintilla(SCI_POSITIONFROMLINE, SendScintilla(SCI_LINEFROMPOSITION, functionStart));
-    const auto xOf = [this](long position) {
-        return static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, position));
-    };
-    // The position nearest to the function, on its line and on screen, where a hint `width`
-    // wide fits; -1 when there is none.
-    const auto anchorFor = [&](int width) -> long {
-        for (long position = functionStart; position >= lineStart; --position) {
-            const int x = xOf(position);
-            if (x < leftmost) {
-                break;
-            }
-            if (x + width <= rightEnd) {
-                return position;
-            }
-        }
-        return -1;
-    };
-    QString text = hint;
-    long anchor = anchorFor(measure(text));
-    if (anchor < 0) {
-        long first = functionStart;
-        while (first > lineStart && xOf(first - 1) >= leftmost) {
-            --first;
-        }
-        text = brokenHint(hint, rightEnd - xOf(first), measure);
-        anchor = anchorFor(measure(text));
-        if (anchor < 0) {
-            anchor = first;
-        }
-    }
-    SendScintilla(SCI_CALLTIPSHOW, static_cast<unsigned long>(anchor), text.toLatin1().constData());
-}
-
 void TScriptEditor::paintEvent(QPaintEvent* event) {
     QsciScintilla::paintEvent(event);
     QPainter painter(viewport());
-    painter.save();
-    paintSpecialCharacters(painter);
-    painter.restore();
+    specialBytes_->paint(painter);
     emit viewportPainted(painter);
 }
 
@@ -678,67 +488,4 @@ int TScriptEditor::textBaseline() const {
         ascent = std::max(ascent, QFontMetricsF(lexer_->font(style)).ascent());
     }
     return static_cast<int>(ascent);
-}
-
-void TScriptEditor::paintSpecialCharacters(QPainter& painter) {
-    int textLeft = 0;
-    for (int margin = 0; margin < 3; ++margin) {
-        textLeft += marginWidth(margin);
-    }
-    painter.setClipRect(QRect(textLeft, 0, viewport()->width() - textLeft, viewport()->height()),
-                        Qt::IntersectClip);
-
-    const long total = SendScintilla(SCI_GETLINECOUNT);
-    const long first =
-        SendScintilla(SCI_DOCLINEFROMVISIBLE, SendScintilla(SCI_GETFIRSTVISIBLELINE));
-    const long last = std::min(total - 1, first + SendScintilla(SCI_LINESONSCREEN) + 1);
-    const int lineHeight = static_cast<int>(SendScintilla(SCI_TEXTHEIGHT, 0UL));
-    const long selectionStart = SendScintilla(SCI_GETSELECTIONSTART);
-    const long selectionEnd = SendScintilla(SCI_GETSELECTIONEND);
-    const std::string edgeBlanks(kEdgeColumn, ' ');
-    const int edgeWidth =
-        static_cast<int>(SendScintilla(SCI_TEXTWIDTH, STYLE_DEFAULT, edgeBlanks.c_str()));
-
-    // The right-margin line is two pixels wide and drawn over the text, so that glyphs of long
-    // lines do not break it.
-    const int edgeX = static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL,
-                                                     SendScintilla(SCI_POSITIONFROMLINE, first))) +
-                      edgeWidth + 1;
-
-    std::string text;
-    for (long line = first; line <= last; ++line) {
-        const long start = SendScintilla(SCI_POSITIONFROMLINE, line);
-        const long end = SendScintilla(SCI_GETLINEENDPOSITION, line);
-        const int y = static_cast<int>(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, start));
-        text.assign(static_cast<std::size_t>(end - start) + 1, '\0');
-        SendScintilla(SCI_GETTEXTRANGE, start, end, text.data());
-        for (long i = 0; i < end - start; ++i) {
-            const auto byte = static_cast<unsigned char>(text[static_cast<std::size_t>(i)]);
-            if (!TPascalLexer::isSpecialByte(byte)) {
-                continue;
-            }
-            const long position = start + i;
-            const int x = static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, position));
-            const int next =
-                static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, position + 1));
-            const QRect cell(x, y, std::max(next - x, 1), lineHeight);
-            const bool selected = position >= selectionStart && position < selectionEnd;
-            const int style =
-                TPascalLexer::baseStyle(static_cast<int>(SendScintilla(SCI_GETSTYLEAT, position)));
-            const QColor colour = selected ? QColor(Qt::white) : lexer_->color(style);
-            if (selected) {
-                painter.fillRect(cell, look::kNavy);
-            }
-            const QString glyph = specialGlyph(byte);
-            if (glyph.isEmpty()) {
-                painter.setPen(colour);
-                painter.drawRect(cell.adjusted(2, 3, -3, -4));
-            } else {
-                painter.setFont(lexer_->font(style));
-                painter.setPen(colour);
-                painter.drawText(cell, Qt::AlignCenter, glyph);
-            }
-        }
-    }
-    painter.fillRect(QRect(edgeX - 1, 0, 2, viewport()->height()), kEdgeGrey);
 }

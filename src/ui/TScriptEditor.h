@@ -6,11 +6,15 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+class TLineNumberGutter;
 class TPascalLexer;
+class TSpecialBytePainter;
+class TTypingHelp;
 
 /// A script pane: a code editor holding the 8-bit bytes of a script, one byte per character, shown
 /// as Windows-1252 text with Pascal colouring, an optional zero-padded line-number gutter and a
@@ -75,7 +79,7 @@ public:
 
     /// Shows or hides the line-number gutter ("0001" style).
     void setLineNumbersVisible(bool visible);
-    bool lineNumbersVisible() const { return lineNumbersVisible_; }
+    bool lineNumbersVisible() const;
 
     /// Stops repainting until the matching resumeRepaint (calls nest).
     void suspendRepaint();
@@ -83,12 +87,6 @@ public:
 
     /// Shows the completion list for the word before the caret.
     void showCompletions();
-
-    /// `hint` broken after its semicolons into lines (joined by "\n") of at most `maxWidth` as
-    /// `width` measures them; a piece wider than that on its own stays whole. The later lines
-    /// stand under the first parameter where they still fit, else at the left.
-    static QString brokenHint(const QString& hint, int maxWidth,
-                              const std::function<int(const QString&)>& width);
 
 public slots:
     void paste() override;
@@ -124,19 +122,11 @@ private:
     void insertTypedBytes(const std::string& bytes);
     bool selectionSpansLines() const;
     void refuse(const QString& problem);
-    void refreshLineNumbers();
-    int lineNumberWidth() const;
-    void onCharAdded(int character);
-    /// Shows `hint` for the function whose name starts at `functionStart`, below its line and
-    /// inside the window and the screen: moved left along the line, and broken into lines when
-    /// it is too wide for that.
-    void showParameterHint(long functionStart, const QString& hint);
-    std::string wordBeforePosition(long position) const;
-    void paintSpecialCharacters(QPainter& painter);
 
     TPascalLexer* lexer_;
-    bool lineNumbersVisible_ = false;
+    TLineNumberGutter* lineNumbers_;
+    TTypingHelp* typingHelp_ = nullptr;
+    std::unique_ptr<TSpecialBytePainter> specialBytes_;
     int suspendCount_ = 0;
-    int lineNumberDigits_ = 0;
     void* firstDocument_ = nullptr;  // the editor's own document, while another is shown
 };

@@ -14,6 +14,7 @@
 #include "base/FileError.h"
 #include "support/TempDir.h"
 #include "ui/TScriptEditor.h"
+#include "ui/TTypingHelp.h"
 
 namespace {
 
@@ -590,7 +591,7 @@ private slots:
         QFETCH(int, maxWidth);
         QFETCH(QString, broken);
         const auto width = [](const QString& text) { return static_cast<int>(text.size()); };
-        QCOMPARE(TScriptEditor::brokenHint(hint, maxWidth, width), broken);
+        QCOMPARE(TTypingHelp::brokenHint(hint, maxWidth, width), broken);
     }
 
     void look() {

@@ -23,7 +23,12 @@ constexpr int kNoteHeight = 57;
 
 }  // namespace
 
-TAboutPage::TAboutPage(QWidget* parent) : QWidget(parent) {}
+TAboutPage::TAboutPage(QWidget* parent) : QWidget(parent) {
+    setAutoFillBackground(true);
+    QPalette silver = palette();
+    silver.setColor(QPalette::Window, look::kSilver);
+    setPalette(silver);
+}
 
 TAboutPage& TAboutPage::built() {
     if (L_Title != nullptr) {

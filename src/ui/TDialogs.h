@@ -38,4 +38,21 @@ public:
 
     /// Tells the user `message`, which needs no answer, in an information box.
     virtual void showNotice(const QString& message) = 0;
+
+    /// The filter of the script dialogs, in Qt's syntax.
+    static QString scriptFileFilter() {
+        return QStringLiteral("RVLT Script files (*.ifs);;All files (*)");
+    }
+
+    /// The open dialog for a legacy script, starting in `folder`; empty when cancelled.
+    QString chooseScriptToOpen(const QString& folder) {
+        return getOpenFileName(QStringLiteral("Open Reelvault Script File"), folder,
+                               scriptFileFilter(), QStringLiteral("ifs"));
+    }
+
+    /// The save dialog for a converted script, offering `suggestedName`; empty when cancelled.
+    QString chooseScriptToSave(const QString& suggestedName) {
+        return getSaveFileName(QStringLiteral("Save Reelvault Script File As..."), suggestedName,
+                               scriptFileFilter(), QStringLiteral("ifs"));
+    }
 };

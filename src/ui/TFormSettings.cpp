@@ -117,6 +117,10 @@ QString TFormSettings::load(QWidget& window) {
 }
 
 void TFormSettings::correctForFrame(QWidget& window, QEvent::Type event) {
+    if (event != QEvent::Show && event != QEvent::Move && event != QEvent::Resize &&
+        event != QEvent::WindowStateChange) {
+        return;
+    }
     QWindow* handle = window.windowHandle();
     if (!requested_ || handle == nullptr) {
         return;

@@ -54,14 +54,14 @@ public:
 
     /// Before the window is shown only its position can include the frame; its size is the inside
     /// size, and most window managers tell the frame only once they have framed the window. Called
-    /// with each Show, Move, Resize and WindowStateChange `event` of the window, this gives the
-    /// normal window the outer bounds that load() asked for as soon as the frame is known and the
-    /// window is in the normal state (so a window started maximised gets them when restored). For
-    /// a second after the normal window is first seen it also looks for the frame by itself and
-    /// corrects again whenever the frame told changes (a window manager may tell the old state's
-    /// frame first); then it leaves the bounds to the user. A change of state
-    /// counts only where the frame was known when the window was shown: elsewhere (X11) the frame
-    /// told then may still be the old state's.
+    /// with each `event` of the window (it heeds Show, Move, Resize and WindowStateChange), this
+    /// gives the normal window the outer bounds that load() asked for as soon as the frame is known
+    /// and the window is in the normal state (so a window started maximised gets them when
+    /// restored). For a second after the normal window is first seen it also looks for the frame by
+    /// itself and corrects again whenever the frame told changes (a window manager may tell the old
+    /// state's frame first); then it leaves the bounds to the user. A change of state counts only
+    /// where the frame was known when the window was shown: elsewhere (X11) the frame told then may
+    /// still be the old state's.
     void correctForFrame(QWidget& window, QEvent::Type event);
 
     /// `outer` moved as little as possible so that the title bar, `titleBarHeight` high along its

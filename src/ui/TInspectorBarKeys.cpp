@@ -2,9 +2,9 @@
 
 #include <QAbstractButton>
 #include <QKeyEvent>
-#include <QToolBox>
+#include "ui/TCommandBar.h"
 
-TInspectorBarKeys::TInspectorBarKeys(QToolBox& bar, QWidget* start)
+TInspectorBarKeys::TInspectorBarKeys(TCommandBar& bar, QWidget* start)
     : QObject(&bar), bar_(bar), start_(start) {
     if (start_ != nullptr) {
         start_->installEventFilter(this);
@@ -22,8 +22,7 @@ TInspectorBarKeys::TInspectorBarKeys(QToolBox& bar, QWidget* start)
 }
 
 QList<QAbstractButton*> TInspectorBarKeys::buttons() const {
-    const QList<QAbstractButton*> captions = bar_.findChildren<QAbstractButton*>(
-        QStringLiteral("qt_toolbox_toolboxbutton"), Qt::FindDirectChildrenOnly);
+    const QList<QAbstractButton*> captions = bar_.captions();
     QList<QAbstractButton*> result;
     for (int group = 0; group < bar_.count() && group < captions.size(); ++group) {
         result.append(captions[group]);

@@ -3,10 +3,10 @@
 #include <QObject>
 
 class QAbstractButton;
-class QToolBox;
 class QWidget;
+class TCommandBar;
 
-/// Lets the keyboard drive a command bar (a QToolBox of command items) without shortcuts of its
+/// Lets the keyboard drive a command bar without shortcuts of its
 /// own. Tab and Shift+Tab reach the group captions and the shown items in the order they stand,
 /// from top to bottom; the arrow keys move between them within the bar (Up and Left upwards, Down
 /// and Right downwards); Enter, Return and Space run the command of an item or open the group of
@@ -19,7 +19,7 @@ public:
     /// Works on the captions and items that `bar` holds now; owned by `bar`. Tab pressed while
     /// `start` holds the focus (a widget outside the Tab order, such as the panel that holds the
     /// focus when the window opens) goes to the bar first.
-    TInspectorBarKeys(QToolBox& bar, QWidget* start);
+    TInspectorBarKeys(TCommandBar& bar, QWidget* start);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -30,6 +30,6 @@ private:
     /// Moves the focus from `from` to the next reachable button upwards or downwards, if any.
     void moveFocus(QAbstractButton* from, bool down) const;
 
-    QToolBox& bar_;
+    TCommandBar& bar_;
     QWidget* start_;
 };

@@ -13,18 +13,15 @@
 #include "ui/TDialogs.h"
 #include "ui/TErrorGuard.h"
 #include "ui/TFormSettings.h"
+#include "ui/TMainFormUi.h"
 #include "ui/TPropertiesPage.h"
 
-class QAbstractButton;
 class QLabel;
-class QToolBox;
 class TAboutPage;
-class TCommentsMemo;
+class TCommandBar;
 class TInspectorItem;
-class TLanguageCombo;
-class TReviewDisplay;
 class TPageControl;
-class TPropertyEdit;
+class TReviewDisplay;
 class TScriptEditor;
 
 /// The program's one window: the command bar on the left, the page control with the script
@@ -89,33 +86,22 @@ public:
     /// The command item `item` of group `group` (see Group), or null.
     TInspectorItem* commandItem(int group, int item) const;
 
-    /// The caption of a command item, trailing blanks included; empty for an unknown item.
-    static QString commandCaption(int group, int item);
+    /// The folder of the last opened input script, with a trailing separator: where the open
+    /// dialog starts.
+    const QString& InputPath() const { return inputPath_; }
+    void setInputPath(const QString& path) { inputPath_ = path; }
+    /// The name offered when saving: "New " and the name of the last opened input script.
+    const QString& DefaultSaveName() const { return defaultSaveName_; }
+    void setDefaultSaveName(const QString& name) { defaultSaveName_ = name; }
 
-    /// The filter of the open and save dialogs, in Qt's syntax.
-    static QString scriptFileFilter();
-
-    // The folder of the last opened input script (with a trailing separator) and the name offered
-    // when saving ("New " and the input file's name).
-    QString InputPath;
-    QString DefaultSaveName;
+    /// The wizard's steps: what the command bar offers, which panes are read-only and whether the
+    /// properties can be edited.
+    enum class WizardState { Started, Opened, Converted, Adjusting };
 
     /// The window's widgets by name, for tests and tools that look into the window, which owns
     /// them; the window's own pointers cannot be changed through it. Asking for the view makes
     /// the properties page's fields if they were not yet made.
-    struct View : TPropertiesPage::Fields {
-        QWidget* Panel1;
-        QWidget* Panel2;
-        QToolBox* InspectorBar1;
-        TPageControl* PageControl;
-        QWidget* TS_Input;
-        QWidget* TS_Output;
-        TPropertiesPage* TS_Options;
-        TAboutPage* TS_About;
-        TScriptEditor* AdvMemo1;
-        TScriptEditor* AdvMemo2;
-        QLabel* L_ReadOnly;
-    };
+    struct View : TPropertiesPage::Fields, TMainFormUi {};
     View view() const;
 
     /// Group indexes of the command bar.
@@ -133,24 +119,15 @@ public slots:
 
 protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // openScriptFile() for a file that came from the desktop or a drop rather than the open
-    // dialog; the save dialog then starts in its folder.
-    void openFileWithoutDialog(const QString& path);
-    void buildWindow();
-    QWidget* buildCommandBar();
-    QWidget* buildPages();
-    void buildPropertiesPage();
-    void buildReadOnlyMarker();
-    void placeReadOnlyMarker();
-    void setItemVisible(int item, bool visible);
+    void connectWidgets();
+    void enterState(WizardState state);
 
     void openScript();
+    void openFileWithoutDialog(const QString& path);
     void convertScript();
-    bool inputHasConvertedHeader() const;
     void adjustProperties();
     void saveScriptAs();
     void editPane(QWidget* page, TScriptEditor* pane);
@@ -166,25 +143,13 @@ private:
     void TS_OptionsShow();
     void TS_AboutShow();
 
-    void loadSettings();
-    void saveSettings();
-
-    QWidget* Panel1 = nullptr;
-    QWidget* Panel2 = nullptr;
-    QToolBox* InspectorBar1 = nullptr;
-    TPageControl* PageControl = nullptr;
-    QWidget* TS_Input = nullptr;
-    QWidget* TS_Output = nullptr;
-    TPropertiesPage* TS_Options = nullptr;
-    TAboutPage* TS_About = nullptr;
-    TScriptEditor* AdvMemo1 = nullptr;
-    TScriptEditor* AdvMemo2 = nullptr;
-    QLabel* L_ReadOnly = nullptr;
+    TMainFormUi ui_;
     std::unique_ptr<TDialogs> dialogs_;
     TErrorGuard guard_;
     TFormSettings settings_;
     quillshift::ScriptProperties properties_;
-    QList<QList<TInspectorItem*>> items_;
     TReviewDisplay* review_ = nullptr;
+    QString inputPath_;
+    QString defaultSaveName_;
     bool activated_ = false;
 };

@@ -2,13 +2,18 @@
 
 #include "ui/TConversionReview.h"
 #include "ui/TLineMarks.h"
+#include "ui/TMainFormUi.h"
+#include "ui/TPageControl.h"
 #include "ui/TScriptEditor.h"
 
-TReviewDisplay::TReviewDisplay(TScriptEditor& input, TScriptEditor& output, QObject* parent)
+TReviewDisplay::TReviewDisplay(const TMainFormUi& ui, QObject* parent)
     : QObject(parent),
-      input_(input),
-      inputMarks_(new TLineMarks(input)),
-      outputMarks_(new TLineMarks(output)) {
+      ui_(ui),
+      input_(*ui.AdvMemo1),
+      inputMarks_(new TLineMarks(*ui.AdvMemo1)),
+      outputMarks_(new TLineMarks(*ui.AdvMemo2)) {
+    TScriptEditor& input = *ui.AdvMemo1;
+    TScriptEditor& output = *ui.AdvMemo2;
     inputMarks_->setLegend(TConversionReview::inputLegend());
     outputMarks_->setLegend(TConversionReview::outputLegend());
     connect(inputMarks_, &TLineMarks::linesMoved, this, &TReviewDisplay::refreshOrigins);
@@ -32,15 +37,15 @@ void TReviewDisplay::show(std::shared_ptr<TConversionReview> review) {
             inputEdited_);
     });
     refreshOrigins();
-    emit summaryChanged(review_->summary(false, false));
+    showSummary(review_->summary(false, false));
 }
 
 void TReviewDisplay::clear() {
     review_.reset();
     inputMarks_->clear();
     outputMarks_->clear();
-    emit originsChanged({});
-    emit summaryChanged({});
+    showOrigins({});
+    showSummary({});
 }
 
 int TReviewDisplay::inputLineNow(std::size_t inputMark) const {
@@ -49,8 +54,7 @@ int TReviewDisplay::inputLineNow(std::size_t inputMark) const {
 
 void TReviewDisplay::refreshOrigins() {
     if (review_) {
-        emit originsChanged(
-            review_->origins([this](std::size_t mark) { return inputLineNow(mark); }));
+        showOrigins(review_->origins([this](std::size_t mark) { return inputLineNow(mark); }));
     }
 }
 
@@ -60,5 +64,13 @@ void TReviewDisplay::paneEdited(bool input) {
         return;
     }
     edited = true;
-    emit summaryChanged(review_->summary(inputEdited_, outputEdited_));
+    showSummary(review_->summary(inputEdited_, outputEdited_));
+}
+
+void TReviewDisplay::showOrigins(const TPropertiesPage::Origins& origins) {
+    ui_.TS_Options->setOrigins(origins);
+}
+
+void TReviewDisplay::showSummary(const QString& summary) {
+    ui_.PageControl->setTabToolTip(ui_.PageControl->indexOf(ui_.TS_Output), summary);
 }

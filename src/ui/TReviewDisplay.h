@@ -8,6 +8,7 @@
 #include "ui/TPropertiesPage.h"
 
 class TConversionReview;
+struct TMainFormUi;
 class TLineMarks;
 class TScriptEditor;
 
@@ -19,7 +20,8 @@ class TReviewDisplay : public QObject {
     Q_OBJECT
 
 public:
-    TReviewDisplay(TScriptEditor& input, TScriptEditor& output, QObject* parent);
+    /// Shows reviews in the panes of `ui`, on its properties page and its Output tab.
+    TReviewDisplay(const TMainFormUi& ui, QObject* parent);
 
     /// Shows `review`, the conversion of what the panes hold now; takes its marks.
     void show(std::shared_ptr<TConversionReview> review);
@@ -29,15 +31,14 @@ public:
     TLineMarks& inputMarks() const { return *inputMarks_; }
     TLineMarks& outputMarks() const { return *outputMarks_; }
 
-signals:
-    void originsChanged(const TPropertiesPage::Origins& origins);
-    void summaryChanged(const QString& summary);
-
 private:
+    void showOrigins(const TPropertiesPage::Origins& origins);
+    void showSummary(const QString& summary);
     int inputLineNow(std::size_t inputMark) const;
     void refreshOrigins();
     void paneEdited(bool input);
 
+    const TMainFormUi& ui_;
     TScriptEditor& input_;
     TLineMarks* inputMarks_;
     TLineMarks* outputMarks_;

@@ -85,6 +85,26 @@ public:
     void suspendRepaint();
     void resumeRepaint();
 
+    /// Suspends a pane's repainting for as long as it lives (when given a pane).
+    class RepaintSuspension {
+    public:
+        explicit RepaintSuspension(TScriptEditor* pane) : pane_(pane) {
+            if (pane_ != nullptr) {
+                pane_->suspendRepaint();
+            }
+        }
+        ~RepaintSuspension() {
+            if (pane_ != nullptr) {
+                pane_->resumeRepaint();
+            }
+        }
+        RepaintSuspension(const RepaintSuspension&) = delete;
+        RepaintSuspension& operator=(const RepaintSuspension&) = delete;
+
+    private:
+        TScriptEditor* pane_;
+    };
+
     /// Shows the completion list for the word before the caret.
     void showCompletions();
 

@@ -4,13 +4,13 @@
 
 #include "TTestWindow.h"
 #include "ui/Look.h"
+#include "ui/TCommandBar.h"
 #include "ui/TInspectorItem.h"
 
 namespace {
 
 QList<QAbstractButton*> groupCaptions(const TMainForm& form) {
-    return form.view().InspectorBar1->findChildren<QAbstractButton*>(
-        QStringLiteral("qt_toolbox_toolboxbutton"), Qt::FindDirectChildrenOnly);
+    return form.view().InspectorBar1->captions();
 }
 
 QColor pixel(QWidget* widget, const QPoint& at) {
@@ -44,7 +44,7 @@ private slots:
         TInspectorItem* button = w.form->commandItem(group, item);
         QVERIFY(button != nullptr);
         QCOMPARE(button->text(), caption);
-        QCOMPARE(TMainForm::commandCaption(group, item), caption);
+        QCOMPARE(TMainFormUi::commandCaption(group, item), caption);
         QCOMPARE(button->parentWidget(), w.form->view().InspectorBar1->widget(group));
         QCOMPARE(button->iconSize(), QSize(32, 32));
         QVERIFY(!button->commandIcon().isNull());
@@ -69,7 +69,7 @@ private slots:
         }
         QCOMPARE(form.commandItem(3, 0), nullptr);
         QCOMPARE(form.commandItem(0, 4), nullptr);
-        QVERIFY(TMainForm::commandCaption(1, 2).isEmpty());
+        QVERIFY(TMainFormUi::commandCaption(1, 2).isEmpty());
     }
 
     void startsWithWizardOpenAndOnlyOpenShown() {

@@ -45,7 +45,7 @@ private slots:
         QCOMPARE(run->form->frameGeometry(),
                  QRect((screen.width() - 800) / 2, (screen.height() - 600) / 2, 800, 600));
         QVERIFY(!run->form->isMaximized());
-        QCOMPARE(run->form->InputPath, QStringLiteral("/opt/quillshift/"));
+        QCOMPARE(run->form->InputPath(), QStringLiteral("/opt/quillshift/"));
     }
 
     void maximisedCloseKeepsTheLastNormalBounds() {
@@ -54,7 +54,7 @@ private slots:
         {
             auto run = start(path);
             setOuterBounds(*run->form, QRect(10, 20, 900, 700));
-            run->form->InputPath = QStringLiteral("/home/zoë/scripts/");
+            run->form->setInputPath(QStringLiteral("/home/zoë/scripts/"));
             QVERIFY(run->form->close());
         }
         {
@@ -65,7 +65,7 @@ private slots:
         }
         auto run = start(path);
         QVERIFY(run->form->isMaximized());
-        QCOMPARE(run->form->InputPath, QStringLiteral("/home/zoë/scripts/"));
+        QCOMPARE(run->form->InputPath(), QStringLiteral("/home/zoë/scripts/"));
         run->form->showNormal();
         // Restored as a window manager restores it: the new bounds come with the next events.
         QTRY_COMPARE(run->form->frameGeometry(), QRect(10, 20, 900, 700));
@@ -77,7 +77,7 @@ private slots:
         const QString path = inFolder(dir, "quillshift.INI");
         TTestWindow::writeFileAt(path, "; kept\n[Path]\nInput=\n[Mine]\nx=1\n");
         auto run = start(path);
-        QCOMPARE(run->form->InputPath, QString());
+        QCOMPARE(run->form->InputPath(), QString());
         QVERIFY(run->form->close());
         const QByteArray text = TTestWindow::readFile(path);
         QVERIFY(text.startsWith("; kept\n[Path]\nInput=\n[Mine]\nx=1\n"));
@@ -162,7 +162,7 @@ private slots:
             TMainForm form(std::move(dialogs), nullptr, TFormSettings::forLocation(location));
             form.show();
             QCOMPARE(form.frameGeometry(), expected);
-            QCOMPARE(form.InputPath, QStringLiteral("/srv/s/"));
+            QCOMPARE(form.InputPath(), QStringLiteral("/srv/s/"));
             setOuterBounds(form, moved);
             QVERIFY(form.close());
             QVERIFY(TTestWindow::readFile(own).contains("Width=600\n"));

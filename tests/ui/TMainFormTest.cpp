@@ -43,8 +43,8 @@ private slots:
         QVERIFY(!form.view().AdvMemo1->lineNumbersVisible());
         QVERIFY(!form.view().AdvMemo2->lineNumbersVisible());
         QVERIFY(!markerShown(form));
-        QVERIFY(form.InputPath.isEmpty() || form.InputPath.endsWith(QLatin1Char('/')));
-        QVERIFY(form.DefaultSaveName.isEmpty());
+        QVERIFY(form.InputPath().isEmpty() || form.InputPath().endsWith(QLatin1Char('/')));
+        QVERIFY(form.DefaultSaveName().isEmpty());
         QVERIFY(window.dialogs->calls.isEmpty());
 
         QCOMPARE(form.view().InspectorBar1->count(), 3);
@@ -362,7 +362,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.view().AdvMemo1->setLines({"program Kept;"});
         const bool finished = form.runGuarded(QStringLiteral("1 - Open Script...    "), [&form] {
-            form.DefaultSaveName = QStringLiteral("New gone.ifs");
+            form.setDefaultSaveName(QStringLiteral("New gone.ifs"));
             form.view().AdvMemo1->loadFromFile("/nonexistent/gone.ifs");
             form.view().AdvMemo1->setReadOnly(true);
         });
@@ -374,7 +374,7 @@ private slots:
         QVERIFY(window.dialogs->errors[0].details.startsWith(
             QStringLiteral("Command: 1 - Open Script...\nTime: ")));
         // State is as the failing command left it, and the window goes on working.
-        QCOMPARE(form.DefaultSaveName, QStringLiteral("New gone.ifs"));
+        QCOMPARE(form.DefaultSaveName(), QStringLiteral("New gone.ifs"));
         QCOMPARE(form.view().AdvMemo1->lines(), std::vector<std::string>{"program Kept;"});
         QVERIFY(!form.view().AdvMemo1->isReadOnly());
         QVERIFY(form.isVisible());

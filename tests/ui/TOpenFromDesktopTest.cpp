@@ -19,7 +19,7 @@ QString openedState(const TTestWindow& w) {
         .arg(TTestWindow::joined(form.view().AdvMemo1->lines()))
         .arg(form.view().AdvMemo1->isReadOnly())
         .arg(!form.commandItem(TMainForm::WizardGroup, TMainForm::ConvertItem)->isHidden())
-        .arg(form.DefaultSaveName, form.InputPath);
+        .arg(form.DefaultSaveName(), form.InputPath());
 }
 
 QString expectedOpened(const TTestWindow& w, const QString& name) {

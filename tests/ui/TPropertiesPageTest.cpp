@@ -399,9 +399,7 @@ private slots:
                           Qt::LeftButton);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(version));
         // Nor does opening a group with a click on its caption.
-        QTest::mouseClick(w.form->view().InspectorBar1->findChildren<QAbstractButton*>(
-                              QStringLiteral("qt_toolbox_toolboxbutton"))[1],
-                          Qt::LeftButton);
+        QTest::mouseClick(w.form->view().InspectorBar1->captions()[1], Qt::LeftButton);
         QCOMPARE(w.form->view().InspectorBar1->currentIndex(), 1);
         QTest::keyClicks(QApplication::focusWidget(), "2");
         QCOMPARE(version->text(), QStringLiteral("1.2"));

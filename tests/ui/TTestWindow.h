@@ -15,6 +15,7 @@
 #include "TFakeDialogs.h"
 #include "support/TempDir.h"
 #include "ui/TAboutPage.h"
+#include "ui/TCommandBar.h"
 #include "ui/TInspectorItem.h"
 #include "ui/TMainForm.h"
 #include "ui/TPageControl.h"

@@ -123,8 +123,8 @@ QString observed(const TMainForm& form) {
                  .arg(form.view().E_Authors->text(), form.view().E_Version->text())
                  .arg(form.view().CB_Lang->currentIndex())
                  .arg(TTestWindow::joined(p.comments))
-          << QStringLiteral("saveName=%1").arg(form.DefaultSaveName)
-          << QStringLiteral("inputPath=%1").arg(form.InputPath);
+          << QStringLiteral("saveName=%1").arg(form.DefaultSaveName())
+          << QStringLiteral("inputPath=%1").arg(form.InputPath());
     return parts.join(QLatin1Char('\n'));
 }
 
@@ -283,8 +283,8 @@ private slots:
         QCOMPARE(form.view().AdvMemo2->lineCount(), std::size_t{0});
         QVERIFY(!form.view().AdvMemo2->lineNumbersVisible());
         QCOMPARE(stateOf(form), QStringLiteral("Opened"));
-        QCOMPARE(form.DefaultSaveName, QStringLiteral("New Second Script.ifs"));
-        QCOMPARE(form.InputPath, w.folderPath() + QLatin1Char('/'));
+        QCOMPARE(form.DefaultSaveName(), QStringLiteral("New Second Script.ifs"));
+        QCOMPARE(form.InputPath(), w.folderPath() + QLatin1Char('/'));
         QVERIFY(w.dialogs->errors.isEmpty());
     }
 
@@ -292,7 +292,7 @@ private slots:
         TTestWindow w;
         QVERIFY(QDir(w.folderPath()).mkdir(QStringLiteral("scripts")));
         const QString file = w.writeFile(QStringLiteral("scripts/old.ifs"), kLegacyScript);
-        const QString startFolder = w.form->InputPath;
+        const QString startFolder = w.form->InputPath();
         w.open(file);
         w.convert();
         w.adjust();
@@ -521,7 +521,7 @@ private slots:
         // The window goes on working: the next Open succeeds.
         w.open(w.writeFile(QStringLiteral("good.ifs"), kOtherScript));
         QCOMPARE(w.dialogs->errors.size(), 1);
-        QCOMPARE(w.form->DefaultSaveName, QStringLiteral("New good.ifs"));
+        QCOMPARE(w.form->DefaultSaveName(), QStringLiteral("New good.ifs"));
     }
 
     void saveWritesTheEditedOutputAndTheRecord() {

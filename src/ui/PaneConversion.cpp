@@ -1,0 +1,48 @@
+#include "ui/PaneConversion.h"
+
+#include <string>
+#include <string_view>
+
+#include "conversion/LegacyConverter.h"
+#include "ui/TConversionReview.h"
+#include "ui/TScriptEditor.h"
+
+std::shared_ptr<TConversionReview> convertPane(const TScriptEditor& input, TScriptEditor& output,
+                                               quillshift::ScriptProperties& properties) {
+    auto review = std::make_shared<TConversionReview>();
+    quillshift::LegacyConverter converter(properties);
+    quillshift::ConversionNotes notes;
+    converter.keepNotes(notes);
+    std::string scratch;
+    // The rules add at most a few bytes to a line, or make it the version message.
+    const std::size_t size = input.textLength();
+    output.setLinesFrom(size + size / 32 + 4096, [&](const TScriptEditor::LineSink& add) {
+        input.forEachLine([&](std::string_view line) {
+            std::string_view converted;
+            auto rule = quillshift::BodyRule::None;
+            if (converter.convertLine(line, scratch, converted, &rule)) {
+                review->addBodyLine(line, converted, rule);
+                add(converted);
+            } else {
+                review->addHeaderLine(line, notes.header.back());
+            }
+            notes = {};
+        });
+    });
+    review->finish(properties);
+    return review;
+}
+
+bool paneHasConvertedHeader(const TScriptEditor& pane) {
+    // Only the header is read, line by line: the body may be long.
+    quillshift::ScriptProperties scratch;
+    quillshift::LegacyConverter converter(scratch);
+    std::string converted;
+    const std::size_t count = pane.lineCount();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (converter.convertLine(pane.line(i), converted)) {
+            break;
+        }
+    }
+    return converter.convertedMarkLine() != 0;
+}

@@ -28,6 +28,8 @@ inline constexpr QColor kLockedText{64, 64, 64};
 inline constexpr QColor kEdgeGrey{226, 226, 226};
 /// The panes' margins, under the line numbers and the marks.
 inline constexpr QColor kMarginGrey{224, 224, 224};
+/// Under a warning's letter in a pane's margin, which is black.
+inline constexpr QColor kWarningAmber{255, 196, 0};
 /// The "READ ONLY" marker, on silver.
 inline constexpr QColor kMarkerRed{160, 0, 0};
 

@@ -48,9 +48,11 @@ void TLineMarks::set(std::vector<Mark> marks, TipSource tips) {
     std::vector<int> lines;
     lines.reserve(marks_.size());
     shown_ = 0;
+    warnings_ = 0;
     for (const Mark& mark : marks_) {
         lines.push_back(mark.line);
         shown_ += mark.symbol != 0 ? 1 : 0;
+        warnings_ += mark.symbol != 0 && mark.warning ? 1 : 0;
     }
     lines_.reset(std::move(lines));
     const QFontMetrics metrics(look::marginFont());
@@ -122,16 +124,17 @@ QString TLineMarks::tipAt(int line) const {
     return tips.join(QLatin1Char('\n'));
 }
 
-int TLineMarks::nextMarkedLine(int line, bool forward) const {
-    return lines_.nextLine(line, forward,
-                           [this](std::size_t item) { return marks_[item].symbol != 0; });
+int TLineMarks::nextMarkedLine(int line, bool forward, bool warningsOnly) const {
+    return lines_.nextLine(line, forward, [this, warningsOnly](std::size_t item) {
+        return marks_[item].symbol != 0 && (marks_[item].warning || !warningsOnly);
+    });
 }
 
-void TLineMarks::goToNext(bool forward) {
+void TLineMarks::goToNext(bool forward, bool anyMark) {
     int line = 0;
     int index = 0;
     pane_.getCursorPosition(&line, &index);
-    const int target = nextMarkedLine(line, forward);
+    const int target = nextMarkedLine(line, forward, hasWarnings() && !anyMark);
     if (target >= 0) {
         pane_.setCursorPosition(target, 0);
         pane_.ensureLineVisible(target);
@@ -176,36 +179,45 @@ void TLineMarks::paint(QPainter& painter) {
     const int baseline = pane_.textBaseline();
     painter.setFont(font);
     for (int line = first; line <= last; ++line) {
+        // A line's warning is drawn rather than its other marks.
+        const Mark* shown = nullptr;
         for (std::size_t item : lines_.itemsOn(line)) {
             const Mark& mark = marks_[item];
-            if (mark.symbol == 0) {
-                continue;
+            if (mark.symbol != 0 && (shown == nullptr || (mark.warning && !shown->warning))) {
+                shown = &mark;
             }
-            const int y = static_cast<int>(pane_.SendScintilla(
-                QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL,
-                pane_.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line)));
-            const QString letter(QLatin1Char(mark.symbol));
-            painter.fillRect(QRect(left, y, width, lineHeight), look::kMarginGrey);
-            painter.setPen(QColor(mark.colour));
-            painter.drawText(
-                QPoint(left + (width - metrics.horizontalAdvance(letter)) / 2, y + baseline),
-                letter);
-            break;
         }
+        if (shown == nullptr) {
+            continue;
+        }
+        const int y = static_cast<int>(pane_.SendScintilla(
+            QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL,
+            pane_.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line)));
+        const QString letter(QLatin1Char(shown->symbol));
+        painter.fillRect(QRect(left, y, width, lineHeight),
+                         shown->warning ? look::kWarningAmber : look::kMarginGrey);
+        painter.setPen(QColor(shown->colour));
+        painter.drawText(
+            QPoint(left + (width - metrics.horizontalAdvance(letter)) / 2, y + baseline), letter);
     }
 }
 
 void TLineMarks::addMarkActions(QMenu& menu, int line) {
-    QAction* next = menu.addAction(tr("Next mark\tF8"));
-    QAction* previous = menu.addAction(tr("Previous mark\tShift+F8"));
-    connect(next, &QAction::triggered, this, [this, line] {
-        pane_.setCursorPosition(line, 0);
-        goToNext(true);
-    });
-    connect(previous, &QAction::triggered, this, [this, line] {
-        pane_.setCursorPosition(line, 0);
-        goToNext(false);
-    });
+    const auto go = [this, line, &menu](const QString& text, bool forward, bool anyMark) {
+        connect(menu.addAction(text), &QAction::triggered, this, [this, line, forward, anyMark] {
+            pane_.setCursorPosition(line, 0);
+            goToNext(forward, anyMark);
+        });
+    };
+    if (hasWarnings()) {
+        go(tr("Next warning\tF8"), true, false);
+        go(tr("Previous warning\tShift+F8"), false, false);
+        go(tr("Next mark\tCtrl+F8"), true, true);
+        go(tr("Previous mark\tCtrl+Shift+F8"), false, true);
+    } else {
+        go(tr("Next mark\tF8"), true, false);
+        go(tr("Previous mark\tShift+F8"), false, false);
+    }
     QMenu* meanings = menu.addMenu(tr("What the marks mean"));
     for (const auto& [symbol, meaning] : legend_) {
         meanings->addAction(QStringLiteral("%1   %2").arg(QString(QLatin1Char(symbol)), meaning));
@@ -252,8 +264,8 @@ bool TLineMarks::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
         if (key->key() == Qt::Key_F8 &&
-            (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
-            goToNext(modifiers == Qt::NoModifier);
+            (modifiers & ~(Qt::ShiftModifier | Qt::ControlModifier)) == Qt::NoModifier) {
+            goToNext((modifiers & Qt::ShiftModifier) == 0, (modifiers & Qt::ControlModifier) != 0);
             return true;
         }
     } else if (watched == viewport_ && event->type() == QEvent::ToolTip) {

@@ -19,16 +19,18 @@ class TScriptEditor;
 /// Marks in a script pane's margin, beside the line numbers: a letter on a line, with a tooltip in
 /// words. A mark follows its line as the pane is edited and goes with it when the line is deleted.
 /// F8 and Shift+F8 in the pane, and the context menus of the margin and of the text, move the
-/// caret to the next and the previous marked line; the menus also explain every letter. The
-/// margin takes no room while there are no marks.
+/// caret to the next and the previous warning, or marked line when there are no warnings;
+/// Ctrl+F8 and Ctrl+Shift+F8 to any mark. The menus also explain every letter. The margin takes
+/// no room while there are no marks.
 class TLineMarks : public QObject {
     Q_OBJECT
 
 public:
     struct Mark {
-        int line;     ///< 0-based
-        char symbol;  ///< the letter shown; 0 for a line that is only followed, not marked
-        QRgb colour;  ///< of the letter
+        int line;              ///< 0-based
+        char symbol;           ///< the letter shown; 0 for a line that is only followed, not marked
+        QRgb colour;           ///< of the letter
+        bool warning = false;  ///< a warning: drawn as a letter on amber, visited first by F8
     };
     /// The tooltip of mark `index` (its place in the list given to set()), made when it is shown.
     using TipSource = std::function<QString(std::size_t index)>;
@@ -52,11 +54,16 @@ public:
     /// The line mark `index` stands on now; -1 once its line was deleted.
     int lineOf(std::size_t index) const { return lines_.lineOf(index); }
 
-    /// The first marked line after `line` (forward) or before it, wrapping round; -1 without marks.
-    int nextMarkedLine(int line, bool forward) const;
+    /// The first marked line after `line` (forward) or before it, wrapping round, among the
+    /// warnings only when `warningsOnly`; -1 when there is none.
+    int nextMarkedLine(int line, bool forward, bool warningsOnly = false) const;
 
-    /// Moves the caret to the next (or previous) marked line and shows it.
-    void goToNext(bool forward);
+    /// True when a mark is a warning.
+    bool hasWarnings() const { return warnings_ != 0; }
+
+    /// Moves the caret to the next (or previous) warning, or marked line when there are no
+    /// warnings or `anyMark`, and shows it.
+    void goToNext(bool forward, bool anyMark = false);
 
     /// The margin's legend as text, a letter and its meaning a line.
     QString legendText() const;
@@ -85,7 +92,8 @@ private:
     TrackedLines lines_;
     TipSource tips_;
     Legend legend_;
-    std::size_t shown_ = 0;  // marks with a letter
+    std::size_t shown_ = 0;     // marks with a letter
+    std::size_t warnings_ = 0;  // of them, warnings
     // A deletion that joins lines, seen before it happens: (first, last, first keeps text, last
     // keeps text).
     struct Join {

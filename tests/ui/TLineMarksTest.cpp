@@ -163,6 +163,19 @@ private slots:
         QVERIFY(seen.contains(QStringLiteral("  D   dee")));
         QVERIFY(seen.size() > 6);  // the editor's own actions come first
         QCOMPARE(marked.marks->legendText(), QStringLiteral("B  bee\nD  dee"));
+
+        // With warnings, F8 goes from warning to warning and Ctrl+F8 to any mark.
+        marked.marks->set({{0, 'A', 0}, {2, '!', 0, true}, {4, '!', 0, true}},
+                          [](std::size_t) { return QString(); });
+        pane.setCursorPosition(0, 0);
+        QTest::keyClick(&pane, Qt::Key_F8);
+        QCOMPARE(caretLine(), 2);
+        QTest::keyClick(&pane, Qt::Key_F8);
+        QCOMPARE(caretLine(), 4);
+        QTest::keyClick(&pane, Qt::Key_F8, Qt::ControlModifier);
+        QCOMPARE(caretLine(), 0);
+        QTest::keyClick(&pane, Qt::Key_F8, Qt::ShiftModifier);
+        QCOMPARE(caretLine(), 4);
     }
 };
 

@@ -9,10 +9,15 @@
 // background or dark text on a dark one; each pair reads at a contrast of at least 4.5:1.
 namespace look {
 
+inline constexpr QColor kBlack{0, 0, 0};
 inline constexpr QColor kNavy{0, 0, 128};
 inline constexpr QColor kMaroon{128, 0, 0};
 /// Dark enough to read on the margins' grey and the panes' white.
 inline constexpr QColor kDarkGreen{0, 100, 0};
+/// Comments in the panes, on white.
+inline constexpr QColor kCommentGreen{0, 128, 0};
+/// Web addresses in the panes, on white.
+inline constexpr QColor kLinkBlue{0, 0, 255};
 /// The pale yellow of info tips: properties fields, parameter hints.
 inline constexpr QColor kInfoTip{255, 255, 225};
 /// The ordinary window colour: the panes, and a properties field while it has the focus.
@@ -44,11 +49,37 @@ inline QFont courierNew(int points) {
     return QFont(QStringLiteral("Courier New"), points);
 }
 
-/// The panes' margins: the line numbers and the marks beside them.
-inline QFont marginFont() {
-    QFont font = courierNew(8);
+/// "Courier New" at `points`, falling back to another fixed-pitch font.
+inline QFont fixedPitch(int points) {
+    QFont font = courierNew(points);
     font.setStyleHint(QFont::Monospace);
     return font;
 }
+
+/// The properties fields, and the panes' margins: the line numbers and the marks beside them.
+inline QFont fieldFont() {
+    return fixedPitch(8);
+}
+inline QFont marginFont() {
+    return fixedPitch(8);
+}
+
+/// The window's own font, "MS Sans Serif" 8 point, where missing Liberation Sans, whose letters
+/// have the widths the layout was made for (fontconfig's own choice is a wider sans serif).
+inline QFont windowFont() {
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    return QFont(QStringLiteral("MS Sans Serif"), 8);
+}
+
+/// The tab icons' few colours: outlines, page text in blue, maroon, green and black, the form's
+/// boxes, the information sign's shading.
+namespace icon {
+inline constexpr QColor kOutline{64, 64, 64};
+inline constexpr QColor kBlueText{0, 0, 160};
+inline constexpr QColor kBox{128, 128, 128};
+inline constexpr QColor kShadeLight{90, 140, 255};
+inline constexpr QColor kShadeDark{0, 0, 150};
+inline constexpr QColor kRim{0, 0, 100};
+}  // namespace icon
 
 }  // namespace look

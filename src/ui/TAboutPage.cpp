@@ -43,8 +43,8 @@ TAboutPage& TAboutPage::built() {
     L_WebAddress = makeLabel(QStringLiteral("L_WebAddress"),
                              QString::fromUtf8(quillshift::sites::kScriptsWebAddress.data(),
                                                quillshift::sites::kScriptsWebAddress.size()),
-                             Qt::black, 19, false, false);
-    L_Credit = makeLabel(QStringLiteral("L_Credit"), creditText(), Qt::black, 19, false, false);
+                             look::kBlack, 19, false, false);
+    L_Credit = makeLabel(QStringLiteral("L_Credit"), creditText(), look::kBlack, 19, false, false);
     L_Note = makeLabel(QStringLiteral("L_Note"),
                        QStringLiteral("Note: Tool for conversion from RVLT 3.4.x script to RVLT "
                                       "3.5.0 script format"),

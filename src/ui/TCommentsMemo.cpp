@@ -10,9 +10,7 @@
 #include "ui/TPropertyEdit.h"
 
 TCommentsMemo::TCommentsMemo(QWidget* parent) : QPlainTextEdit(parent) {
-    QFont font = look::courierNew(8);
-    font.setStyleHint(QFont::Monospace);
-    setFont(font);
+    setFont(look::fieldFont());
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -21,9 +21,7 @@ QString latin1(std::string_view text) {
 }  // namespace
 
 TLanguageCombo::TLanguageCombo(QWidget* parent) : QComboBox(parent) {
-    QFont font = look::courierNew(8);
-    font.setStyleHint(QFont::Monospace);
-    setFont(font);
+    setFont(look::fieldFont());
     QPalette palette = this->palette();
     TPropertyEdit::keepLockedFieldReadable(palette);
     setPalette(palette);
@@ -34,7 +32,7 @@ TLanguageCombo::TLanguageCombo(QWidget* parent) : QComboBox(parent) {
         const quillshift::LanguageRow& language = rows[static_cast<std::size_t>(row)];
         auto* code = new QStandardItem(latin1(language.code));
         code->setBackground(look::kInfoTip);
-        code->setForeground(QColor(Qt::black));
+        code->setForeground(look::kBlack);
         auto* name = new QStandardItem(latin1(language.name));
         name->setBackground(look::kGrey);
         name->setForeground(look::kInfoTip);
@@ -113,7 +111,7 @@ void TLanguageCombo::paintEvent(QPaintEvent* /*event*/) {
                          field.height());
     painter.fillRect(codeCell, enabled ? look::kInfoTip : look::kSilver);
     painter.fillRect(nameCell, look::kGrey);
-    painter.setPen(enabled ? QColor(Qt::black) : look::kLockedText);
+    painter.setPen(enabled ? look::kBlack : look::kLockedText);
     painter.drawText(codeCell.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      model()->index(row, 0).data().toString());
     // The names are the list's captions, written alike whether the list is locked or not.

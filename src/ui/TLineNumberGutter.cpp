@@ -21,7 +21,7 @@ TLineNumberGutter::TLineNumberGutter(QsciScintilla& pane) : QObject(&pane), pane
     pane_.setMarginWidth(kMargin, 0);
     pane_.setMarginsFont(look::marginFont());
     pane_.setMarginsBackgroundColor(look::kMarginGrey);
-    pane_.setMarginsForegroundColor(Qt::black);
+    pane_.setMarginsForegroundColor(look::kBlack);
     connect(&pane_, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { refresh(); });
 }
 

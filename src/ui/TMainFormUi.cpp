@@ -60,10 +60,7 @@ QString TMainFormUi::commandCaption(int group, int item) {
 }
 
 void TMainFormUi::setupUi(QMainWindow& window, quillshift::ScriptProperties& record) {
-    // Without the Windows font, fontconfig falls back to a wide sans serif that does not fit the
-    // tab captions; Liberation Sans has the metrics of the fonts the layout was made for.
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-    window.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    window.setFont(look::windowFont());
     window.setPalette(look::classicPalette());
     window.resize(800, 600);
 

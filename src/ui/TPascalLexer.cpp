@@ -11,11 +11,6 @@
 
 namespace {
 
-const QColor kBlack(0, 0, 0);
-const QColor kGreen(0, 128, 0);
-const QColor kBlue(0, 0, 255);
-const QColor kWhite(255, 255, 255);
-
 constexpr std::string_view kSymbols = " ,;:.()[]=-*/^%<>#";
 constexpr std::array<std::string_view, 4> kUrlStarts = {"http://", "https://", "ftp://", "www."};
 
@@ -87,10 +82,6 @@ const char* TPascalLexer::language() const {
     return "Pascal";
 }
 
-QString TPascalLexer::defaultExtension() {
-    return QStringLiteral(".pas");
-}
-
 bool TPascalLexer::isSpecialByte(unsigned char byte) {
     return (byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') ||
            (byte >= 0x7F && byte <= 0x9F);
@@ -126,7 +117,7 @@ QString TPascalLexer::description(int style) const {
 
 QColor TPascalLexer::defaultColor(int style) const {
     if (style >= kSpecialOffset) {
-        return kWhite;
+        return look::kWhite;
     }
     switch (style) {
         case String:
@@ -135,18 +126,17 @@ QColor TPascalLexer::defaultColor(int style) const {
         case Symbol:
             return look::kMaroon;
         case Comment:
-            return kGreen;
+            return look::kCommentGreen;
         case Url:
-            return kBlue;
+            return look::kLinkBlue;
         default:
-            return kBlack;
+            return look::kBlack;
     }
 }
 
 QFont TPascalLexer::defaultFont(int style) const {
     style = baseStyle(style);
-    QFont font = look::courierNew(style == Keyword ? 8 : 10);
-    font.setStyleHint(QFont::Monospace);
+    QFont font = look::fixedPitch(style == Keyword ? 8 : 10);
     font.setBold(style == Keyword);
     font.setItalic(style == Comment);
     font.setUnderline(style == Url);
@@ -154,7 +144,7 @@ QFont TPascalLexer::defaultFont(int style) const {
 }
 
 QColor TPascalLexer::defaultPaper(int /*style*/) const {
-    return kWhite;
+    return look::kWhite;
 }
 
 const char* TPascalLexer::wordCharacters() const {

@@ -56,9 +56,6 @@ public:
 
     void styleText(int start, int end) override;
 
-    /// The file extension the styler is meant for (".pas").
-    static QString defaultExtension();
-
     /// The keyword list as the colouring uses it (51 entries; "class" and "program" are listed
     /// twice).
     static const std::vector<std::string_view>& keywordList();

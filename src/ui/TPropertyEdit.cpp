@@ -10,9 +10,7 @@
 #include "ui/TWindows1252Validator.h"
 
 TPropertyEdit::TPropertyEdit(QWidget* parent) : QLineEdit(parent) {
-    QFont font = look::courierNew(8);
-    font.setStyleHint(QFont::Monospace);
-    setFont(font);
+    setFont(look::fieldFont());
     setFrame(false);
     setTextMargins(2, 0, 2, 0);
     setMaxLength(std::numeric_limits<int>::max());

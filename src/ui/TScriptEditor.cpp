@@ -96,8 +96,8 @@ void TScriptEditor::applyLook() {
     setWrapMode(WrapNone);
     setFolding(NoFoldStyle);
     setCaretLineVisible(false);
-    setCaretForegroundColor(Qt::black);
-    setSelectionForegroundColor(Qt::white);
+    setCaretForegroundColor(look::kBlack);
+    setSelectionForegroundColor(look::kWhite);
     setSelectionBackgroundColor(look::kNavy);
     setEdgeMode(EdgeLine);
     setEdgeColumn(TSpecialBytePainter::kEdgeColumn);
@@ -117,7 +117,7 @@ void TScriptEditor::applyLook() {
     SendScintilla(SCI_SETCONTROLCHARSYMBOL, static_cast<unsigned long>(' '));
 
     SendScintilla(SCI_CALLTIPSETBACK, look::kInfoTip);
-    SendScintilla(SCI_CALLTIPSETFORE, QColor(Qt::black));
+    SendScintilla(SCI_CALLTIPSETFORE, look::kBlack);
 }
 
 void TScriptEditor::applyCharacterRepresentations() {

@@ -72,7 +72,6 @@ private slots:
     void identity() {
         Lexer lexer;
         QCOMPARE(QByteArray(lexer.language()), QByteArray("Pascal"));
-        QCOMPARE(Lexer::defaultExtension(), QStringLiteral(".pas"));
     }
 
     void styleLine_data() {

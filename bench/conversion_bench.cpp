@@ -83,18 +83,22 @@ void linesPipeline(benchmark::State& state) {
 
 // The batch converter's way: one pass, no line lists, the output written to a file through the
 // atomic writer. The file is on /dev/shm, in memory, so that the disk's speed does not count.
-void streamingPipeline(benchmark::State& state) {
+// With checks, the conversion also reports its warnings; with fixes, it applies every repair.
+void streamingPipeline(benchmark::State& state, StreamingConversion::Checks checks) {
     const std::string script = makeScript(static_cast<std::size_t>(state.range(0)));
     const std::string path = (std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp") +
                              std::string("/quillshift-bench-") + std::to_string(::getpid());
+    std::size_t warnings = 0;
     for (auto _ : state) {
-        StreamingConversion conversion(script);
+        StreamingConversion conversion(script, checks);
         AtomicFileWriter file(path, IfTargetExists::Replace);
         writeConvertedScript(conversion, ScriptSink::into(file));
         file.commit();
+        warnings = conversion.warnings().size();
     }
     std::filesystem::remove(path);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * script.size()));
+    state.counters["warnings"] = static_cast<double>(warnings);
 }
 
 // The same, with the whole converted file built in memory.
@@ -133,7 +137,18 @@ void convertOnly(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(linesPipeline)->Arg(20 << 10)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
-BENCHMARK(streamingPipeline)->Arg(20 << 10)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(streamingPipeline, plain, StreamingConversion::Checks{})
+    ->Arg(20 << 10)
+    ->Arg(50 << 20)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(streamingPipeline, warnings, StreamingConversion::Checks{true, {}})
+    ->Arg(20 << 10)
+    ->Arg(50 << 20)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(streamingPipeline, fix, StreamingConversion::Checks{true, WarningCodeSet::all()})
+    ->Arg(20 << 10)
+    ->Arg(50 << 20)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(streamingToString)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(splitOnly)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(convertOnly)->Arg(50 << 20)->Unit(benchmark::kMillisecond);

@@ -195,7 +195,11 @@ FileStatus convert(const RunItem& item, const CliOptions& options, const RunInpu
         throw FileError::cannotCreate(created, "It is an input of this run.");
     }
 
-    std::optional<StreamingConversion> conversion(std::in_place, bytes);
+    // Checked whenever a warning could be shown, fail the run or be repaired.
+    const StreamingConversion::Checks checks{
+        options.json || options.strict || options.fix || !options.quiet,
+        options.fix ? options.fixes : WarningCodeSet()};
+    std::optional<StreamingConversion> conversion(std::in_place, bytes, checks);
     if (conversion->convertedMarkLine() != 0 && !options.reconvert) {
         result.status = FileStatus::Skipped;
         result.message = "line " + std::to_string(conversion->convertedMarkLine()) +
@@ -225,7 +229,8 @@ FileStatus convert(const RunItem& item, const CliOptions& options, const RunInpu
                 writeConversionDiff(
                     bytes,
                     [&] {
-                        auto fresh = std::make_unique<StreamingConversion>(bytes);
+                        auto fresh = std::make_unique<StreamingConversion>(
+                            bytes, StreamingConversion::Checks{options.fix, options.fixes});
                         applyOverrides(options.overrides, fresh->properties(),
                                        &fresh->joinedComments());
                         return fresh;
@@ -261,6 +266,7 @@ FileStatus convert(const RunItem& item, const CliOptions& options, const RunInpu
             result.status = FileStatus::Converted;
             break;
     }
+    result.warnings = conversion ? conversion->warnings() : std::span<const ConversionWarning>();
     report.add(result);
     return result.status;
 }

@@ -3,12 +3,14 @@
 #include <cstddef>
 #include <functional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/CliOptions.h"
 #include "cli/UnifiedDiff.h"
+#include "conversion/ConversionWarning.h"
 #include "conversion/ScriptProperties.h"
 #include "conversion/ScriptWriter.h"
 
@@ -28,16 +30,18 @@ struct FileResult {
     /// when nothing was converted.
     const ScriptProperties* properties = nullptr;
     std::string_view joinedComments = {};
-    /// With --diff: writes the diff (after which `properties` may be gone).
+    /// With --diff: writes the diff (after which `properties` and `warnings` may be gone).
     std::function<void(const TextSink&)> writeDiff = {};
     std::vector<std::string> notes = {};  ///< what the written files could not keep, and so on
+    /// The conversion's warnings, fixed or not, columns counted in the file's lines.
+    std::span<const ConversionWarning> warnings = {};
     bool shownInEveryMode = false;  ///< a skip worth telling even in --check and --diff
 };
 
-/// The report of a run: a line for each input as it is done, on `out` (failures and notes on
-/// `errors`), then a totals line; or, with --json, one JSON document instead, written file by
-/// file as the run goes, so that it never holds more than one file's part. Names are quoted where
-/// they would disturb a terminal.
+/// The report of a run: a line for each input as it is done, on `out` (failures, notes and
+/// warnings on `errors`), then a totals line; or, with --json, one JSON document instead, written
+/// file by file as the run goes, so that it never holds more than one file's part. Names are
+/// quoted where they would disturb a terminal.
 class RunReport {
 public:
     RunReport(const CliOptions& options, std::ostream& out, std::ostream& errors)
@@ -50,17 +54,30 @@ public:
 
     bool anyFailed() const { return count(FileStatus::Failed) > 0; }
     bool anyWouldConvert() const { return count(FileStatus::WouldConvert) > 0; }
+    /// True when a warning was not fixed.
+    bool anyWarnings() const { return warnings_.count > 0; }
 
 private:
-    std::size_t count(FileStatus status) const {
-        return counts_[static_cast<std::size_t>(status)];
-    }
+    std::size_t count(FileStatus status) const { return counts_[static_cast<std::size_t>(status)]; }
     void printJson(const FileResult& result);
+    void printWarnings(const FileResult& result, bool withFixed);
+
+    // How many warnings, and in how many files.
+    struct Tally {
+        std::size_t count = 0;
+        std::size_t files = 0;
+        void add(std::size_t n) {
+            count += n;
+            files += n > 0;
+        }
+    };
 
     const CliOptions& options_;
     std::ostream& out_;
     std::ostream& errors_;
     std::size_t counts_[4] = {};
+    Tally warnings_;  ///< left as warnings
+    Tally fixed_;     ///< repaired
 };
 
 }  // namespace quillshift::cli

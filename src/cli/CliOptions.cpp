@@ -390,8 +390,10 @@ void applyOverrides(const std::vector<PropertyOverride>& overrides, ScriptProper
     }
 }
 
-std::string helpText() {
-    return R"HELP(Usage: quillshift-convert [OPTIONS] INPUT OUTPUT
+namespace {
+
+constexpr std::string_view kHelpUsageAndOptions =
+    R"HELP(Usage: quillshift-convert [OPTIONS] INPUT OUTPUT
        quillshift-convert [OPTIONS] -o DIR INPUT...
        quillshift-convert [OPTIONS] --in-place INPUT...
        quillshift-convert --check|--diff [OPTIONS] INPUT...
@@ -440,7 +442,9 @@ Writing nothing:
       --color[=WHEN]     colour the diff: auto (on a terminal, unless NO_COLOR is set), always
                          or never
 
-Warnings and fixes:
+)HELP";
+
+constexpr std::string_view kHelpReporting = R"HELP(Warnings and fixes:
       --fix[=CODE,...]   repair the lines that a warning found broken, for every code or only
                          for the codes given; without it the conversion is exactly the rules'
       --strict           fail the run (exit status 1) when any warning is left
@@ -452,7 +456,10 @@ Reporting:
   -h, --help             show this help and exit
       --version          show the version and exit
 
-For each converted script one line is printed: "INPUT -> OUTPUT (N lines, K rewritten)", where N
+)HELP";
+
+constexpr std::string_view kHelpOutput =
+    R"HELP(For each converted script one line is printed: "INPUT -> OUTPUT (N lines, K rewritten)", where N
 counts the body lines written after the header and K those a conversion rule changed; the report
 ends with the totals ("12 converted, 2 skipped, 1 failed"). A file name holding control
 characters is shown quoted for the shell, as in 'a'$'\n''b.ifs'.
@@ -483,6 +490,11 @@ Exit status:
      with --strict a warning is left
   2  usage error (among them a DIR that is missing or not a folder); no file was touched
 )HELP";
+
+}  // namespace
+
+std::string helpText() {
+    return std::string(kHelpUsageAndOptions).append(kHelpReporting).append(kHelpOutput);
 }
 
 }  // namespace quillshift::cli

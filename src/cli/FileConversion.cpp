@@ -157,6 +157,12 @@ BodyCounts writeConversion(const RunItem& item, const CliOptions& options,
     return counts;
 }
 
+// A conversion is checked whenever a warning could be shown, fail the run or be repaired.
+StreamingConversion::Checks checksFor(const CliOptions& options) {
+    return {options.json || options.strict || options.fix || !options.quiet,
+            options.fix ? options.fixes : WarningCodeSet()};
+}
+
 std::string modificationDate(const std::string& input) {
     struct stat info {};
     if (input != kStandardInput && ::stat(input.c_str(), &info) == 0) {
@@ -195,11 +201,7 @@ FileStatus convert(const RunItem& item, const CliOptions& options, const RunInpu
         throw FileError::cannotCreate(created, "It is an input of this run.");
     }
 
-    // Checked whenever a warning could be shown, fail the run or be repaired.
-    const StreamingConversion::Checks checks{
-        options.json || options.strict || options.fix || !options.quiet,
-        options.fix ? options.fixes : WarningCodeSet()};
-    std::optional<StreamingConversion> conversion(std::in_place, bytes, checks);
+    std::optional<StreamingConversion> conversion(std::in_place, bytes, checksFor(options));
     if (conversion->convertedMarkLine() != 0 && !options.reconvert) {
         result.status = FileStatus::Skipped;
         result.message = "line " + std::to_string(conversion->convertedMarkLine()) +

@@ -111,10 +111,11 @@ void LegacyConverter::noteWarnings() {
 
 bool LegacyConverter::convertLine(std::string_view line, std::string& scratch,
                                   std::string_view& out, BodyRule* rule, bool mayOpenComment) {
-    if (!inBody_ && isProgramLine(line)) {
+    // A header line may start the body when the repair of a program line that the rule missed
+    // is asked for.
+    if (!inBody_ &&
+        (isProgramLine(line) || (checker_ && checker_->checkHeaderLine(index_ + 1, line)))) {
         inBody_ = true;
-    } else if (!inBody_ && checker_ && checker_->checkHeaderLine(index_ + 1, line)) {
-        inBody_ = true;  // the repair of a program line that the rule missed
     }
     if (inBody_) {
         BodyRuleMatches matches = matchBodyRules(line, checker_ && mayOpenComment);

@@ -422,8 +422,8 @@ enum class Follow { Nothing, Code, RunningComment };
 Follow whatFollows(const SplitLine& split, std::string_view line, const Call& call,
                    State endState) {
     std::size_t p = split.nextSignificant(call.end);
-    if (p < line.size() && line[p] == ';' && split.isCode(p)) {
-        p = split.nextSignificant(p + 1);  // the call's own ";"
+    while (p < line.size() && line[p] == ';' && split.isCode(p)) {
+        p = split.nextSignificant(p + 1);  // the call's own ";" (and empty statements)
     }
     if (p < line.size()) {
         return Follow::Code;
@@ -543,8 +543,8 @@ void BodyLineChecker::checkVersionMessage() {
             if (isBlank(c)) {
                 continue;
             }
-            if (c == ';' && i >= message->end && !semicolon) {
-                semicolon = true;
+            if (c == ';' && i >= message->end) {
+                semicolon = true;  // its own, or an empty statement after it
             } else {
                 other = true;
             }

@@ -237,6 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
         CleanCase{"DisplayResultsLowerCase", "  x := 1; displayresults;"},
         CleanCase{"DisplayResultsLineComment", "  DisplayResults; // all done"},
         CleanCase{"DisplayResultsBraceComment", "  DisplayResults; { all done }"},
+        CleanCase{"DisplayResultsEmptyStatement", "  DisplayResults;;"},
         CleanCase{"DisplayResultsAfterBegin", "  begin DisplayResults;"},
         CleanCase{
             "DisplayResultsGovernedFromTheLineBefore", "    DisplayResults;", {"  if Found then"}},
@@ -260,6 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "  ShowMessage('This script requires a newer ' + 'version (3.4.2)');"},
         CleanCase{"MessageCommentAfter", "  ShowMessage('Requires a newer version'); // tell"},
         CleanCase{"MessageCommentBefore", "  { tell } ShowMessage('requires a newer version');"},
+        CleanCase{"MessageEmptyStatement", "  ShowMessage('requires a newer version');;"},
         CleanCase{"OtherMessage", "  ShowMessage('Error, try again (1)');"},
         CleanCase{"CommasInStrings", "  s := 'a, b (c)'; t := \"d, e)\";"},
         CleanCase{"CommentedOutCode", "  // GetPicture(PicURL, False); DisplayResults;"},

@@ -28,7 +28,10 @@ namespace quillshift {
 /// line (strings, comments, longer names) stays as it was.
 ///
 /// The object only holds working memory, so that checking many lines allocates little; one object
-/// checks one line at a time.
+/// checks one line at a time. To check one body line on its own (a line edited after the
+/// conversion, say), find the state at its start by handing the body lines before it to
+/// PascalTokenizer::endState, starting from State::Code at the first body line, as ScriptChecker
+/// does.
 class BodyLineChecker {
 public:
     /// What checking one line found.

@@ -67,7 +67,9 @@ struct ConversionNotes {
     /// as fed, a tab having become four blanks.
     std::vector<ConversionWarning> warnings;
     /// When the conversion was checked: one for each body line whose warnings have a repair, in
-    /// line order.
+    /// line order. Replacing an output line by its text applies that line's repair alone. The
+    /// repair of a program line that the rule missed is not among them: it moves the body's start,
+    /// so it takes a conversion with WarningCode::ProgramLineNotRecognised among the fixes.
     std::vector<LineRepair> repairs;
 };
 

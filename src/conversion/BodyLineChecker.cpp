@@ -385,14 +385,19 @@ void BodyLineChecker::checkCut(BodyKeyword keyword, std::size_t cutFrom, std::si
             break;
         }
     }
-    // A cut that changed only the inside of comments is harmless.
-    if (!rewritten && converted_ != line_ && !rewriteIsHarmless()) {
-        const SplitLine split(line_, spans_);
-        switch (split.placeOf(k, kBodyKeywords[keyword].size())) {
+    // A cut that changed only the inside of comments is harmless, but it leaves the call at the
+    // first occurrence as it was.
+    const bool harmful = !rewritten && converted_ != line_ && !rewriteIsHarmless();
+    const SplitLine split(line_, spans_);
+    const Place place = split.placeOf(k, kBodyKeywords[keyword].size());
+    if (place == Place::Call) {
+        const Call& call = calls.front();
+        if (!rewritten && !call.continues && (harmful || needsChange(keyword, call, line_))) {
+            warn(WarningCode::WrongArgumentSplit, k, messages.wrongSplit, true);
+        }
+    } else if (harmful) {
+        switch (place) {
             case Place::Call:
-                if (!calls.front().continues) {  // else already reported as continuing
-                    warn(WarningCode::WrongArgumentSplit, k, messages.wrongSplit, true);
-                }
                 break;
             case Place::Identifier:
                 warn(WarningCode::KeywordInIdentifier, k, messages.inIdentifier, true);

@@ -196,12 +196,27 @@ TEST(ScriptChecker, StreamingCountsColumnsInTheFileWithTabs) {
     writeConvertedScript(plain, ScriptSink::into(plainWritten));
     EXPECT_EQ(written, plainWritten);
     EXPECT_TRUE(plain.warnings().empty());
+
+    // Each body line comes with its own warnings.
+    StreamingConversion lineByLine(bytes, {true, {}});
+    StreamingConversion::BodyLine line{};
+    std::string perLine;
+    while (lineByLine.nextBodyLine(line)) {
+        const std::vector<ConversionWarning> own(line.warnings.begin(), line.warnings.end());
+        perLine.append(std::to_string(line.lineNumber))
+            .append("[")
+            .append(describe(own))
+            .append("]");
+    }
+    EXPECT_EQ(perLine,
+              "1[]2[2:wrong-argument-split@2]3[3:line-replaced@3]4[4:code-commented-out@11]");
 }
 
 TEST(ScriptChecker, StreamingReportsAScriptWithoutBody) {
-    const StreamingConversion conversion("{ T\r\n  program X;\r\n", {true, {}});
-    EXPECT_EQ(describe(conversion.warnings()),
-              "2:program-line-not-recognised@3 1:no-program-line@1");
+    const StreamingConversion conversion("{ T\r\n  program X;\r\n\t program Y;\r\n", {true, {}});
+    EXPECT_EQ(
+        describe(conversion.warnings()),
+        "2:program-line-not-recognised@3 3:program-line-not-recognised@3 1:no-program-line@1");
 }
 
 // Random scripts of lines that the rules convert the ordinary way and lines they break.

@@ -201,7 +201,17 @@ FileStatus convert(const RunItem& item, const CliOptions& options, const RunInpu
         throw FileError::cannotCreate(created, "It is an input of this run.");
     }
 
-    std::optional<StreamingConversion> conversion(std::in_place, bytes, checksFor(options));
+    // Warnings go to the report as each line is converted; only JSON keeps them, compactly.
+    WarningList kept;
+    StreamingConversion::Checks checks = checksFor(options);
+    checks.onWarning = [&](const ConversionWarning& warning) {
+        report.warning(item.input, warning);
+        if (options.json) {
+            kept.add(warning);
+        }
+    };
+    result.warnings = &kept;
+    std::optional<StreamingConversion> conversion(std::in_place, bytes, std::move(checks));
     if (conversion->convertedMarkLine() != 0 && !options.reconvert) {
         result.status = FileStatus::Skipped;
         result.message = "line " + std::to_string(conversion->convertedMarkLine()) +
@@ -231,8 +241,10 @@ FileStatus convert(const RunItem& item, const CliOptions& options, const RunInpu
                 writeConversionDiff(
                     bytes,
                     [&] {
+                        // Its warnings were reported with the first conversion.
                         auto fresh = std::make_unique<StreamingConversion>(
-                            bytes, StreamingConversion::Checks{options.fix, options.fixes});
+                            bytes, StreamingConversion::Checks{options.fix, options.fixes,
+                                                               [](const ConversionWarning&) {}});
                         applyOverrides(options.overrides, fresh->properties(),
                                        &fresh->joinedComments());
                         return fresh;
@@ -268,7 +280,6 @@ FileStatus convert(const RunItem& item, const CliOptions& options, const RunInpu
             result.status = FileStatus::Converted;
             break;
     }
-    result.warnings = conversion ? conversion->warnings() : std::span<const ConversionWarning>();
     report.add(result);
     return result.status;
 }

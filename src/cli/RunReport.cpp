@@ -91,31 +91,23 @@ private:
 
 }  // namespace
 
-void RunReport::printWarnings(const FileResult& result, bool withFixed) {
-    const std::string file = shownName(result.input);
-    for (const ConversionWarning& w : result.warnings) {
-        if (w.fixed && !withFixed) {
-            continue;
-        }
-        errors_ << file << ':' << w.line << ':' << w.column
-                << (w.fixed ? ": fixed: " : ": warning: ") << w.message << " ["
-                << warningCodeName(w.code) << "]\n";
+void RunReport::warning(std::string_view input, const ConversionWarning& w) {
+    ++(w.fixed ? fileFixed_ : fileWarnings_);
+    // Warnings are part of the report, but under --strict those left fail the run as failures do.
+    if (options_.json || (options_.quiet && (w.fixed || !options_.strict))) {
+        return;
     }
+    errors_ << shownName(input) << ':' << w.line << ':' << w.column
+            << (w.fixed ? ": fixed: " : ": warning: ") << w.message << " ["
+            << warningCodeName(w.code) << "]\n";
 }
 
 void RunReport::add(const FileResult& result) {
     ++counts_[static_cast<std::size_t>(result.status)];
-    std::size_t fixed = 0;
-    for (const ConversionWarning& w : result.warnings) {
-        fixed += w.fixed;
-    }
-    warnings_.add(result.warnings.size() - fixed);
-    fixed_.add(fixed);
+    warnings_.add(fileWarnings_);
+    fixed_.add(fileFixed_);
+    fileWarnings_ = fileFixed_ = 0;
     const bool human = !options_.json;
-    // Warnings are part of the report, but under --strict they fail the run as failures do.
-    if (human && (!options_.quiet || options_.strict)) {
-        printWarnings(result, !options_.quiet);
-    }
     if (result.status == FileStatus::Failed) {
         errors_ << result.message << '\n';
     } else if (human && !options_.quiet) {
@@ -196,12 +188,12 @@ void RunReport::printJson(const FileResult& result) {
         file.close(3);
     }
     file.key("warnings");
-    if (result.warnings.empty()) {
+    if (!result.warnings || result.warnings->empty()) {
         out_ << "[]";
     } else {
         out_ << '[';
-        for (std::size_t i = 0; i < result.warnings.size(); ++i) {
-            const ConversionWarning& w = result.warnings[i];
+        for (std::size_t i = 0; i < result.warnings->size(); ++i) {
+            const ConversionWarning w = (*result.warnings)[i];
             Json warning = {{"line", w.line},
                             {"column", w.column},
                             {"code", warningCodeName(w.code)},

@@ -3,13 +3,13 @@
 #include <cstddef>
 #include <functional>
 #include <ostream>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/CliOptions.h"
 #include "cli/UnifiedDiff.h"
+#include "cli/WarningList.h"
 #include "conversion/ConversionWarning.h"
 #include "conversion/ScriptProperties.h"
 #include "conversion/ScriptWriter.h"
@@ -33,8 +33,9 @@ struct FileResult {
     /// With --diff: writes the diff (after which `properties` and `warnings` may be gone).
     std::function<void(const TextSink&)> writeDiff = {};
     std::vector<std::string> notes = {};  ///< what the written files could not keep, and so on
-    /// The conversion's warnings, fixed or not, columns counted in the file's lines.
-    std::span<const ConversionWarning> warnings = {};
+    /// With --json, the conversion's warnings, fixed or not (see RunReport::warning); null when
+    /// none were kept.
+    const WarningList* warnings = nullptr;
     bool shownInEveryMode = false;  ///< a skip worth telling even in --check and --diff
 };
 
@@ -46,6 +47,11 @@ class RunReport {
 public:
     RunReport(const CliOptions& options, std::ostream& out, std::ostream& errors)
         : options_(options), out_(out), errors_(errors) {}
+
+    /// A warning about the input being converted, columns counted in the file's lines, handed
+    /// over as its line is converted and before the input's result: printed at once (unless the
+    /// report is JSON, or quiet without --strict) and counted for the input's result.
+    void warning(std::string_view input, const ConversionWarning& warning);
 
     void add(const FileResult& result);
 
@@ -60,7 +66,6 @@ public:
 private:
     std::size_t count(FileStatus status) const { return counts_[static_cast<std::size_t>(status)]; }
     void printJson(const FileResult& result);
-    void printWarnings(const FileResult& result, bool withFixed);
 
     // How many warnings, and in how many files.
     struct Tally {
@@ -78,6 +83,8 @@ private:
     std::size_t counts_[4] = {};
     Tally warnings_;  ///< left as warnings
     Tally fixed_;     ///< repaired
+    std::size_t fileWarnings_ = 0;  ///< of the input being converted
+    std::size_t fileFixed_ = 0;
 };
 
 }  // namespace quillshift::cli

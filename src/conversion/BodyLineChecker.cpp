@@ -17,10 +17,16 @@ using Call = BodyLineChecker::Call;
 constexpr std::size_t npos = std::string_view::npos;
 constexpr std::string_view kRequiresANewer = "REQUIRES A NEWER";
 
-// Sorts a few elements by `key`, keeping the order of equal ones, without the buffer that
-// std::stable_sort allocates.
+// Sorts by `key`, keeping the order of equal elements; a few (the common case) without the
+// buffer that std::stable_sort allocates.
 template <typename Iterator, typename Key>
-void sortFew(Iterator first, Iterator last, Key key) {
+void sortByKey(Iterator first, Iterator last, Key key) {
+    constexpr std::ptrdiff_t kFew = 16;
+    if (last - first > kFew) {
+        std::stable_sort(first, last,
+                         [&](const auto& x, const auto& y) { return key(x) < key(y); });
+        return;
+    }
     for (Iterator i = first; i != last; ++i) {
         for (Iterator j = i; j != first && key(*j) < key(*(j - 1)); --j) {
             std::iter_swap(j, j - 1);
@@ -243,7 +249,8 @@ public:
         return inName ? Place::Identifier : Place::Call;
     }
 
-    // The call whose name is at [at, at + length): its own argument list, if any.
+    // The call whose name is at [at, at + length), and where its own argument list opens, if it
+    // has one; resolveLists finds where the lists close.
     Call parseCall(std::size_t at, std::size_t length, bool needsArguments) const {
         Call call;
         call.at = at;
@@ -251,20 +258,32 @@ public:
         const std::size_t p = nextSignificant(call.end);
         if (p == line_.size()) {
             call.continues = needsArguments;  // its arguments may come on the next line
-            return call;
+        } else if (line_[p] == '(' && isCode(p)) {
+            call.open = p;
         }
-        if (line_[p] != '(' || !isCode(p)) {
-            return call;
-        }
-        call.open = p;
-        int depth = 0;
-        auto span = std::upper_bound(spans_.begin(), spans_.end(), p,
+        return call;
+    }
+
+    // Finds the first top-level comma and the closing parenthesis of each call's own argument
+    // list, `calls` being ordered by their opening parenthesis, in one pass over the code from
+    // the first of them: nested calls cost no second look at their text. A list that does not
+    // close on the line continues.
+    void resolveLists(const std::vector<Call*>& calls) const {
+        struct Open {
+            Call* call;
+            long depth;  // the depth outside its "("
+        };
+        std::vector<Open> open;
+        auto next = calls.begin();
+        long depth = 0;
+        const std::size_t from = calls.front()->open;
+        auto span = std::upper_bound(spans_.begin(), spans_.end(), from,
                                      [](std::size_t q, const Span& s) { return q < s.end; });
-        for (; span != spans_.end(); ++span) {
+        for (; span != spans_.end() && (next != calls.end() || !open.empty()); ++span) {
             if (span->kind != Kind::Code) {
                 continue;
             }
-            for (std::size_t i = std::max(span->begin, p); i < span->end; ++i) {
+            for (std::size_t i = std::max(span->begin, from); i < span->end; ++i) {
                 while (i < span->end && !kListBytes[static_cast<unsigned char>(line_[i])]) {
                     ++i;
                 }
@@ -273,20 +292,26 @@ public:
                 }
                 const char c = line_[i];
                 if (c == '(') {
+                    if (next != calls.end() && (*next)->open == i) {
+                        open.push_back({*next++, depth});
+                    }
                     ++depth;
                 } else if (c == ')') {
-                    if (--depth == 0) {
-                        call.close = i;
-                        call.end = i + 1;
-                        return call;
+                    --depth;
+                    if (!open.empty() && open.back().depth == depth) {
+                        open.back().call->close = i;
+                        open.back().call->end = i + 1;
+                        open.pop_back();
                     }
-                } else if (c == ',' && depth == 1 && call.comma == npos) {
-                    call.comma = i;
+                } else if (c == ',' && !open.empty() && open.back().depth + 1 == depth &&
+                           open.back().call->comma == npos) {
+                    open.back().call->comma = i;
                 }
             }
         }
-        call.continues = true;
-        return call;
+        for (const Open& o : open) {
+            o.call->continues = true;
+        }
     }
 
 private:
@@ -315,6 +340,7 @@ void BodyLineChecker::warn(WarningCode code, std::size_t at, std::string_view me
 
 void BodyLineChecker::findCalls() {
     const SplitLine split(line_, spans_);
+    withLists_.clear();
     for (std::size_t keyword = 0; keyword < kBodyKeywordCount; ++keyword) {
         std::vector<Call>& calls = calls_[keyword];
         calls.clear();
@@ -329,17 +355,30 @@ void BodyLineChecker::findCalls() {
                 calls.push_back(split.parseCall(at, name.size(), keyword != kDisplayResults));
             }
         }
+        for (Call& call : calls) {
+            if (call.open != npos) {
+                withLists_.push_back(&call);
+            }
+        }
     }
+    if (withLists_.empty()) {
+        return;
+    }
+    std::sort(withLists_.begin(), withLists_.end(),
+              [](const Call* a, const Call* b) { return a->open < b->open; });
+    split.resolveLists(withLists_);
 }
 
-bool BodyLineChecker::holdsVersionWords(const Call& call) const {
-    const std::size_t end = call.continues ? line_.size() : call.close + 1;
-    const std::size_t first = matches_->requiresANewer;  // the line's first occurrence
-    if (first >= call.open) {
-        return first != npos && first + kRequiresANewer.size() <= end;
+bool BodyLineChecker::holdsVersionWords(const Call& call) {
+    // Calls are asked about in line order, so the search goes on from where it stood and reads
+    // each byte once however many calls there are.
+    if (wordsAt_ != npos && wordsAt_ < call.open) {
+        const std::size_t found =
+            text::findIgnoringAsciiCase(line_.substr(call.open), kRequiresANewer);
+        wordsAt_ = found == npos ? npos : call.open + found;
     }
-    return text::findIgnoringAsciiCase(line_.substr(call.open, end - call.open), kRequiresANewer) !=
-           npos;
+    const std::size_t end = call.continues ? line_.size() : call.close + 1;
+    return wordsAt_ != npos && wordsAt_ + kRequiresANewer.size() <= end;
 }
 
 namespace {
@@ -504,6 +543,7 @@ void BodyLineChecker::checkVersionMessage() {
     const Call* message = nullptr;
     std::size_t messageCalls = 0;
     bool continues = false;
+    wordsAt_ = matches_->requiresANewer;
     for (const Call& call : calls_[kShowMessage]) {
         if (call.open == npos) {
             continue;
@@ -616,13 +656,14 @@ void BodyLineChecker::repair(std::string& repaired) {
         }
     }
     if (matches_->versionMessage) {
+        wordsAt_ = matches_->requiresANewer;
         for (const Call& call : calls_[kShowMessage]) {
             if (call.open != npos && !call.continues && holdsVersionWords(call)) {
                 edits_.push_back({call.at, call.close + 1, kVersionMessageCall, false});
             }
         }
     }
-    sortFew(edits_.begin(), edits_.end(), [](const Edit& e) { return e.begin; });
+    sortByKey(edits_.begin(), edits_.end(), [](const Edit& e) { return e.begin; });
     repaired.clear();
     std::size_t copied = 0;
     for (const Edit& edit : edits_) {
@@ -699,7 +740,7 @@ BodyLineChecker::Outcome BodyLineChecker::check(std::size_t lineNumber, std::str
         return outcome;
     }
     const auto first = warnings.begin() + static_cast<std::ptrdiff_t>(firstWarning_);
-    sortFew(first, warnings.end(), [](const ConversionWarning& w) { return w.column; });
+    sortByKey(first, warnings.end(), [](const ConversionWarning& w) { return w.column; });
     for (auto w = first; w != warnings.end(); ++w) {
         if (w->repairable) {
             outcome.repairNeeds.insert(w->code);

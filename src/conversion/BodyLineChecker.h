@@ -75,7 +75,7 @@ private:
     };
 
     void findCalls();
-    bool holdsVersionWords(const Call& call) const;
+    bool holdsVersionWords(const Call& call);
     void checkCut(BodyKeyword keyword, std::size_t cutFrom, std::size_t cutTo);
     void checkDisplayResults();
     void checkVersionMessage();
@@ -97,6 +97,8 @@ private:
     std::vector<PascalTokenizer::Span> spans_;
     std::vector<PascalTokenizer::Span> otherSpans_;
     std::vector<Call> calls_[kBodyKeywordCount];
+    std::vector<Call*> withLists_;
+    std::size_t wordsAt_ = std::string_view::npos;  ///< REQUIRES A NEWER, see holdsVersionWords
     std::vector<Edit> edits_;
     std::string skeleton_;
     std::string otherSkeleton_;

@@ -1,5 +1,7 @@
 #include "conversion/StreamingConversion.h"
 
+#include <utility>
+
 #include "base/TextOps.h"
 
 namespace quillshift {
@@ -29,7 +31,10 @@ StreamingConversion::StreamingConversion(std::string_view bytes)
     : StreamingConversion(bytes, Checks{}) {}
 
 StreamingConversion::StreamingConversion(std::string_view bytes, Checks checks)
-    : converter_(properties_, &joinedComments_), reader_(bytes), checked_(checks.enabled) {
+    : converter_(properties_, &joinedComments_),
+      reader_(bytes),
+      checked_(checks.enabled),
+      onWarning_(std::move(checks.onWarning)) {
     // The joined comments are never longer than the text plus one blank. Reserving that at once
     // costs no memory that is not used (the pages are touched only as the comments fill them),
     // and saves the copies of a growing string, which for a header of millions of short lines
@@ -64,7 +69,23 @@ void StreamingConversion::copyLineWarnings() {
             warning.column = rawColumn(raw, warning.column);
         }
         warnings_.push_back(warning);
+        if (handedOver_) {
+            onWarning_(warning);
+        }
     }
+}
+
+void StreamingConversion::handOverHeldWarnings() {
+    for (const ConversionWarning& warning : warnings_) {
+        onWarning_(warning);
+    }
+    // What stays is the first body line's, read with the header, if there is one.
+    warnings_.erase(warnings_.begin(),
+                    firstBodyLineWaiting_
+                        ? warnings_.begin() + static_cast<std::ptrdiff_t>(lineWarningsBegin_)
+                        : warnings_.end());
+    lineWarningsBegin_ = 0;
+    handedOver_ = true;
 }
 
 // Header lines are expanded for harvesting; body lines, from the program line on, keep their tabs.
@@ -83,6 +104,9 @@ bool StreamingConversion::readLine() {
 }
 
 bool StreamingConversion::nextBodyLine(BodyLine& line) {
+    if (onWarning_ && !handedOver_) {
+        handOverHeldWarnings();
+    }
     if (firstBodyLineWaiting_) {
         firstBodyLineWaiting_ = false;
     } else if (converter_.inBody() && readLine()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,6 +28,10 @@ public:
     struct Checks {
         bool enabled = false;  ///< report warnings
         WarningCodeSet fixes;  ///< apply these repairs (only when enabled)
+        /// When given, each warning is handed to it as the body is converted (the header's and a
+        /// script without body's at the first nextBodyLine()) instead of being kept in
+        /// warnings(), so that a script with very many costs no memory for them.
+        std::function<void(const ConversionWarning&)> onWarning = {};
     };
 
     /// One converted body line. The views are valid until the next call of nextBodyLine().
@@ -66,19 +71,24 @@ public:
     /// Converts the next body line into `line`; returns false when there is none left.
     bool nextBodyLine(BodyLine& line);
 
-    /// With checks enabled, every warning of the lines read so far, in line order. Columns count
+    /// With checks enabled, every warning of the lines read so far, in line order; with
+    /// Checks::onWarning, only those not yet handed to it and the last body line's. Columns count
     /// the bytes of the line as it stands in the text (a tab is one column), as editors do.
     const std::vector<ConversionWarning>& warnings() const { return warnings_; }
 
 private:
     bool readLine();
     void keepWarnings() {
+        if (handedOver_) {
+            warnings_.clear();  // handed over already
+        }
         lineWarningsBegin_ = warnings_.size();
         if (checked_ && !converter_.lineWarnings().empty()) {
             copyLineWarnings();
         }
     }
     void copyLineWarnings();
+    void handOverHeldWarnings();
 
     ScriptProperties properties_;
     std::string joinedComments_;
@@ -96,6 +106,8 @@ private:
     bool checked_ = false;
     std::vector<ConversionWarning> warnings_;
     std::size_t lineWarningsBegin_ = 0;
+    std::function<void(const ConversionWarning&)> onWarning_;
+    bool handedOver_ = false;  ///< with onWarning_: the body has begun, warnings go at once
 };
 
 }  // namespace quillshift

@@ -268,12 +268,9 @@ public:
     // list, `calls` being ordered by their opening parenthesis, in one pass over the code from
     // the first of them: nested calls cost no second look at their text. A list that does not
     // close on the line continues.
-    void resolveLists(const std::vector<Call*>& calls) const {
-        struct Open {
-            Call* call;
-            long depth;  // the depth outside its "("
-        };
-        std::vector<Open> open;
+    void resolveLists(const std::vector<Call*>& calls,
+                      std::vector<BodyLineChecker::OpenList>& open) const {
+        open.clear();
         auto next = calls.begin();
         long depth = 0;
         const std::size_t from = calls.front()->open;
@@ -302,6 +299,9 @@ public:
                         open.back().call->close = i;
                         open.back().call->end = i + 1;
                         open.pop_back();
+                        if (open.empty() && next == calls.end()) {
+                            return;  // every list is resolved
+                        }
                     }
                 } else if (c == ',' && !open.empty() && open.back().depth + 1 == depth &&
                            open.back().call->comma == npos) {
@@ -309,7 +309,7 @@ public:
                 }
             }
         }
-        for (const Open& o : open) {
+        for (const BodyLineChecker::OpenList& o : open) {
             o.call->continues = true;
         }
     }
@@ -364,9 +364,11 @@ void BodyLineChecker::findCalls() {
     if (withLists_.empty()) {
         return;
     }
-    std::sort(withLists_.begin(), withLists_.end(),
-              [](const Call* a, const Call* b) { return a->open < b->open; });
-    split.resolveLists(withLists_);
+    if (withLists_.size() > 1) {
+        std::sort(withLists_.begin(), withLists_.end(),
+                  [](const Call* a, const Call* b) { return a->open < b->open; });
+    }
+    split.resolveLists(withLists_, openLists_);
 }
 
 bool BodyLineChecker::holdsVersionWords(const Call& call) {

@@ -66,6 +66,12 @@ public:
                                  ///< the list itself, goes on past the end of the line
     };
 
+    /// An argument list that has opened and not yet closed, while the lists are resolved.
+    struct OpenList {
+        Call* call;
+        long depth;  ///< the parentheses' depth outside its "("
+    };
+
 private:
     struct Edit {
         std::size_t begin;
@@ -98,6 +104,7 @@ private:
     std::vector<PascalTokenizer::Span> otherSpans_;
     std::vector<Call> calls_[kBodyKeywordCount];
     std::vector<Call*> withLists_;
+    std::vector<OpenList> openLists_;
     std::size_t wordsAt_ = std::string_view::npos;  ///< REQUIRES A NEWER, see holdsVersionWords
     std::vector<Edit> edits_;
     std::string skeleton_;

@@ -81,8 +81,8 @@ private:
     std::ostream& out_;
     std::ostream& errors_;
     std::size_t counts_[4] = {};
-    Tally warnings_;  ///< left as warnings
-    Tally fixed_;     ///< repaired
+    Tally warnings_;                ///< left as warnings
+    Tally fixed_;                   ///< repaired
     std::size_t fileWarnings_ = 0;  ///< of the input being converted
     std::size_t fileFixed_ = 0;
 };

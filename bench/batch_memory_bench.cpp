@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
     writeRepeated(dir / "lf-body.ifs", program, "  GetPicture(PicURL, False); x := 1;\n", size);
     writeRepeated(dir / "short-header.ifs", "", "x\r\n", size);
     writeRepeated(dir / "tabs.ifs", program + "  GetPicture(a, b);", "\t", size);
+    writeRepeated(dir / "warned.ifs", program, "  GetPicture(F(a, b), c);\n", size);
     fs::create_directories(dir / "tree/a");
     fs::create_directories(dir / "tree/b");
     for (const char* name : {"tree/a/1.ifs", "tree/a/2.ifs", "tree/b/3.ifs", "tree/b/4.ifs"}) {
@@ -92,6 +93,9 @@ int main(int argc, char** argv) {
         {"-n, one body line of tabs", {"-n", "tabs.ifs", "y.ifs"}},
         {"-i, header of 1-character lines", {"-f", "-i", "short-header.ifs"}},
         {"--check, every body line changed", {"--check", "lf-body.ifs"}},
+        {"--check, a warning on every line", {"--check", "warned.ifs"}},
+        {"--json --fix -n, a warning on every line",
+         {"--json", "--fix", "-n", "warned.ifs", "w.ifs"}},
     };
     fs::create_directories(dir / "out");
     bool within = true;

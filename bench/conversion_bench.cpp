@@ -1,5 +1,6 @@
 // Throughput of the in-memory pipeline: split the bytes into lines, convert, render the file;
-// once with line lists as the window does it and once streaming as the batch converter does.
+// once with line lists as the window does it and once streaming as the batch converter does, the
+// latter also checked for warnings and with every fix.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -83,18 +84,26 @@ void linesPipeline(benchmark::State& state) {
 
 // The batch converter's way: one pass, no line lists, the output written to a file through the
 // atomic writer. The file is on /dev/shm, in memory, so that the disk's speed does not count.
-void streamingPipeline(benchmark::State& state) {
+// With checks, the conversion also reports its warnings; with fixes, it applies every repair.
+void streamingPipeline(benchmark::State& state, StreamingConversion::Checks checks) {
     const std::string script = makeScript(static_cast<std::size_t>(state.range(0)));
     const std::string path = (std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp") +
                              std::string("/quillshift-bench-") + std::to_string(::getpid());
+    // As the batch converter does, the warnings are handed over as they come, not kept.
+    std::size_t warnings = 0;
+    if (checks.enabled) {
+        checks.onWarning = [&](const ConversionWarning&) { ++warnings; };
+    }
     for (auto _ : state) {
-        StreamingConversion conversion(script);
+        warnings = 0;
+        StreamingConversion conversion(script, checks);
         AtomicFileWriter file(path, IfTargetExists::Replace);
         writeConvertedScript(conversion, ScriptSink::into(file));
         file.commit();
     }
     std::filesystem::remove(path);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * script.size()));
+    state.counters["warnings"] = static_cast<double>(warnings);
 }
 
 // The same, with the whole converted file built in memory.
@@ -119,6 +128,19 @@ void splitOnly(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * script.size()));
 }
 
+// The window's way: with notes, so checked, as the Convert command does it.
+void convertWithNotes(benchmark::State& state) {
+    const auto lines = splitScriptLines(makeScript(static_cast<std::size_t>(state.range(0))));
+    for (auto _ : state) {
+        ScriptProperties properties;
+        std::vector<std::string> body;
+        ConversionNotes notes;
+        convertLegacyScript(lines, body, properties, &notes);
+        benchmark::DoNotOptimize(body.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * state.range(0)));
+}
+
 void convertOnly(benchmark::State& state) {
     const auto lines = splitScriptLines(makeScript(static_cast<std::size_t>(state.range(0))));
     for (auto _ : state) {
@@ -133,9 +155,21 @@ void convertOnly(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(linesPipeline)->Arg(20 << 10)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
-BENCHMARK(streamingPipeline)->Arg(20 << 10)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(streamingPipeline, plain, StreamingConversion::Checks{})
+    ->Arg(20 << 10)
+    ->Arg(50 << 20)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(streamingPipeline, warnings, StreamingConversion::Checks{true, {}})
+    ->Arg(20 << 10)
+    ->Arg(50 << 20)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(streamingPipeline, fix, StreamingConversion::Checks{true, WarningCodeSet::all()})
+    ->Arg(20 << 10)
+    ->Arg(50 << 20)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(streamingToString)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(splitOnly)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(convertOnly)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(convertWithNotes)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

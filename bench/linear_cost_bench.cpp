@@ -1,8 +1,9 @@
 // Cost against size for inputs of unusual shape: each shape is run at 1/8, 1/4, 1/2 and the whole
 // of its size. The counter time_per_byte stays level across the four sizes when the cost is linear
 // and grows with the size when it is not; Google Benchmark also fits the times to O(N) in bytes
-// (the _BigO and _RMS rows). The window's way (line lists) and the batch converter's (streaming)
-// are measured separately, each from the bytes of the file to the bytes of the converted file.
+// (the _BigO and _RMS rows). The window's way (line lists) and the batch converter's (streaming,
+// plain and checked with every fix) are measured separately, each from the bytes of the file to
+// the bytes of the converted file.
 // Times on a shared machine also move with the load, the caches and the memory allocator's state;
 // bench/linear_cost_instructions.sh counts instructions instead, which none of those move.
 #include <benchmark/benchmark.h>
@@ -96,6 +97,25 @@ std::string everyRuleLines(std::size_t n) {
                n);
 }
 
+// 1M calls nested in each other's arguments on one line, and their closing parentheses.
+std::string nestedCalls(std::size_t n) {
+    return "program X;\r\n" + repeat("GetPicture(", n / 12) + repeat(", x)", n / 12);
+}
+// 1M calls on one line, each warned about and repaired.
+std::string manyCallsOnALine(std::size_t n) {
+    return "program X;\r\n" + repeat("GetPicture(F(a, b), c); DisplayResults; ", n / 40);
+}
+// 1M version messages on one line that none closes, the words only at the end.
+std::string openMessages(std::size_t n) {
+    return "program X;\r\n" + repeat("ShowMessage(", n / 12) + "'requires a newer'";
+}
+// 1M body lines that open and close comments over lines, each with a call inside and outside.
+std::string commentsOverLines(std::size_t n) {
+    return "program X;\r\n" +
+           repeat("{ GetPicture(a, b)\r\n} GetPicture(F(a, b), c); (* DisplayResults\r\n*)\r\n",
+                  n / 3);
+}
+
 void countBytes(benchmark::State& state, std::size_t bytes) {
     state.SetComplexityN(static_cast<std::int64_t>(bytes));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
@@ -129,6 +149,19 @@ void convertStreaming(benchmark::State& state, Shape shape) {
     countBytes(state, bytes.size());
 }
 
+// The batch converter's way, checked and with every fix.
+void convertChecked(benchmark::State& state, Shape shape) {
+    const std::string bytes = shape(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        requireNoNulByte("bench.ifs", bytes);
+        StreamingConversion conversion(bytes, {true, WarningCodeSet::all()});
+        std::string written;
+        writeConvertedScript(conversion, ScriptSink::into(written));
+        benchmark::DoNotOptimize(written.data());
+    }
+    countBytes(state, bytes.size());
+}
+
 // A settings file of many [Form] sections full of keys, up to the 1 MiB that load() accepts:
 // read as the window starts, written as it closes.
 void settingsManySections(benchmark::State& state) {
@@ -147,7 +180,8 @@ void settingsManySections(benchmark::State& state) {
 // Registers one shape for both ways of converting, at 1/8 to 1/1 of `full` units.
 void registerShape(const char* name, Shape shape, std::int64_t full) {
     for (const auto& [way, function] :
-         {std::pair{"lines/", &convertWithLineLists}, std::pair{"streaming/", &convertStreaming}}) {
+         {std::pair{"lines/", &convertWithLineLists}, std::pair{"streaming/", &convertStreaming},
+          std::pair{"checked/", &convertChecked}}) {
         benchmark::RegisterBenchmark((std::string(way) + name).c_str(), function, shape)
             ->Arg(full / 8)
             ->Arg(full / 4)
@@ -174,6 +208,10 @@ int main(int argc, char** argv) {
     registerShape("keyword_prefixes_10MB", keywordPrefixes, 10 * kMillion);
     registerShape("tabs_1M", tabs, kMillion);
     registerShape("every_rule_lines_1M", everyRuleLines, kMillion);
+    registerShape("nested_calls_1M", nestedCalls, 12 * kMillion);
+    registerShape("many_calls_on_a_line_1M", manyCallsOnALine, 40 * kMillion);
+    registerShape("open_messages_1M", openMessages, 12 * kMillion);
+    registerShape("comments_over_lines_1M", commentsOverLines, 3 * kMillion);
     benchmark::RegisterBenchmark("settings/many_sections_1MiB", settingsManySections)
         ->Arg(IniFile::kMaxFileSize / 8)
         ->Arg(IniFile::kMaxFileSize / 4)

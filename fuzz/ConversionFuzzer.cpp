@@ -1,6 +1,7 @@
 // Fuzz target for the script pipeline: arbitrary bytes go through the NUL check, the line
 // splitter, the converter and the writer's rendering, once with line lists (as the window does)
 // and once streaming (as the batch converter does). Any broken invariant aborts.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -235,6 +236,54 @@ void checkStreaming(std::string_view text, const LineListResult& expected,
     FUZZ_CHECK(streamed == file);
 }
 
+// Checking never changes what is written; the repairs (all but the program line's, which moves
+// the body's start) change only the lines that have one, each into its repaired text, and the
+// streaming conversion agrees.
+void checkWarnings(std::string_view text, const std::vector<std::string>& lines,
+                   const std::vector<std::string>& body, const std::string& file) {
+    ScriptProperties properties;
+    std::vector<std::string> checked;
+    ConversionNotes notes;
+    convertLegacyScript(lines, checked, properties, &notes);
+    FUZZ_CHECK(checked == body);
+    WarningCodeSet fixes;
+    for (const WarningCode code : allWarningCodes()) {
+        if (code != WarningCode::ProgramLineNotRecognised) {
+            fixes.insert(code);
+        }
+    }
+    ScriptProperties fixedProperties;
+    std::vector<std::string> fixed;
+    convertLegacyScript(lines, fixed, fixedProperties, nullptr, fixes);
+    FUZZ_CHECK(fixed.size() == body.size());
+    FUZZ_CHECK(fixedProperties == properties);
+    const std::size_t headerLines = notes.header.size();
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        const bool repaired =
+            next < notes.repairs.size() && notes.repairs[next].line == headerLines + i + 1;
+        FUZZ_CHECK(fixed[i] == (repaired ? notes.repairs[next].text : body[i]));
+        FUZZ_CHECK(!holdsTabOrBreak(fixed[i]));
+        next += repaired;
+    }
+    FUZZ_CHECK(next == notes.repairs.size());
+    for (const ConversionWarning& warning : notes.warnings) {
+        FUZZ_CHECK(warning.line >= 1 && warning.line <= std::max<std::size_t>(lines.size(), 1));
+        FUZZ_CHECK(warning.column >= 1);
+        FUZZ_CHECK(!warning.message.empty());
+    }
+
+    StreamingConversion streaming(text, {true, {}});
+    std::string streamed;
+    writeConvertedScript(streaming, ScriptSink::into(streamed));
+    FUZZ_CHECK(streamed == file);
+    FUZZ_CHECK(streaming.warnings().size() == notes.warnings.size());
+    StreamingConversion streamingFixed(text, {true, fixes});
+    std::string streamedFixed;
+    writeConvertedScript(streamingFixed, ScriptSink::into(streamedFixed));
+    FUZZ_CHECK(streamedFixed == renderOutputScript(fixedProperties, fixed));
+}
+
 void checkPipeline(std::string_view text) {
     // Loading.
     const std::vector<std::string> lines = splitScriptLines(text);
@@ -267,6 +316,7 @@ void checkPipeline(std::string_view text) {
     checkRenderedFile(file, properties, body);
 
     checkStreaming(text, {properties, lines, body, rules, programLine}, file);
+    checkWarnings(text, lines, body, file);
 
     // The window shows the lines as Unicode and saves them back: every byte survives.
     for (const std::string& l : lines) {

@@ -60,11 +60,26 @@ _quillshift_convert() {
         COMPREPLY=($(compgen -W "auto always never" -- "${word#--color=}"))
         return
     fi
+    if [[ $word == --fix=* ]]; then
+        # A list of codes: complete the last one, keeping the ones before.
+        local list=${word#--fix=} done= code
+        [[ $list == *,* ]] && done=${list%,*},
+        COMPREPLY=()
+        for code in no-program-line program-line-not-recognised wrong-argument-split \
+            call-continues second-call-not-rewritten keyword-in-identifier rewrite-in-string \
+            rule-overridden code-commented-out dangling-statement line-replaced; do
+            if [[ $code == "${list##*,}"* && ,$done != *,$code,* ]]; then
+                COMPREPLY+=("$done$code")
+            fi
+        done
+        compopt -o nospace 2>/dev/null
+        return
+    fi
     if [[ $word == -* ]]; then
         COMPREPLY=($(compgen -W "-o --output-dir -i --in-place --in-place= --name-template -f
             --force --reconvert -r --recursive --hidden --follow-symlinks --files-from -0 --null
-            --set -n --dry-run --check --diff --color --color= -q --quiet --json -h --help
-            --version" -- "$cur"))
+            --set -n --dry-run --check --diff --color --color= --fix --fix= --strict -q --quiet
+            --json -h --help --version" -- "$cur"))
         [[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace 2>/dev/null
         return
     fi

@@ -61,26 +61,19 @@ void expandTabsInto(std::string_view line, std::string& out) {
 }
 
 void expandTabsInPieces(std::string_view line, const std::function<void(std::string_view)>& piece) {
-    constexpr std::size_t kPiece = 1 << 16;
-    if (line.find('\t') == std::string_view::npos) {
-        piece(line);
-        return;
-    }
-    std::string buffer;
-    buffer.reserve(kPiece + kTabReplacement.size());
-    for (const char c : line) {
-        if (c == '\t') {
-            buffer.append(kTabReplacement);
-        } else {
-            buffer.push_back(c);
+    // Each run between tabs is handed over as it stands and each tab as its four blanks: nothing
+    // is copied, and no memory is taken for a line, however many tabs it has.
+    std::size_t from = 0;
+    for (std::size_t tab = line.find('\t'); tab != std::string_view::npos;
+         tab = line.find('\t', from)) {
+        if (tab > from) {
+            piece(line.substr(from, tab - from));
         }
-        if (buffer.size() >= kPiece) {
-            piece(buffer);
-            buffer.clear();
-        }
+        piece(kTabReplacement);
+        from = tab + 1;
     }
-    if (!buffer.empty()) {
-        piece(buffer);
+    if (from < line.size() || line.empty()) {
+        piece(line.substr(from));
     }
 }
 

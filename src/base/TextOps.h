@@ -49,8 +49,8 @@ std::string expandTabs(std::string_view line);
 /// Writes expandTabs(line) into `out`, reusing out's storage. `line` must not view `out`.
 void expandTabsInto(std::string_view line, std::string& out);
 
-/// Hands expandTabs(line) to `piece` in pieces of at most 64 KiB, so that a line of many tabs is
-/// never held expanded as a whole.
+/// Hands expandTabs(line) to `piece` in pieces (the runs between tabs, and four blanks for each
+/// tab), so that a line of many tabs is never held expanded.
 void expandTabsInPieces(std::string_view line, const std::function<void(std::string_view)>& piece);
 
 }  // namespace quillshift::text

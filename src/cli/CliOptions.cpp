@@ -169,6 +169,12 @@ constexpr Flag kFlags[] = {
     {"--reconvert", [](CliOptions& o) { o.reconvert = true; }},
     {"--quiet", [](CliOptions& o) { o.quiet = true; }},
     {"--json", [](CliOptions& o) { o.json = true; }},
+    {"--strict", [](CliOptions& o) { o.strict = true; }},
+    {"--fix",
+     [](CliOptions& o) {
+         o.fix = true;
+         o.fixes = WarningCodeSet::all();
+     }},
     {"--recursive", [](CliOptions& o) { o.recursive = true; }},
     {"--follow-symlinks", [](CliOptions& o) { o.followSymlinks = true; }},
     {"--hidden", [](CliOptions& o) { o.hidden = true; }},
@@ -230,6 +236,9 @@ private:
         }
         if (argument.starts_with("--color=")) {
             options_.color = parseColor(argument.substr(8));
+        } else if (argument.starts_with("--fix=")) {
+            options_.fix = true;
+            options_.fixes.insert(parseWarningCodes(std::string_view(argument).substr(6)));
         } else if (argument.starts_with("--in-place=")) {
             options_.inPlaceSuffix = argument.substr(11);
         } else if (auto dir = value(argument, "--output-dir")) {
@@ -296,6 +305,31 @@ CliOptions parseCommandLine(const std::vector<std::string>& arguments) {
     return ArgumentParser(arguments).parse();
 }
 
+WarningCodeSet parseWarningCodes(std::string_view list) {
+    WarningCodeSet codes;
+    for (std::size_t at = 0; at <= list.size();) {
+        std::size_t comma = list.find(',', at);
+        if (comma == std::string_view::npos) {
+            comma = list.size();
+        }
+        const std::string_view name = list.substr(at, comma - at);
+        const auto code = warningCodeFromName(name);
+        if (!code) {
+            std::string known;
+            for (const WarningCode each : allWarningCodes()) {
+                known.append(known.empty() ? "" : ", ").append(warningCodeName(each));
+            }
+            throw UsageError(
+                (name.empty() ? std::string("--fix= needs warning codes separated by commas")
+                              : "unknown warning code \"" + std::string(name) + "\" for --fix") +
+                " (the codes are " + known + ")");
+        }
+        codes.insert(*code);
+        at = comma + 1;
+    }
+    return codes;
+}
+
 std::string applyNameTemplate(const std::string& nameTemplate, std::string_view name) {
     const std::size_t dot = name.rfind('.');
     const bool hasExtension = dot != std::string_view::npos && dot > 0;
@@ -356,8 +390,10 @@ void applyOverrides(const std::vector<PropertyOverride>& overrides, ScriptProper
     }
 }
 
-std::string helpText() {
-    return R"HELP(Usage: quillshift-convert [OPTIONS] INPUT OUTPUT
+namespace {
+
+constexpr std::string_view kHelpUsageAndOptions =
+    R"HELP(Usage: quillshift-convert [OPTIONS] INPUT OUTPUT
        quillshift-convert [OPTIONS] -o DIR INPUT...
        quillshift-convert [OPTIONS] --in-place INPUT...
        quillshift-convert --check|--diff [OPTIONS] INPUT...
@@ -406,23 +442,59 @@ Writing nothing:
       --color[=WHEN]     colour the diff: auto (on a terminal, unless NO_COLOR is set), always
                          or never
 
+)HELP";
+
+constexpr std::string_view kHelpReporting = R"HELP(Warnings and fixes:
+      --fix[=CODE,...]   repair the lines that a warning found broken, for every code or only
+                         for the codes given; without it the conversion is exactly the rules'
+      --strict           fail the run (exit status 1) when any warning is left
+
 Reporting:
-  -q, --quiet            print nothing for scripts that convert or are skipped, and no totals
+  -q, --quiet            print nothing for scripts that convert or are skipped, no warnings (but
+                         with --strict) and no totals
       --json             print one JSON document for the run instead of the report lines
   -h, --help             show this help and exit
       --version          show the version and exit
 
-For each converted script one line is printed: "INPUT -> OUTPUT (N lines, K rewritten)", where N
+)HELP";
+
+constexpr std::string_view kHelpOutput =
+    R"HELP(For each converted script one line is printed: "INPUT -> OUTPUT (N lines, K rewritten)", where N
 counts the body lines written after the header and K those a conversion rule changed; the report
 ends with the totals ("12 converted, 2 skipped, 1 failed"). A file name holding control
 characters is shown quoted for the shell, as in 'a'$'\n''b.ifs'.
 
+The conversion rules are textual, so they can break a script: each place where they may have is
+reported on standard error as "FILE:LINE:COLUMN: warning: MESSAGE [CODE]", and the totals count
+the warnings ("3 converted, 0 skipped, 0 failed, 5 warnings in 2 files"). The codes:
+  no-program-line              no line starts the body; the script has no body
+  program-line-not-recognised  something stands before the word "program"
+  wrong-argument-split         GetPicture or CheckVersion cut at a comma or parenthesis that is
+                               not the call's own
+  call-continues               a call's arguments go on over the next line
+  second-call-not-rewritten    a later call of the same function on the line was left as it was
+  keyword-in-identifier        the function's name was part of a longer name
+  rewrite-in-string            the function's name stood in a string, whose text changed
+  rule-overridden              several rules matched the line and only the last one's stands
+  code-commented-out           code after DisplayResults went into the // comment
+  dangling-statement           DisplayResults was the statement of then, else, do or a case label
+  line-replaced                the version message replaced more than one ShowMessage statement
+With --fix each repaired line is reported as "FILE:LINE:COLUMN: fixed: MESSAGE [CODE]"; a line is
+repaired only when every code its repair needs is asked for, and no-program-line, call-continues
+and a message that goes on over the next line have no repair.
+
 Exit status:
   0  every input converted or skipped as already converted; with --check, nothing to convert
   1  any input failed (each failure is reported on one line of standard error; the other scripts
-     still convert), the report could not be written, or, with --check, something would convert
+     still convert), the report could not be written, with --check something would convert, or
+     with --strict a warning is left
   2  usage error (among them a DIR that is missing or not a folder); no file was touched
 )HELP";
+
+}  // namespace
+
+std::string helpText() {
+    return std::string(kHelpUsageAndOptions).append(kHelpReporting).append(kHelpOutput);
 }
 
 }  // namespace quillshift::cli

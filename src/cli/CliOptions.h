@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "conversion/ScriptProperties.h"
+#include "conversion/WarningCodeSet.h"
 
 namespace quillshift::cli {
 
@@ -41,6 +42,9 @@ struct CliOptions {
     bool reconvert = false;  ///< convert scripts that already have a converted header
     bool quiet = false;
     bool json = false;
+    bool strict = false;  ///< a warning fails the run
+    bool fix = false;     ///< --fix: apply the repairs of `fixes`
+    WarningCodeSet fixes;
     ColorChoice color = ColorChoice::Auto;
     bool recursive = false;
     bool followSymlinks = false;
@@ -68,6 +72,10 @@ std::string applyNameTemplate(const std::string& nameTemplate, std::string_view 
 /// comments are held there, joined as the header writes them, and a Comments override sets that.
 void applyOverrides(const std::vector<PropertyOverride>& overrides, ScriptProperties& properties,
                     std::string* joinedComments = nullptr);
+
+/// The codes named in `list` ("CODE[,CODE...]", as given to --fix=). Throws UsageError for an
+/// empty list, an empty entry or a name that is no warning code.
+WarningCodeSet parseWarningCodes(std::string_view list);
 
 /// The text printed by --help.
 std::string helpText();

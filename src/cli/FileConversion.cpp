@@ -157,6 +157,12 @@ BodyCounts writeConversion(const RunItem& item, const CliOptions& options,
     return counts;
 }
 
+// A conversion is checked whenever a warning could be shown, fail the run or be repaired.
+StreamingConversion::Checks checksFor(const CliOptions& options) {
+    return {options.json || options.strict || options.fix || !options.quiet,
+            options.fix ? options.fixes : WarningCodeSet()};
+}
+
 std::string modificationDate(const std::string& input) {
     struct stat info {};
     if (input != kStandardInput && ::stat(input.c_str(), &info) == 0) {
@@ -195,7 +201,17 @@ FileStatus convert(const RunItem& item, const CliOptions& options, const RunInpu
         throw FileError::cannotCreate(created, "It is an input of this run.");
     }
 
-    std::optional<StreamingConversion> conversion(std::in_place, bytes);
+    // Warnings go to the report as each line is converted; only JSON keeps them, compactly.
+    WarningList kept;
+    StreamingConversion::Checks checks = checksFor(options);
+    checks.onWarning = [&](const ConversionWarning& warning) {
+        report.warning(item.input, warning);
+        if (options.json) {
+            kept.add(warning);
+        }
+    };
+    result.warnings = &kept;
+    std::optional<StreamingConversion> conversion(std::in_place, bytes, std::move(checks));
     if (conversion->convertedMarkLine() != 0 && !options.reconvert) {
         result.status = FileStatus::Skipped;
         result.message = "line " + std::to_string(conversion->convertedMarkLine()) +
@@ -225,7 +241,10 @@ FileStatus convert(const RunItem& item, const CliOptions& options, const RunInpu
                 writeConversionDiff(
                     bytes,
                     [&] {
-                        auto fresh = std::make_unique<StreamingConversion>(bytes);
+                        // Its warnings were reported with the first conversion.
+                        auto fresh = std::make_unique<StreamingConversion>(
+                            bytes, StreamingConversion::Checks{options.fix, options.fixes,
+                                                               [](const ConversionWarning&) {}});
                         applyOverrides(options.overrides, fresh->properties(),
                                        &fresh->joinedComments());
                         return fresh;

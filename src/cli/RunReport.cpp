@@ -33,6 +33,18 @@ std::string dumped(const Json& value) {
     return value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+// `text` with every line indented by `depth` blanks.
+std::string indented(const std::string& text, std::size_t depth) {
+    std::string out(depth, ' ');
+    for (const char c : text) {
+        out.push_back(c);
+        if (c == '\n') {
+            out.append(depth, ' ');
+        }
+    }
+    return out;
+}
+
 // Writes one file's object of the JSON document, its lines indented to stand in the "files"
 // array. Script text (values, the diff) is written in pieces, never held whole.
 class JsonFileWriter {
@@ -79,8 +91,22 @@ private:
 
 }  // namespace
 
+void RunReport::warning(std::string_view input, const ConversionWarning& w) {
+    ++(w.fixed ? fileFixed_ : fileWarnings_);
+    // Warnings are part of the report, but under --strict those left fail the run as failures do.
+    if (options_.json || (options_.quiet && (w.fixed || !options_.strict))) {
+        return;
+    }
+    errors_ << shownName(input) << ':' << w.line << ':' << w.column
+            << (w.fixed ? ": fixed: " : ": warning: ") << w.message << " ["
+            << warningCodeName(w.code) << "]\n";
+}
+
 void RunReport::add(const FileResult& result) {
     ++counts_[static_cast<std::size_t>(result.status)];
+    warnings_.add(fileWarnings_);
+    fixed_.add(fileFixed_);
+    fileWarnings_ = fileFixed_ = 0;
     const bool human = !options_.json;
     if (result.status == FileStatus::Failed) {
         errors_ << result.message << '\n';
@@ -161,6 +187,24 @@ void RunReport::printJson(const FileResult& result) {
                             });
         file.close(3);
     }
+    file.key("warnings");
+    if (!result.warnings || result.warnings->empty()) {
+        out_ << "[]";
+    } else {
+        out_ << '[';
+        for (std::size_t i = 0; i < result.warnings->size(); ++i) {
+            const ConversionWarning w = (*result.warnings)[i];
+            Json warning = {{"line", w.line},
+                            {"column", w.column},
+                            {"code", warningCodeName(w.code)},
+                            {"message", w.message}};
+            if (options_.fix) {
+                warning["fixed"] = w.fixed;
+            }
+            out_ << (i == 0 ? "\n" : ",\n") << indented(warning.dump(2), 8);
+        }
+        out_ << "\n      ]";
+    }
     if (options_.mode == RunMode::Diff && result.status == FileStatus::WouldConvert &&
         result.writeDiff) {
         // Script text, like the properties; file names in it too.
@@ -179,19 +223,16 @@ void RunReport::finish() {
     if (options_.json) {
         const std::size_t files = counts_[0] + counts_[1] + counts_[2] + counts_[3];
         out_ << (files == 0 ? "{\n  \"files\": [],\n" : "\n  ],\n");
-        const Json totals = {{"converted", count(FileStatus::Converted)},
-                             {"wouldConvert", count(FileStatus::WouldConvert)},
-                             {"skipped", count(FileStatus::Skipped)},
-                             {"failed", count(FileStatus::Failed)}};
-        std::string text = totals.dump(2);
-        std::string indented;
-        for (const char c : text) {
-            indented.push_back(c);
-            if (c == '\n') {
-                indented.append("  ");
-            }
+        Json totals = {{"converted", count(FileStatus::Converted)},
+                       {"wouldConvert", count(FileStatus::WouldConvert)},
+                       {"skipped", count(FileStatus::Skipped)},
+                       {"failed", count(FileStatus::Failed)},
+                       {"warnings", warnings_.count}};
+        if (options_.fix) {
+            totals["fixed"] = fixed_.count;
         }
-        out_ << "  \"totals\": " << indented << "\n}\n";
+        const std::string text = indented(totals.dump(2), 2);
+        out_ << "  \"totals\": " << text.substr(2) << "\n}\n";
         out_.flush();
         return;
     }
@@ -203,7 +244,18 @@ void RunReport::finish() {
     const bool writes = options_.mode == RunMode::Write;
     totals << count(writes ? FileStatus::Converted : FileStatus::WouldConvert)
            << (writes ? " converted, " : " would convert, ") << count(FileStatus::Skipped)
-           << " skipped, " << count(FileStatus::Failed) << " failed\n";
+           << " skipped, " << count(FileStatus::Failed) << " failed";
+    const auto files = [](std::size_t n) {
+        return n == 1 ? " in 1 file" : " in " + std::to_string(n) + " files";
+    };
+    if (warnings_.count > 0) {
+        totals << ", " << warnings_.count << (warnings_.count == 1 ? " warning" : " warnings")
+               << files(warnings_.files);
+    }
+    if (fixed_.count > 0) {
+        totals << ", " << fixed_.count << " fixed" << files(fixed_.files);
+    }
+    totals << '\n';
     totals.flush();
 }
 

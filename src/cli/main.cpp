@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
     if (standardError.failed()) {
         return 1;  // the report, or part of it, is lost; there is nowhere left to say so
     }
-    if (report.anyFailed()) {
+    if (report.anyFailed() || (options.strict && report.anyWarnings())) {
         return 1;
     }
     return options.mode == RunMode::Check && report.anyWouldConvert() ? 1 : 0;

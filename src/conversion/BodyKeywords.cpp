@@ -104,22 +104,72 @@ void scanBlock(const char* block, std::size_t offset, std::string_view line,
     }
 }
 
+// Bit j set when byte j of the 16 at `p` is "{" or "*", one of which every comment opener holds.
+inline unsigned openerBytes(const char* p) {
+    const Bytes16 bytes = load(p);
+    return setBytes((bytes == splat('{')) | (bytes == splat('*')));
+}
+
 }  // namespace
 
-BodyKeywordPositions findBodyKeywords(std::string_view line) {
+bool mayOpenComment(std::string_view line) {
+    std::size_t i = 0;
+    for (; i + kBlock <= line.size(); i += kBlock) {
+        if (openerBytes(line.data() + i) != 0) {
+            return true;
+        }
+    }
+    char tail[kBlock] = {};
+    std::memcpy(tail, line.data() + i, line.size() - i);
+    return openerBytes(tail) != 0;
+}
+
+namespace {
+
+// One pass for the keywords and, with kOpeners, for a comment opener, into *opener.
+template <bool kOpeners>
+BodyKeywordPositions findKeywords(std::string_view line, bool* opener) {
     BodyKeywordPositions found;
     found.fill(std::string_view::npos);
     unsigned missing = (1u << kBodyKeywordCount) - 1;
+    bool open = false;
+    const auto wanted = [&] { return missing != 0 || (kOpeners && !open); };
     std::size_t i = 0;
-    for (; i + kBlock + kLookAhead <= line.size() && missing != 0; i += kBlock) {
-        scanBlock(line.data() + i, i, line, found, missing);
+    for (; i + kBlock + kLookAhead <= line.size() && wanted(); i += kBlock) {
+        if constexpr (kOpeners) {
+            open = open || openerBytes(line.data() + i) != 0;
+        }
+        if (missing != 0) {
+            scanBlock(line.data() + i, i, line, found, missing);
+        }
     }
-    if (i < line.size() && missing != 0) {
+    if (i < line.size() && wanted()) {
+        // Fewer than kBlock + kLookAhead bytes are left: a keyword can start only in the first
+        // kBlock of them, a comment opener anywhere.
         char tail[2 * kBlock + kLookAhead] = {};
         std::memcpy(tail, line.data() + i, line.size() - i);
-        scanBlock(tail, i, line, found, missing);
+        if constexpr (kOpeners) {
+            open = open || openerBytes(tail) != 0 ||
+                   (line.size() - i > kBlock && openerBytes(tail + kBlock) != 0);
+        }
+        if (missing != 0) {
+            scanBlock(tail, i, line, found, missing);
+        }
+    }
+    if constexpr (kOpeners) {
+        *opener = open;
     }
     return found;
+}
+
+}  // namespace
+
+BodyKeywordPositions findBodyKeywords(std::string_view line) {
+    return findKeywords<false>(line, nullptr);
+}
+
+BodyKeywordPositions findBodyKeywords(std::string_view line, bool& commentOpener) {
+    return findKeywords<true>(line, &commentOpener);
 }
 
 }  // namespace quillshift

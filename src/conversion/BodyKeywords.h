@@ -20,4 +20,12 @@ using BodyKeywordPositions = std::array<std::size_t, kBodyKeywordCount>;
 /// this, so it looks at 16 bytes at a time and copies nothing but the line's last bytes.
 BodyKeywordPositions findBodyKeywords(std::string_view line);
 
+/// As findBodyKeywords, and in the same pass sets `commentOpener` to mayOpenComment(line).
+BodyKeywordPositions findBodyKeywords(std::string_view line, bool& commentOpener);
+
+/// True when "{" or "*" occurs anywhere in `line` (in a string or not): only such a line can
+/// open a comment ("{" or "(*") that goes on over the next lines. Looks at 16 bytes at a time, as
+/// findBodyKeywords does, for the many lines that hold neither.
+bool mayOpenComment(std::string_view line);
+
 }  // namespace quillshift

@@ -3,9 +3,10 @@
 #include <array>
 
 #include "base/TextOps.h"
-#include "conversion/BodyKeywords.h"
+#include "conversion/BodyRuleMatches.h"
 #include "conversion/LanguageTable.h"
 #include "conversion/ReelvaultSites.h"
+#include "conversion/ScriptChecker.h"
 #include "conversion/ScriptWriter.h"
 
 namespace quillshift {
@@ -14,10 +15,6 @@ namespace {
 
 constexpr std::string_view kProgramPrefix = "PROGRAM ";
 constexpr std::string_view kDescriptionPrefix = "Movie importation script for ";
-constexpr std::string_view kVersionMessage =
-    "  ShowMessage('This script requires a newer version of Reelvault (at least the version "
-    "3.5.0)');";
-constexpr std::string_view kCheckVersionArguments = "3,5,0";
 
 // Legacy header lines holding any of these (case-sensitive) are licence or site boilerplate that
 // the converted header replaces. Several end in mid-word on purpose.
@@ -79,24 +76,78 @@ LegacyConverter::LegacyConverter(ScriptProperties& properties, std::string* join
     properties_.comments.clear();
 }
 
+LegacyConverter::~LegacyConverter() = default;
+
+const std::vector<ConversionWarning> LegacyConverter::kNoWarnings;
+
+void LegacyConverter::keepNotes(ConversionNotes& notes) {
+    notes_ = &notes;
+    if (checker_) {
+        checker_->keepRepairedLines();
+    }
+}
+
+void LegacyConverter::checkLines(WarningCodeSet fixes) {
+    checker_ = std::make_unique<ScriptChecker>(fixes);
+    lineWarnings_ = &checker_->warnings();
+    if (notes_) {
+        checker_->keepRepairedLines();
+    }
+}
+
+void LegacyConverter::endOfInput() {
+    if (checker_) {
+        checker_->finish(inBody_);
+        noteWarnings();
+    }
+}
+
+void LegacyConverter::noteWarnings() {
+    if (notes_) {
+        const auto& warnings = checker_->warnings();
+        notes_->warnings.insert(notes_->warnings.end(), warnings.begin(), warnings.end());
+    }
+}
+
 bool LegacyConverter::convertLine(std::string_view line, std::string& scratch,
-                                  std::string_view& out, BodyRule* rule) {
-    if (!inBody_ && isProgramLine(line)) {
+                                  std::string_view& out, BodyRule* rule, bool mayOpenComment) {
+    // A header line may start the body when the repair of a program line that the rule missed
+    // is asked for.
+    if (!inBody_ &&
+        (isProgramLine(line) || (checker_ && checker_->checkHeaderLine(index_ + 1, line)))) {
         inBody_ = true;
     }
     if (inBody_) {
-        BodyRule applied = BodyRule::None;
-        out = convertBodyLine(line, scratch, &applied);
+        BodyRuleMatches matches = matchBodyRules(line, checker_ && mayOpenComment);
+        if (!mayOpenComment) {
+            matches.commentOpener = false;
+        }
+        const BodyRule applied = matches.standing();
+        out = applyStandingRule(line, matches, scratch);
         if (rule) {
             *rule = applied;
         }
+        if (checker_) {
+            out = checker_->checkBodyLine(index_ + 1, line, matches, out);
+        }
         if (notes_) {
             notes_->bodyRules.push_back(applied);
+            if (checker_) {
+                noteWarnings();
+                if (!checker_->repairNeeds().empty()) {
+                    const WarningCodeSet& needs = checker_->repairNeeds();
+                    notes_->repairs.push_back({index_ + 1, checker_->repairedLine(), needs,
+                                               out.data() == checker_->repairedLine().data()});
+                }
+            }
         }
     } else {
         const HeaderLineNote note = harvestHeaderLine(line);
         if (notes_) {
             notes_->header.push_back(note);
+            if (checker_) {
+                noteWarnings();
+            }
         }
     }
     ++index_;
@@ -202,49 +253,15 @@ HeaderLineNote LegacyConverter::harvestHeaderLine(std::string_view line) {
     return note;
 }
 
-std::string_view LegacyConverter::convertBodyLine(std::string_view line, std::string& scratch,
-                                                  BodyRule* rule) {
-    const BodyKeywordPositions at = findBodyKeywords(line);
-    BodyRule applied = BodyRule::None;
-
-    // Every rule builds its result from the unchanged line, so only the last match survives.
-    if (const std::size_t k = at[kGetPicture]; k != npos) {
-        if (const std::size_t comma = line.find(',', k); comma != npos) {
-            if (const std::size_t close = line.find(')', comma); close != npos) {
-                scratch.assign(line.substr(0, comma)).append(line.substr(close));
-                applied = BodyRule::GetPicture;
-            }
-        }
-    }
-    if (const std::size_t k = at[kDisplayResults]; k != npos) {
-        scratch.assign(line.substr(0, k)).append("//").append(line.substr(k));
-        applied = BodyRule::DisplayResults;
-    }
-    if (const std::size_t k = at[kCheckVersion]; k != npos) {
-        if (const std::size_t open = line.find('(', k); open != npos) {
-            if (const std::size_t close = line.find(')', open); close != npos) {
-                scratch.assign(line.substr(0, open + 1))
-                    .append(kCheckVersionArguments)
-                    .append(line.substr(close));
-                applied = BodyRule::CheckVersion;
-            }
-        }
-    }
-    if (at[kShowMessage] != npos && text::findIgnoringAsciiCase(line, "REQUIRES A NEWER") != npos) {
-        scratch.assign(kVersionMessage);
-        applied = BodyRule::VersionMessage;
-    }
-    if (rule) {
-        *rule = applied;
-    }
-    return applied == BodyRule::None ? line : std::string_view(scratch);
-}
-
 void convertLegacyScript(const std::vector<std::string>& input, std::vector<std::string>& output,
-                         ScriptProperties& properties, ConversionNotes* notes) {
+                         ScriptProperties& properties, ConversionNotes* notes,
+                         WarningCodeSet fixes) {
     output.clear();
     output.reserve(input.size());
     LegacyConverter converter(properties);
+    if (notes || !fixes.empty()) {
+        converter.checkLines(fixes);
+    }
     if (notes) {
         *notes = {};
         converter.keepNotes(*notes);
@@ -255,6 +272,7 @@ void convertLegacyScript(const std::vector<std::string>& input, std::vector<std:
         }
         output.pop_back();
     }
+    converter.endOfInput();
 }
 
 }  // namespace quillshift

@@ -47,6 +47,12 @@ std::size_t ScriptLineReader::findFrom(char c, std::size_t from) const {
 ScriptLineReader::ScriptLineReader(std::string_view bytes)
     : bytes_(bytes), nextCr_(findFrom('\r', 0)), nextLf_(findFrom('\n', 0)) {}
 
+void ScriptLineReader::watchCommentOpeners() {
+    watchingOpeners_ = true;
+    nextBrace_ = findFrom('{', position_);
+    nextStar_ = findFrom('*', position_);
+}
+
 bool ScriptLineReader::next(std::string_view& line, std::string& scratch) {
     std::string_view raw;
     if (!nextRaw(line, raw)) {
@@ -72,6 +78,15 @@ bool ScriptLineReader::nextRaw(std::string_view& line, std::string_view& raw) {
         nextLf_ = findFrom('\n', position_);
     }
     const std::size_t end = std::min(nextCr_, nextLf_);
+    if (watchingOpeners_) {
+        if (nextBrace_ < position_) {
+            nextBrace_ = findFrom('{', position_);
+        }
+        if (nextStar_ < position_) {
+            nextStar_ = findFrom('*', position_);
+        }
+        lineMayOpenComment_ = std::min(nextBrace_, nextStar_) < end;
+    }
     line = bytes_.substr(position_, end - position_);
     const std::size_t next = skipTerminator(bytes_, end);
     raw = bytes_.substr(position_, next - position_);

@@ -32,11 +32,23 @@ public:
     /// into the text; `raw` receives the line's bytes with its terminator.
     bool nextRaw(std::string_view& line, std::string_view& raw);
 
+    /// Makes mayOpenComment() tell about each line read from now on. The text is then searched
+    /// for "{" and "*" too, each byte at most once, as for the line ends.
+    void watchCommentOpeners();
+
+    /// While watching: false when the line read last holds neither "{" nor "*", so that it cannot
+    /// open a comment. True when not watching.
+    bool mayOpenComment() const { return lineMayOpenComment_; }
+
 private:
     std::size_t findFrom(char c, std::size_t from) const;
 
     std::string_view bytes_;
     std::size_t position_ = 0;
+    bool watchingOpeners_ = false;
+    bool lineMayOpenComment_ = true;
+    std::size_t nextBrace_ = 0;  // as nextCr_, while watching
+    std::size_t nextStar_ = 0;
     std::size_t nextCr_ = 0;  // position of the next CR (size when none), valid while >= position_
     std::size_t nextLf_ = 0;
 };

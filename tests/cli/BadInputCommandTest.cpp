@@ -149,7 +149,7 @@ TEST_F(BadInputCommand, OutputThatIsAFolderIsLeftAsItIs) {
 TEST_F(BadInputCommand, FullDiskKeepsTheExistingOutputAndLeavesNoPart) {
     std::string script = "program Big;\r\n";
     while (script.size() < (1 << 20)) {
-        script += "  GetPicture(PicURL, False); DisplayResults;\r\n";
+        script += "  GetPicture(PicURL, False);\r\n  DisplayResults;\r\n";
     }
     writeBytes(dir.file("big.ifs"), script);
     writeBytes(dir.file("out.ifs"), "precious");

@@ -36,6 +36,30 @@ TEST(CliOptions, OverridesApplyInOrder) {
     EXPECT_EQ(p.site, "a=b");
 }
 
+TEST(CliOptions, FixListsAddUpAndStrictStandsAlone) {
+    const CliOptions none = parseCommandLine({"--check", "a"});
+    EXPECT_FALSE(none.fix);
+    EXPECT_FALSE(none.strict);
+    EXPECT_TRUE(none.fixes.empty());
+
+    const CliOptions some = parseCommandLine(
+        {"--fix=line-replaced", "--strict", "--fix=rule-overridden,line-replaced", "--check", "a"});
+    EXPECT_TRUE(some.fix);
+    EXPECT_TRUE(some.strict);
+    EXPECT_EQ(some.fixes, (WarningCodeSet{WarningCode::LineReplaced, WarningCode::RuleOverridden}));
+
+    const CliOptions all = parseCommandLine({"--fix=call-continues", "--fix", "--check", "a"});
+    EXPECT_EQ(all.fixes, WarningCodeSet::all());
+
+    for (const char* list : {"", ",", "line-replaced,", ",line-replaced", "Line-Replaced"}) {
+        EXPECT_THROW(parseWarningCodes(list), UsageError) << list;
+    }
+    // --fix takes its codes after "=" only: a word after it is an input.
+    const CliOptions spaced = parseCommandLine({"--fix", "line-replaced", "--check", "a"});
+    EXPECT_EQ(spaced.fixes, WarningCodeSet::all());
+    EXPECT_EQ(spaced.inputs, (std::vector<std::string>{"line-replaced", "a"}));
+}
+
 TEST(CliOptions, NamesOutputsByTheTemplate) {
     const std::pair<std::pair<const char*, const char*>, const char*> cases[] = {
         {{"New {name}", "old.ifs"}, "New old.ifs"},

@@ -136,6 +136,9 @@ TEST_F(ConvertCommand, TwoInputsWithOneOutputNameDoNotOverwriteEachOther) {
     const auto result = run({"-f", "-o", ".", "x/s.ifs", "y/s.ifs"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err,
+              "x/s.ifs:42:3: warning: The version message replaced a ShowMessage call that had no "
+              "';' of its own and added one, which breaks a following else; check the next line. "
+              "[line-replaced]\n"
               "Cannot create file \"./New s.ifs\". It was already written from \"x/s.ifs\" in "
               "this run.\n");
     EXPECT_EQ(readBytes(dir.file("New s.ifs")), readBytes(kGolden + "/typical.expected"));

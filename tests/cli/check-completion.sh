@@ -27,5 +27,10 @@ quillshift-convert --set Lan	Language=
 quillshift-convert --set Language=en	EN|EN,FR|English|English,\ French
 quillshift-convert --set=language=por	Portuguese
 quillshift-convert --color=n	never
+quillshift-convert --st	--strict
+quillshift-convert --fi	--files-from|--fix|--fix=
+quillshift-convert --fix=c	call-continues|code-commented-out
+quillshift-convert --fix=line-replaced,wr	line-replaced,wrong-argument-split
+quillshift-convert --fix=line-replaced,li	
 ROWS
 exit "$failed"

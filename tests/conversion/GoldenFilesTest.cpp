@@ -44,6 +44,33 @@ TEST_P(GoldenFileTest, ConvertsToTheExpectedBytes) {
     EXPECT_EQ(convertLikeTheWindow(goldenFile(GetParam() + ".ifs")), expected);
 }
 
+// NAME.warnings lists the warnings of the window's conversion, one "LINE:COLUMN CODE" a line;
+// NAME.fixed, where there is one, is the file converted with every fix (else NAME.expected is).
+TEST_P(GoldenFileTest, WarnsAndFixesAsRecorded) {
+    const std::vector<std::string> lines = loadScriptFile(goldenFile(GetParam() + ".ifs"));
+    ScriptProperties properties;
+    std::vector<std::string> body;
+    ConversionNotes notes;
+    convertLegacyScript(lines, body, properties, &notes);
+    std::string warnings;
+    for (const ConversionWarning& w : notes.warnings) {
+        warnings.append(std::to_string(w.line))
+            .append(":")
+            .append(std::to_string(w.column))
+            .append(" ")
+            .append(warningCodeName(w.code))
+            .append("\n");
+    }
+    EXPECT_EQ(warnings, testing::readBytes(goldenFile(GetParam() + ".warnings")));
+
+    ScriptProperties fixedProperties;
+    std::vector<std::string> fixedBody;
+    convertLegacyScript(lines, fixedBody, fixedProperties, nullptr, WarningCodeSet::all());
+    const std::string fixed = goldenFile(GetParam() + ".fixed");
+    EXPECT_EQ(renderOutputScript(fixedProperties, fixedBody),
+              testing::readBytes(fs::exists(fixed) ? fixed : goldenFile(GetParam() + ".expected")));
+}
+
 TEST_P(GoldenFileTest, ConvertedOutputIsRecognisedAsConverted) {
     ScriptProperties properties;
     LegacyConverter converter(properties);

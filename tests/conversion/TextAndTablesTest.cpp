@@ -26,6 +26,24 @@ TEST(TextOps, ExpandsEachTabToFourBlanks) {
     EXPECT_EQ(text::expandTabs("no tab"), "no tab");
 }
 
+// The pieces make up the expanded line, none of them empty but for an empty line's one.
+TEST(TextOps, ExpandsTabsInPiecesWithoutHoldingTheLine) {
+    const std::string manyTabs = std::string(100000, '\t') + "x";
+    for (const std::string& line :
+         std::vector<std::string>{"", "no tab", "\t", "\ta\t\tb", "a\t", manyTabs}) {
+        std::string joined;
+        std::size_t pieces = 0;
+        text::expandTabsInPieces(line, [&](std::string_view piece) {
+            EXPECT_TRUE(!piece.empty() || line.empty());
+            EXPECT_LE(piece.size(), std::max<std::size_t>(line.size(), 4));
+            joined.append(piece);
+            ++pieces;
+        });
+        EXPECT_EQ(joined, text::expandTabs(line)) << line.substr(0, 10);
+        EXPECT_GE(pieces, 1u);
+    }
+}
+
 TEST(LanguageTable, HasTheNineRowsInOrder) {
     std::string codes;
     for (const auto& row : LanguageTable::rows()) {

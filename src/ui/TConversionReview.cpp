@@ -175,22 +175,12 @@ void TConversionReview::finish(const quillshift::ScriptProperties& properties) {
     properties_.comments.clear();
 }
 
-namespace {
-
-std::vector<TLineMarks::Mark> handedOver(std::deque<TLineMarks::Mark>& marks) {
-    std::vector<TLineMarks::Mark> list(marks.begin(), marks.end());
-    marks = {};
-    return list;
+TLineMarks::Marks TConversionReview::takeInputMarks() {
+    return std::exchange(inputMarks_, {});
 }
 
-}  // namespace
-
-std::vector<TLineMarks::Mark> TConversionReview::takeInputMarks() {
-    return handedOver(inputMarks_);
-}
-
-std::vector<TLineMarks::Mark> TConversionReview::takeOutputMarks() {
-    return handedOver(outputMarks_);
+TLineMarks::Marks TConversionReview::takeOutputMarks() {
+    return std::exchange(outputMarks_, {});
 }
 
 TPropertiesPage::Origins TConversionReview::origins(const InputLine& now) const {

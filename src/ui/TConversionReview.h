@@ -36,8 +36,8 @@ public:
     void finish(const quillshift::ScriptProperties& properties);
 
     /// The marks of the input and of the output, handed over once (the review keeps no copy).
-    std::vector<TLineMarks::Mark> takeInputMarks();
-    std::vector<TLineMarks::Mark> takeOutputMarks();
+    TLineMarks::Marks takeInputMarks();
+    TLineMarks::Marks takeOutputMarks();
     /// The tooltips of the marks, by their place in the lists of marks.
     QString inputTip(std::size_t index, const InputLine& now) const;
     /// `inputText` gives input line n's text now; `inputEdited` says whether the input has been
@@ -83,7 +83,7 @@ private:
     Sources sources_;
     std::vector<std::pair<std::size_t, std::string>> boilerplate_;  // line, its phrase's words
     std::deque<Rewrite> rewrites_;
-    std::deque<TLineMarks::Mark> inputMarks_;
-    std::deque<TLineMarks::Mark> outputMarks_;
+    TLineMarks::Marks inputMarks_;
+    TLineMarks::Marks outputMarks_;
     std::size_t bodyLines_ = 0;
 };

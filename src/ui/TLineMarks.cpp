@@ -41,7 +41,7 @@ void TLineMarks::clear() {
     set({}, nullptr);
 }
 
-void TLineMarks::set(std::vector<Mark> marks, TipSource tips) {
+void TLineMarks::set(Marks marks, TipSource tips) {
     marks_ = std::move(marks);
     tips_ = std::move(tips);
     pendingJoin_.reset();

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -32,6 +33,8 @@ public:
         QRgb colour;           ///< of the letter
         bool warning = false;  ///< a warning: drawn as a letter on amber, visited first by F8
     };
+    /// A list of marks, which grows without copying what it holds.
+    using Marks = std::deque<Mark>;
     /// The tooltip of mark `index` (its place in the list given to set()), made when it is shown.
     using TipSource = std::function<QString(std::size_t index)>;
     /// Each letter marks may show, with what it means.
@@ -41,7 +44,7 @@ public:
     explicit TLineMarks(TScriptEditor& pane);
 
     /// Replaces every mark by `marks`, whose tooltips `tips` makes.
-    void set(std::vector<Mark> marks, TipSource tips);
+    void set(Marks marks, TipSource tips);
     void clear();
     bool isEmpty() const { return shown_ == 0; }
 
@@ -88,7 +91,7 @@ private:
 
     TScriptEditor& pane_;
     QWidget* viewport_;  // the pane's, kept so that events in its destruction need no call
-    std::vector<Mark> marks_;
+    Marks marks_;
     TrackedLines lines_;
     TipSource tips_;
     Legend legend_;

@@ -22,8 +22,8 @@ TReviewDisplay::TReviewDisplay(const TMainFormUi& ui, QObject* parent)
 }
 
 void TReviewDisplay::show(std::shared_ptr<TConversionReview> review) {
-    std::vector<TLineMarks::Mark> inputMarks = review->takeInputMarks();
-    std::vector<TLineMarks::Mark> outputMarks = review->takeOutputMarks();
+    TLineMarks::Marks inputMarks = review->takeInputMarks();
+    TLineMarks::Marks outputMarks = review->takeOutputMarks();
     review_ = std::move(review);
     inputEdited_ = false;
     outputEdited_ = false;

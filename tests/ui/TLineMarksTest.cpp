@@ -16,7 +16,7 @@ namespace {
 struct MarkedPane {
     explicit MarkedPane(const std::vector<std::string>& lines = {"a", "b", "c", "d"}) {
         pane.setLines(lines);
-        std::vector<TLineMarks::Mark> list;
+        TLineMarks::Marks list;
         for (int line = 0; line < static_cast<int>(lines.size()); ++line) {
             list.push_back({line, static_cast<char>('A' + line), Qt::black});
         }

@@ -8,11 +8,20 @@
 #include "ui/TScriptEditor.h"
 
 std::shared_ptr<TConversionReview> convertPane(const TScriptEditor& input, TScriptEditor& output,
-                                               quillshift::ScriptProperties& properties) {
+                                               quillshift::ScriptProperties& properties,
+                                               quillshift::WarningCodeSet fixes) {
     auto review = std::make_shared<TConversionReview>();
     quillshift::LegacyConverter converter(properties);
     quillshift::ConversionNotes notes;
     converter.keepNotes(notes);
+    converter.checkLines(fixes);
+    // The notes of one line at a time: what they keep goes into the review.
+    const auto reviewWarnings = [&](std::string_view converted) {
+        const quillshift::LineRepair* repair =
+            notes.repairs.empty() ? nullptr : &notes.repairs.back();
+        review->addWarnings(notes.warnings, repair, converted);
+        notes = {};
+    };
     std::string scratch;
     // The rules add at most a few bytes to a line, or make it the version message.
     const std::size_t size = input.textLength();
@@ -23,12 +32,15 @@ std::shared_ptr<TConversionReview> convertPane(const TScriptEditor& input, TScri
             if (converter.convertLine(line, scratch, converted, &rule)) {
                 review->addBodyLine(line, converted, rule);
                 add(converted);
+                reviewWarnings(converted);
             } else {
                 review->addHeaderLine(line, notes.header.back());
+                reviewWarnings({});
             }
-            notes = {};
         });
     });
+    converter.endOfInput();
+    reviewWarnings({});
     review->finish(properties);
     return review;
 }

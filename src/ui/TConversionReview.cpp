@@ -170,17 +170,62 @@ void TConversionReview::addBodyLine(std::string_view line, std::string_view conv
     inputMarks_.push_back({static_cast<int>(inputLine), 0, 0});
 }
 
+void TConversionReview::addWarnings(const std::vector<quillshift::ConversionWarning>& warnings,
+                                    const quillshift::LineRepair* repair,
+                                    std::string_view converted) {
+    if (warnings.empty()) {
+        return;
+    }
+    // "No program line" stands at the first line, after every line was read.
+    const bool wholeScript = warnings.front().code == quillshift::WarningCode::NoProgramLine;
+    const std::size_t inputLine = wholeScript ? 0 : warnings.front().line - 1;
+    const int outputLine = !wholeScript && inputLine >= header_.size()
+                               ? static_cast<int>(inputLine - header_.size())
+                               : -1;
+    warnings_.add(warnings, inputLine, outputLine, repair, converted);
+}
+
 void TConversionReview::finish(const quillshift::ScriptProperties& properties) {
     properties_ = properties;
     properties_.comments.clear();
 }
 
+// The warned lines' marks come after the others, so that a header line's mark stays at the
+// header line's number.
 TLineMarks::Marks TConversionReview::takeInputMarks() {
-    return std::exchange(inputMarks_, {});
+    inputWarningsFrom_ = inputMarks_.size();
+    TLineMarks::Marks marks = std::exchange(inputMarks_, {});
+    TLineMarks::Marks warned = warnings_.takeInputMarks();
+    marks.insert(marks.end(), warned.begin(), warned.end());
+    return marks;
 }
 
 TLineMarks::Marks TConversionReview::takeOutputMarks() {
-    return std::exchange(outputMarks_, {});
+    outputWarningsFrom_ = outputMarks_.size();
+    TLineMarks::Marks marks = std::exchange(outputMarks_, {});
+    TLineMarks::Marks warned = warnings_.takeOutputMarks();
+    marks.insert(marks.end(), warned.begin(), warned.end());
+    return marks;
+}
+
+int TConversionReview::warnedLineOfInputMark(std::size_t mark) const {
+    return mark >= inputWarningsFrom_ && mark - inputWarningsFrom_ < warnings_.size()
+               ? static_cast<int>(mark - inputWarningsFrom_)
+               : -1;
+}
+
+int TConversionReview::warnedLineOfOutputMark(std::size_t mark) const {
+    return mark >= outputWarningsFrom_
+               ? static_cast<int>(warnings_.atOutputMark(mark - outputWarningsFrom_))
+               : -1;
+}
+
+std::size_t TConversionReview::inputMarkOf(std::size_t warned) const {
+    return inputWarningsFrom_ + warned;
+}
+
+std::size_t TConversionReview::outputMarkOf(std::size_t warned) const {
+    return outputWarningsFrom_ + warnings_.outputMark(warned);
 }
 
 TPropertiesPage::Origins TConversionReview::origins(const InputLine& now) const {
@@ -239,6 +284,17 @@ QString TConversionReview::summary(bool inputEdited, bool outputEdited) const {
             .arg(header_.size())
             .arg(ruleCounts.join(QStringLiteral(", ")),
                  found.isEmpty() ? QStringLiteral("none") : found.join(QStringLiteral(", ")));
+    if (warnings_.size() > 0) {
+        const std::size_t open = warnings_.open();
+        const std::size_t fixed = warnings_.size() - open;
+        summary +=
+            open == 1
+                ? QStringLiteral("\nWarnings: 1 line needs a look (F8 goes to it)")
+                : QStringLiteral("\nWarnings: %1 lines need a look (F8 goes to each)").arg(open);
+        if (fixed != 0) {
+            summary += QStringLiteral("; %1 fixed").arg(fixed);
+        }
+    }
     if (inputEdited || outputEdited) {
         const QString which = inputEdited && outputEdited ? QStringLiteral("Both panes have")
                               : inputEdited               ? QStringLiteral("The input has")
@@ -249,21 +305,29 @@ QString TConversionReview::summary(bool inputEdited, bool outputEdited) const {
 }
 
 TLineMarks::Legend TConversionReview::inputLegend() {
-    return {{'T', QStringLiteral("the title line: gave Title and Description")},
-            {'A', QStringLiteral("gave Authors")},
-            {'S', QStringLiteral("gave the Site address")},
-            {'L', QStringLiteral("gave the Site language")},
-            {'c', QStringLiteral("went into Comments")},
-            {'x', QStringLiteral("dropped: licence or site text that the new header replaces")},
-            {'-', QStringLiteral("ignored: the first line, a row of asterisks or an empty line")},
-            {'>', QStringLiteral("the program line: the body starts here")}};
+    TLineMarks::Legend legend = {
+        {'T', QStringLiteral("the title line: gave Title and Description")},
+        {'A', QStringLiteral("gave Authors")},
+        {'S', QStringLiteral("gave the Site address")},
+        {'L', QStringLiteral("gave the Site language")},
+        {'c', QStringLiteral("went into Comments")},
+        {'x', QStringLiteral("dropped: licence or site text that the new header replaces")},
+        {'-', QStringLiteral("ignored: the first line, a row of asterisks or an empty line")},
+        {'>', QStringLiteral("the program line: the body starts here")}};
+    const TLineMarks::Legend warned = TConversionWarnings::legend();
+    legend.insert(legend.end(), warned.begin(), warned.end());
+    return legend;
 }
 
 TLineMarks::Legend TConversionReview::outputLegend() {
-    return {{'G', QStringLiteral("GetPicture call: its second argument was removed")},
-            {'D', QStringLiteral("DisplayResults call: made a comment")},
-            {'C', QStringLiteral("CheckVersion call: now asks for version 3,5,0")},
-            {'M', QStringLiteral("version message: the line became the 3.5.0 message")}};
+    TLineMarks::Legend legend = {
+        {'G', QStringLiteral("GetPicture call: its second argument was removed")},
+        {'D', QStringLiteral("DisplayResults call: made a comment")},
+        {'C', QStringLiteral("CheckVersion call: now asks for version 3,5,0")},
+        {'M', QStringLiteral("version message: the line became the 3.5.0 message")}};
+    const TLineMarks::Legend warned = TConversionWarnings::legend();
+    legend.insert(legend.end(), warned.begin(), warned.end());
+    return legend;
 }
 
 // A header line gave a property: its value when that line's is the one kept, else the line that
@@ -286,6 +350,9 @@ std::string TConversionReview::boilerplatePhrase(std::size_t line) const {
 }
 
 QString TConversionReview::inputTip(std::size_t index, const InputLine& now) const {
+    if (const int warned = warnedLineOfInputMark(index); warned >= 0) {
+        return warnings_.tip(static_cast<std::size_t>(warned));
+    }
     if (index >= header_.size()) {
         return QStringLiteral("the program line: the body starts here");
     }
@@ -338,6 +405,9 @@ QString TConversionReview::inputTip(std::size_t index, const InputLine& now) con
 QString TConversionReview::outputTip(std::size_t index, const InputLine& now,
                                      const std::function<std::string(int line)>& inputText,
                                      bool inputEdited) const {
+    if (const int warned = warnedLineOfOutputMark(index); warned >= 0) {
+        return warnings_.tip(static_cast<std::size_t>(warned));
+    }
     if (index >= rewrites_.size()) {
         return {};
     }

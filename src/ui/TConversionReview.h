@@ -11,6 +11,7 @@
 
 #include "conversion/LegacyConverter.h"
 #include "conversion/ScriptProperties.h"
+#include "ui/TConversionWarnings.h"
 #include "ui/TLineMarks.h"
 #include "ui/TPropertiesPage.h"
 
@@ -32,12 +33,23 @@ public:
     void addHeaderLine(std::string_view line, const quillshift::HeaderLineNote& note);
     /// Body line `line` of the input (the next one) became `converted`, by `rule`.
     void addBodyLine(std::string_view line, std::string_view converted, quillshift::BodyRule rule);
+    /// The warnings of the line added last (or, at the end, of the script), which the conversion
+    /// repaired into `repair` if it has one; `converted` is what the rules made of the line.
+    void addWarnings(const std::vector<quillshift::ConversionWarning>& warnings,
+                     const quillshift::LineRepair* repair, std::string_view converted);
     /// Ends the review with the properties the conversion harvested.
     void finish(const quillshift::ScriptProperties& properties);
 
-    /// The marks of the input and of the output, handed over once (the review keeps no copy).
+    /// The marks of the input and of the output, handed over once (the review keeps no copy):
+    /// the review's own, then the warned lines'.
     TLineMarks::Marks takeInputMarks();
     TLineMarks::Marks takeOutputMarks();
+    /// The warned line (in warnings()) that an input or output mark stands for, -1 for none; and
+    /// the marks of a warned line.
+    int warnedLineOfInputMark(std::size_t mark) const;
+    int warnedLineOfOutputMark(std::size_t mark) const;
+    std::size_t inputMarkOf(std::size_t warned) const;
+    std::size_t outputMarkOf(std::size_t warned) const;
     /// The tooltips of the marks, by their place in the lists of marks.
     QString inputTip(std::size_t index, const InputLine& now) const;
     /// `inputText` gives input line n's text now; `inputEdited` says whether the input has been
@@ -45,6 +57,10 @@ public:
     QString outputTip(std::size_t index, const InputLine& now,
                       const std::function<std::string(int line)>& inputText,
                       bool inputEdited) const;
+
+    /// The conversion's warnings and the state of their fixes.
+    TConversionWarnings& warnings() { return warnings_; }
+    const TConversionWarnings& warnings() const { return warnings_; }
 
     /// Where each property came from: "from input line 9".
     TPropertiesPage::Origins origins(const InputLine& now) const;
@@ -86,4 +102,7 @@ private:
     TLineMarks::Marks inputMarks_;
     TLineMarks::Marks outputMarks_;
     std::size_t bodyLines_ = 0;
+    TConversionWarnings warnings_;
+    std::size_t inputWarningsFrom_ = 0;
+    std::size_t outputWarningsFrom_ = 0;
 };

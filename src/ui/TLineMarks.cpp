@@ -111,6 +111,21 @@ void TLineMarks::onModified(int position, int type, int length, int linesAdded) 
     }
 }
 
+void TLineMarks::restyle(std::size_t index, const Mark& mark) {
+    if (index >= marks_.size()) {
+        return;
+    }
+    Mark& kept = marks_[index];
+    warnings_ -= kept.symbol != 0 && kept.warning ? 1 : 0;
+    shown_ -= kept.symbol != 0 ? 1 : 0;
+    kept.symbol = mark.symbol;
+    kept.colour = mark.colour;
+    kept.warning = mark.warning;
+    warnings_ += kept.symbol != 0 && kept.warning ? 1 : 0;
+    shown_ += kept.symbol != 0 ? 1 : 0;
+    viewport_->update();
+}
+
 QString TLineMarks::tipAt(int line) const {
     QStringList tips;
     if (shown_ == 0 || !tips_ || line < 0) {
@@ -224,22 +239,27 @@ void TLineMarks::addMarkActions(QMenu& menu, int line) {
     }
 }
 
-bool TLineMarks::showContextMenu(const QPoint& local, const QPoint& global) {
+bool TLineMarks::showContextMenu(const QPoint& local, const QPoint& global, bool byMouse) {
     if (shown_ == 0) {
         return false;
     }
     const auto [left, width] = marginSpan();
     const bool inMargin = local.x() >= left && local.x() < left + width;
     // In the text, the editor's own menu with the marks' actions after it, which start from the
-    // caret as F8 does; in the margin, the marks' actions from the line clicked.
+    // caret as F8 does; in the margin, the marks' actions from the line clicked. The added actions
+    // are for the line under the pointer, or the caret's when the keyboard opened the menu.
     std::unique_ptr<QMenu> menu(inMargin ? new QMenu(&pane_) : pane_.createStandardContextMenu());
-    int line = lineAt(local.y());
+    const int pointed = lineAt(local.y());
+    int line = pointed;
     if (!inMargin) {
         menu->addSeparator();
         int index = 0;
         pane_.getCursorPosition(&line, &index);
     }
     addMarkActions(*menu, line);
+    if (extension_) {
+        extension_(*menu, byMouse ? pointed : line);
+    }
     menu->exec(global);
     return true;
 }
@@ -276,7 +296,9 @@ bool TLineMarks::eventFilter(QObject* watched, QEvent* event) {
         const auto* menu = static_cast<QContextMenuEvent*>(event);
         const QPoint local =
             watched == viewport_ ? menu->pos() : viewport_->mapFrom(&pane_, menu->pos());
-        return showContextMenu(local, menu->globalPos()) || QObject::eventFilter(watched, event);
+        return showContextMenu(local, menu->globalPos(),
+                               menu->reason() == QContextMenuEvent::Mouse) ||
+               QObject::eventFilter(watched, event);
     }
     return QObject::eventFilter(watched, event);
 }

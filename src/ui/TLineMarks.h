@@ -51,6 +51,17 @@ public:
     /// What the letters mean, for the menus and the margin's tooltip.
     void setLegend(Legend legend) { legend_ = std::move(legend); }
 
+    /// Adds actions for `line` (the line clicked in the margin, or the caret's line) to the
+    /// context menus, after the marks' own.
+    using MenuExtension = std::function<void(QMenu& menu, int line)>;
+    void setMenuExtension(MenuExtension extension) { extension_ = std::move(extension); }
+
+    /// Gives mark `index` the look of `mark` (its line stays where the mark stands now).
+    void restyle(std::size_t index, const Mark& mark);
+
+    /// The marks on `line`, by their place in the list given to set().
+    std::vector<std::size_t> marksOn(int line) const { return lines_.itemsOn(line); }
+
     /// The tooltips of the marks now on `line`, one a line; empty when it has none.
     QString tipAt(int line) const;
 
@@ -85,7 +96,7 @@ private:
     /// The margin's left edge and width, in the viewport.
     std::pair<int, int> marginSpan() const;
     void addMarkActions(QMenu& menu, int line);
-    bool showContextMenu(const QPoint& local, const QPoint& global);
+    bool showContextMenu(const QPoint& local, const QPoint& global, bool byMouse);
     bool showTip(const QPoint& local, const QPoint& global);
     int lineAt(int y) const;
 
@@ -95,6 +106,7 @@ private:
     TrackedLines lines_;
     TipSource tips_;
     Legend legend_;
+    MenuExtension extension_;
     std::size_t shown_ = 0;     // marks with a letter
     std::size_t warnings_ = 0;  // of them, warnings
     // A deletion that joins lines, seen before it happens: (first, last, first keeps text, last

@@ -63,6 +63,13 @@ QString TMainForm::captionText() {
 
 void TMainForm::connectWidgets() {
     review_ = new TReviewDisplay(ui_, this);
+    // Queued: the conversion replaces the marks whose menu asked for it.
+    connect(
+        review_, &TReviewDisplay::convertAgainRequested, this,
+        [this](quillshift::WarningCodeSet fixes) {
+            runGuarded(tr("Applying a suggested fix"), [this, fixes] { convertScript(fixes); });
+        },
+        Qt::QueuedConnection);
     connect(ui_.InspectorBar1, &TCommandBar::itemClicked, this, &TMainForm::InspectorBar1ItemClick);
     connect(ui_.PageControl, &QTabWidget::currentChanged, this, &TMainForm::PageControlChange);
     connect(ui_.TS_Options, &TPropertiesPage::commentsFocusChanged, this, [this](bool focused) {
@@ -165,7 +172,7 @@ void TMainForm::openStartupArguments(const QStringList& arguments) {
                [this, path] { openFileWithoutDialog(path); });
 }
 
-void TMainForm::convertScript() {
+void TMainForm::convertScript(quillshift::WarningCodeSet fixes) {
     // Converting a converted script again comments its lines twice and drops its header's
     // values: only an explicit Yes does it.
     if (paneHasConvertedHeader(*ui_.AdvMemo1) &&
@@ -179,16 +186,20 @@ void TMainForm::convertScript() {
     {
         const TScriptEditor::RepaintSuspension suspension(
             ui_.PageControl->currentWidget() == ui_.TS_Output ? ui_.AdvMemo2 : nullptr);
-        ConvertInput();
+        convertInput(fixes);
     }
     enterState(WizardState::Converted);
 }
 
 void TMainForm::ConvertInput() {
+    convertInput({});
+}
+
+void TMainForm::convertInput(quillshift::WarningCodeSet fixes) {
     // Harvested into a copy first, so that a failure leaves the record and the fields as they were.
     quillshift::ScriptProperties harvested = properties_;
     std::shared_ptr<TConversionReview> review =
-        convertPane(*ui_.AdvMemo1, *ui_.AdvMemo2, harvested);
+        convertPane(*ui_.AdvMemo1, *ui_.AdvMemo2, harvested, fixes);
     properties_ = std::move(harvested);
     ui_.TS_Options->showRecord();
     review_->show(std::move(review));

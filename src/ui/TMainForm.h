@@ -10,6 +10,7 @@
 
 #include "base/AtomicFileWriter.h"
 #include "conversion/ScriptProperties.h"
+#include "conversion/WarningCodeSet.h"
 #include "ui/TDialogs.h"
 #include "ui/TErrorGuard.h"
 #include "ui/TFormSettings.h"
@@ -127,7 +128,9 @@ private:
 
     void openScript();
     void openFileWithoutDialog(const QString& path);
-    void convertScript();
+    /// Convert, with the repairs of `fixes` (the program line's) applied.
+    void convertScript(quillshift::WarningCodeSet fixes = {});
+    void convertInput(quillshift::WarningCodeSet fixes);
     void adjustProperties();
     void saveScriptAs();
     void editPane(QWidget* page, TScriptEditor* pane);

@@ -1,7 +1,11 @@
 #include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 #include <QToolBox>
+
+#include <algorithm>
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -17,6 +21,7 @@
 #include "ui/TPageControl.h"
 #include "ui/TPropertyEdit.h"
 #include "ui/TScriptEditor.h"
+#include "ui/TWarningBadge.h"
 
 namespace {
 
@@ -150,6 +155,37 @@ QByteArray batchConverted(const QString& input, const QString& output,
         return "<quillshift-convert failed>";
     }
     return TTestWindow::readFile(output);
+}
+
+// Opens the context menu of `pane`'s text on `line` with the mouse; returns its items and
+// triggers the one called `trigger`, if any.
+QStringList contextMenuAt(TScriptEditor& pane, int line, const QString& trigger = {}) {
+    pane.ensureLineVisible(line);
+    const long start = pane.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+    const QPoint at(pane.viewport()->width() / 2,
+                    static_cast<int>(
+                        pane.SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, start)) +
+                        2);
+    QStringList seen;
+    QTimer::singleShot(0, [&seen, &trigger] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr) {
+            return;
+        }
+        QAction* chosen = nullptr;
+        for (QAction* action : menu->actions()) {
+            seen << action->text();
+            chosen = action->text() == trigger ? action : chosen;
+        }
+        if (chosen != nullptr) {
+            chosen->trigger();
+        }
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, pane.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(pane.viewport(), &event);
+    QCoreApplication::processEvents();
+    return seen;
 }
 
 }  // namespace
@@ -788,6 +824,121 @@ private slots:
 
         w.open(w.path(QStringLiteral("review.ifs")));
         QVERIFY(inputMarks->isEmpty() && outputMarks->isEmpty());
+    }
+
+    // Warned lines are marked in both panes and counted; their fixes are applied only on request,
+    // one undo step each, and the marks say which lines are fixed, also after an undo.
+    void warningsAreMarkedAndFixedOnRequest() {
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        w.open(w.writeFile(QStringLiteral("warned.ifs"),
+                           "{ Warned\r\nprogram W;\r\nbegin\r\n"
+                           "  GetPicture(TextBetween(Page, '<a>', 'b'), False);\r\n"
+                           "  begin DisplayResults; end;\r\n  x := 1;\r\nend.\r\n"));
+        w.convert();
+        TMainForm& form = *w.form;
+        TScriptEditor& output = *form.view().AdvMemo2;
+        auto* outputMarks = output.findChild<TLineMarks*>();
+        auto* inputMarks = form.view().AdvMemo1->findChild<TLineMarks*>();
+        auto* badge = output.findChild<TWarningBadge*>();
+        const std::vector<std::string> converted = output.lines();
+        const std::string fixedCall = "  GetPicture(TextBetween(Page, '<a>', 'b'));";
+        const std::string fixedBlock = "  begin {DisplayResults}; end;";
+        // The body follows the new header: its line 3 is output line `call`.
+        const auto call = static_cast<int>(std::find(converted.begin(), converted.end(),
+                                                     "  GetPicture(TextBetween(Page), False);") -
+                                           converted.begin());
+        QVERIFY(call < static_cast<int>(converted.size()));
+        QVERIFY(outputMarks->tipAt(call).contains(QStringLiteral("\nWarning (column 3): ")));
+        QVERIFY(outputMarks->tipAt(call).endsWith(
+            QStringLiteral("[wrong-argument-split]\nSuggested fix, which right-clicking the mark "
+                           "applies:\n") +
+            QString::fromStdString(fixedCall)));
+        QVERIFY(inputMarks->tipAt(3).contains(QStringLiteral("[wrong-argument-split]\nSuggested")));
+        QCOMPARE(badge->text(), QStringLiteral("2 lines need a look: F8 goes to each"));
+        QVERIFY(badge->isVisible());
+        QVERIFY(form.view().PageControl->tabToolTip(1).contains(
+            QStringLiteral("\nWarnings: 2 lines need a look (F8 goes to each)")));
+
+        // The menu of a line without a warning offers only the fixes of all lines.
+        QStringList items = contextMenuAt(output, call + 2);
+        QVERIFY2(items.contains(QStringLiteral("Apply all suggested fixes")),
+                 qPrintable(items.join('|')));
+        QVERIFY(!items.contains(QStringLiteral("Apply the suggested fix")));
+        items = contextMenuAt(output, call, QStringLiteral("Apply the suggested fix"));
+        QVERIFY(items.contains(QStringLiteral("    ") + QString::fromStdString(fixedCall)));
+        std::vector<std::string> expected = converted;
+        expected[static_cast<std::size_t>(call)] = fixedCall;
+        QCOMPARE(output.lines(), expected);
+        QVERIFY(outputMarks->tipAt(call).contains(QStringLiteral("\nFixed (column 3): ")));
+        QVERIFY(inputMarks->tipAt(3).startsWith(QStringLiteral("Fixed (column 3): ")));
+        QCOMPARE(badge->text(), QStringLiteral("1 line needs a look: F8 goes to it"));
+        QVERIFY(form.view().PageControl->tabToolTip(1).contains(
+            QStringLiteral("\nWarnings: 1 line needs a look (F8 goes to it); 1 fixed\n")));
+        items = contextMenuAt(output, call);
+        QVERIFY(!items.contains(QStringLiteral("Apply the suggested fix")));
+
+        w.click(TMainForm::EditGroup, TMainForm::EditOutputItem);
+        output.undo();
+        QCOMPARE(output.lines(), converted);
+        QVERIFY(outputMarks->tipAt(call).contains(QStringLiteral("\nWarning (column ")));
+        QCOMPARE(badge->text(), QStringLiteral("2 lines need a look: F8 goes to each"));
+
+        // All fixes from the input's mark, as one undo step.
+        form.view().PageControl->setCurrentIndex(0);
+        contextMenuAt(*form.view().AdvMemo1, 4, QStringLiteral("Apply all suggested fixes"));
+        expected[static_cast<std::size_t>(call) + 1] = fixedBlock;
+        QCOMPARE(output.lines(), expected);
+        QVERIFY(badge->isHidden());
+        output.undo();
+        QCOMPARE(output.lines(), converted);
+        output.redo();
+        QCOMPARE(output.lines(), expected);
+
+        // A fixed line edited by hand is open again, and the fix is not offered over the edit.
+        output.insertAt(QStringLiteral("x"), call + 1, 0);
+        QVERIFY(outputMarks->tipAt(call + 1).contains(QStringLiteral("\nWarning (column ")));
+        QVERIFY(
+            !contextMenuAt(output, call + 1).contains(QStringLiteral("Apply the suggested fix")));
+    }
+
+    // Every suggested fix applied in the window, then saved, gives what the batch converter
+    // writes with --fix; a program line that was missed is fixed by converting again.
+    void windowFixesAsTheBatchConverterDoes_data() {
+        QTest::addColumn<QString>("input");
+        const QDir golden(QStringLiteral(QUILLSHIFT_GOLDEN_DIR));
+        for (const QString& name : golden.entryList({QStringLiteral("*.fixed")}, QDir::Files)) {
+            QTest::newRow(qPrintable(name)) << golden.filePath(name.chopped(6) + ".ifs");
+        }
+    }
+
+    void windowFixesAsTheBatchConverterDoes() {
+        QFETCH(QString, input);
+        TTestWindow w;
+        QVERIFY(w.showActive());
+        w.open(input);
+        w.convert();
+        TMainForm& form = *w.form;
+        const QByteArray warnings = TTestWindow::readFile(input.chopped(4) + ".warnings");
+        for (const QByteArray& warning : warnings.split('\n')) {
+            if (warning.endsWith(" program-line-not-recognised")) {
+                form.view().PageControl->setCurrentIndex(0);
+                const QStringList items =
+                    contextMenuAt(*form.view().AdvMemo1, warning.split(':')[0].toInt() - 1,
+                                  QStringLiteral("Apply the suggested fix"));
+                QVERIFY2(items.contains(QStringLiteral("Apply the suggested fix")),
+                         qPrintable(items.join('|')));
+                QCoreApplication::processEvents();
+            }
+        }
+        form.view().PageControl->setCurrentIndex(1);
+        contextMenuAt(*form.view().AdvMemo2, 0, QStringLiteral("Apply all suggested fixes"));
+        w.adjust();
+        const QString saved = w.path(QStringLiteral("saved.ifs"));
+        w.save(saved);
+        QCOMPARE(
+            TTestWindow::readFile(saved),
+            batchConverted(input, w.path(QStringLiteral("batch.ifs")), {QStringLiteral("--fix")}));
     }
 
     void convertingAConvertedScriptNeedsAnExplicitYes_data() {

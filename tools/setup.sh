@@ -8,7 +8,7 @@ QUILLSHIFT_PACKAGES=(
     libgtest-dev libbenchmark-dev
     appstream desktop-file-utils
     xvfb openbox xdotool x11-utils x11-xkb-utils wmctrl xclip imagemagick qt6ct libx11-dev libxcb1-dev
-    dpkg-dev file lintian
+    dpkg-dev file lintian devscripts
     nlohmann-json3-dev patch
     libacl1-dev libattr1-dev acl attr
 )
@@ -58,5 +58,5 @@ quillshift_build_sanitized() {
     local build_dir=${1:-build-asan}
     shift || true
     quillshift_build "$build_dir" -DQUILLSHIFT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
-        -DCMAKE_CXX_FLAGS_DEBUG="-g -O0" -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON "$@"
+        -DCMAKE_CXX_FLAGS_DEBUG="-g -O0" -DQUILLSHIFT_BENCHMARKS=OFF "$@"
 }

@@ -28,8 +28,9 @@ set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_WINDOW_PACKAGE_NAME quillshift)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: the platform plugin that opens the
-# window, and the font the layout is made for.
-set(CPACK_DEBIAN_WINDOW_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
+# window, and the font the layout is made for (without it Qt falls back to another sans-serif).
+set(CPACK_DEBIAN_WINDOW_PACKAGE_DEPENDS qt6-qpa-plugins)
+set(CPACK_DEBIAN_WINDOW_PACKAGE_RECOMMENDS fonts-liberation)
 set(CPACK_DEBIAN_WINDOW_PACKAGE_SUGGESTS quillshift-convert)
 set(CPACK_DEBIAN_WINDOW_DESCRIPTION
 "convert Reelvault 3.4.x importation scripts to the 3.5.0 format
@@ -44,6 +45,9 @@ The batch converter for the command line is in the package
 quillshift-convert.")
 
 set(CPACK_DEBIAN_CONVERT_PACKAGE_NAME quillshift-convert)
+# A program that other packages of any architecture may run: Multi-Arch: foreign. CPack has no
+# variable for that field, so it follows the Section line it writes.
+set(CPACK_DEBIAN_CONVERT_PACKAGE_SECTION "utils\nMulti-Arch: foreign")
 set(CPACK_DEBIAN_CONVERT_DESCRIPTION
 "batch converter of Reelvault 3.4.x importation scripts
 quillshift-convert converts Reelvault 3.4.x movie-importation scripts (.ifs

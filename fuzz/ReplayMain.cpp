@@ -36,7 +36,7 @@ std::vector<fs::path> inputsOf(const fs::path& argument) {
 bool replay(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        std::fprintf(stderr, "Cannot read the fuzz input \"%s\".\n", path.c_str());
+        std::fprintf(stderr, "Cannot read the fuzz input \"%s\".\n", path.string().c_str());
         return false;
     }
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -31,8 +31,13 @@ FileError FileError::cannotCreate(std::string_view path, std::string_view reason
 
 std::string systemErrorText(int errorNumber) {
     char buffer[256];
+#ifdef _WIN32
+    // The C run-time of Windows has no strerror_r.
+    const char* text = strerror_s(buffer, sizeof buffer, errorNumber) == 0 ? buffer : nullptr;
+#else
     // GNU strerror_r may return a static string instead of filling the buffer.
     const char* text = strerror_r(errorNumber, buffer, sizeof buffer);
+#endif
     return text ? std::string(text) : std::string("Unknown error");
 }
 

@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/FileIdentity.h"
+#include "base/Paths.h"
+
 namespace quillshift {
 
 /// A file to open or create, and how far symbolic links on its way are followed.
@@ -24,7 +27,7 @@ struct FileLocation {
     /// A file met during a run at `path`, in a folder the user gave: the folder part is followed,
     /// the file's own name is not ("a/b.ifs" follows "a", "b.ifs" follows nothing).
     static FileLocation metAt(std::string path) {
-        const std::size_t slash = path.rfind('/');
+        const std::size_t slash = path.find_last_of(paths::kSeparators);
         return {std::move(path), slash == std::string::npos ? 0 : slash};
     }
 
@@ -39,14 +42,5 @@ struct FileLocation {
 /// never through a symbolic link. Throws FileError `Cannot create file "FILE". Its folder could
 /// not be created: REASON`, FILE being `forFile`, the file that was to go into it.
 void createFolders(const FileLocation& folder, const std::string& forFile);
-
-/// Which file a name stands for: its device and number on it. Two names of one file (through a
-/// hard or symbolic link, or "..") have one identity.
-struct FileIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t number = 0;
-    bool operator==(const FileIdentity&) const = default;
-    auto operator<=>(const FileIdentity&) const = default;
-};
 
 }  // namespace quillshift

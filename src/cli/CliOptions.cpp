@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "base/Paths.h"
 #include "base/TextOps.h"
 #include "conversion/LanguageTable.h"
 #include "conversion/ScriptWriter.h"
@@ -101,9 +102,19 @@ void checkNameTemplate(const std::string& nameTemplate) {
         }
     }
     const std::string sample = applyNameTemplate(nameTemplate, "x.ifs");
-    if (nameTemplate.find('/') != std::string::npos || sample.empty() || sample == "." ||
-        sample == "..") {
-        throw UsageError("--name-template must give a file name, without \"/\"");
+    if (nameTemplate.find_first_of(paths::kSeparators) != std::string::npos || sample.empty() ||
+        sample == "." || sample == "..") {
+        std::string separators;  // "/", on Windows "\" or "/"
+        for (const char separator : paths::kSeparators) {
+            separators.append(separators.empty() ? "\"" : " or \"").push_back(separator);
+            separators.push_back('"');
+        }
+        throw UsageError("--name-template must give a file name, without " + separators);
+    }
+    if (const std::size_t bad = nameTemplate.find_first_of(paths::kNotInNames);
+        bad != std::string::npos) {
+        throw UsageError("--name-template holds \"" + nameTemplate.substr(bad, 1) +
+                         "\", which Windows does not allow in file names");
     }
 }
 

@@ -1,8 +1,5 @@
 #include "cli/RunInputs.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 
 namespace quillshift::cli {
@@ -14,31 +11,23 @@ std::string comparablePath(const std::string& path) {
     return error ? path : canonical.string();
 }
 
-namespace {
-FileIdentity identityOf(const struct stat& info) {
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-}
-}  // namespace
-
 RunInputs::RunInputs(const std::vector<std::string>& inputs) {
     for (const std::string& input : inputs) {
-        struct stat info {};
         if (input == "-") {
-            if (::fstat(STDIN_FILENO, &info) == 0 && S_ISREG(info.st_mode)) {
-                files_.emplace(identityOf(info), input);
+            if (const auto identity = standardStreamIdentity(0)) {
+                files_.emplace(*identity, input);
             }
             continue;
         }
-        if (::stat(input.c_str(), &info) == 0) {
-            files_.emplace(identityOf(info), input);
+        if (const auto identity = fileIdentity(input)) {
+            files_.emplace(*identity, input);
         }
         paths_.insert(comparablePath(input));
     }
 }
 
 bool RunInputs::contains(const std::string& output) const {
-    struct stat info {};
-    if (::stat(output.c_str(), &info) == 0 && files_.contains(identityOf(info))) {
+    if (const auto identity = fileIdentity(output); identity && files_.contains(*identity)) {
         return true;
     }
     return paths_.contains(comparablePath(output));

@@ -1,13 +1,11 @@
+#ifdef __GLIBC__
 #include <malloc.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#endif
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -16,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "base/FileIdentity.h"
+#include "base/ProcessEnvironment.h"
 #include "cli/CliOptions.h"
 #include "cli/FileConversion.h"
 #include "cli/RunInputs.h"
@@ -69,12 +69,13 @@ void checkOutputFolder(const CliOptions& options) {
     if (!options.outputDir) {
         return;
     }
-    struct stat info {};
-    if (::stat(options.outputDir->c_str(), &info) != 0) {
+    std::error_code error;
+    const auto status = std::filesystem::status(*options.outputDir, error);
+    if (error) {
         throw UsageError("the output folder " + quotedName(*options.outputDir) +
-                         " cannot be used: " + std::strerror(errno));
+                         " cannot be used: " + error.message());
     }
-    if (!S_ISDIR(info.st_mode)) {
+    if (!std::filesystem::is_directory(status)) {
         throw UsageError("the output folder " + quotedName(*options.outputDir) +
                          " is not a folder");
     }
@@ -84,14 +85,11 @@ void checkOutputFolder(const CliOptions& options) {
 // reads: what is written would go into an input, or onto the end of one, as `x.ifs - >> x.ifs`
 // would. Returns the input concerned, or nothing.
 std::optional<std::string> inputThatIsAnOutput(const RunInputs& inputs, bool reportOnErrors) {
-    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
-        struct stat info {};
-        if ((fd == STDERR_FILENO && !reportOnErrors) || ::fstat(fd, &info) != 0 ||
-            !S_ISREG(info.st_mode)) {
-            continue;
-        }
-        if (const std::string* input = inputs.find({static_cast<std::uint64_t>(info.st_dev),
-                                                    static_cast<std::uint64_t>(info.st_ino)})) {
+    for (const int stream : {1, 2}) {
+        const auto identity = stream == 2 && !reportOnErrors
+                                  ? std::nullopt
+                                  : quillshift::standardStreamIdentity(stream);
+        if (const std::string* input = identity ? inputs.find(*identity) : nullptr) {
             return *input;
         }
     }
@@ -102,8 +100,8 @@ bool useColor(const CliOptions& options) {
     if (options.color != ColorChoice::Auto) {
         return options.color == ColorChoice::Always;
     }
-    const char* noColor = std::getenv("NO_COLOR");
-    return ::isatty(STDOUT_FILENO) && (noColor == nullptr || *noColor == '\0');
+    const auto noColor = quillshift::process::environmentVariable("NO_COLOR");
+    return (!noColor || noColor->empty()) && quillshift::process::standardOutputTakesColor();
 }
 
 }  // namespace
@@ -115,13 +113,14 @@ int main(int argc, char** argv) {
     // file's or pass's buffers would stay in the heap beside the memory of the last.
     ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
 #endif
-    // A closed pipe on standard output is then an error to report, not a silent death.
-    ::signal(SIGPIPE, SIG_IGN);
+    // A closed pipe on standard output is then an error to report, not a silent death; and on
+    // Windows the scripts pass standard input and output byte for byte.
+    quillshift::process::prepareStandardStreams();
 
     CliOptions options;
     std::vector<std::string> listed;
     try {
-        options = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        options = parseCommandLine(quillshift::process::arguments(argc, argv));
         if (!options.help && !options.version) {
             checkOutputFolder(options);
             listed = readFileList(options);

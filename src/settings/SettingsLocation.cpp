@@ -1,14 +1,19 @@
 #include "settings/SettingsLocation.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 #include "base/FileError.h"
 #include "base/Paths.h"
+#include "base/ProcessEnvironment.h"
+
+#ifdef _WIN32
+#include "base/Win32.h"
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace quillshift {
 
@@ -16,17 +21,44 @@ namespace {
 
 constexpr std::string_view kApplicationName = "quillshift";
 
-// `folder` with trailing '/' removed (a lone "/" is kept), or nothing when it is not usable as the
-// base of the configuration folder: unset, empty or not absolute.
+// `folder` with trailing separators removed (a lone root such as "/" is kept), or nothing when it
+// is not usable as the base of the configuration folder: unset, empty or not absolute.
 std::optional<std::string> absoluteFolder(const std::optional<std::string>& folder) {
-    if (!folder || folder->empty() || folder->front() != '/') {
+    if (!folder || !paths::isAbsolute(*folder)) {
         return std::nullopt;
     }
-    std::string result = *folder;
-    while (result.size() > 1 && result.back() == '/') {
-        result.pop_back();
+    return paths::withoutTrailingSeparators(*folder);
+}
+
+// The user's folder for the settings of programs: on Windows the roaming application data,
+// elsewhere $XDG_CONFIG_HOME or ~/.config.
+std::optional<std::string> configurationHome(
+    const SettingsLocation::EnvironmentLookup& environment) {
+#ifdef _WIN32
+    return absoluteFolder(environment("APPDATA"));
+#else
+    if (auto configHome = absoluteFolder(environment("XDG_CONFIG_HOME"))) {
+        return configHome;
     }
-    return result;
+    if (const std::optional<std::string> home = absoluteFolder(environment("HOME"))) {
+        return paths::joinPath(*home, ".config");
+    }
+    return std::nullopt;
+#endif
+}
+
+// Creates the folder `path` (its parent exists), for the user only where the system has modes.
+// Returns 0 or the reason it failed, an errno value (EEXIST when something is there).
+int makeFolder(const std::string& path) {
+#ifdef _WIN32
+    if (::CreateDirectoryW(win32::widePath(path).c_str(), nullptr)) {
+        return 0;
+    }
+    const int error = win32::errnoOf(::GetLastError());
+    return error != 0 ? error : EACCES;
+#else
+    return ::mkdir(path.c_str(), 0700) == 0 ? 0 : errno;
+#endif
 }
 
 }  // namespace
@@ -34,17 +66,11 @@ std::optional<std::string> absoluteFolder(const std::optional<std::string>& fold
 SettingsLocation SettingsLocation::forSystem(std::string executablePath) {
     SettingsLocation location;
     location.executablePath = std::move(executablePath);
-    location.environment = [](const std::string& name) -> std::optional<std::string> {
-        const char* value = std::getenv(name.c_str());
-        if (value == nullptr) {
-            return std::nullopt;
-        }
-        return std::string(value);
-    };
+    location.environment = &process::environmentVariable;
     location.isWritableFolder = &SettingsLocation::folderIsWritable;
     location.fileExists = [](const std::string& path) {
-        struct stat info {};
-        return ::stat(path.c_str(), &info) == 0;
+        std::error_code error;
+        return std::filesystem::exists(path, error);
     };
     return location;
 }
@@ -57,15 +83,8 @@ std::string SettingsLocation::settingsFilePath() const {
     if (!executablePath.empty() && !installed && isWritableFolder && isWritableFolder(folder)) {
         return beside;
     }
-    std::optional<std::string> configHome;
-    if (environment) {
-        configHome = absoluteFolder(environment("XDG_CONFIG_HOME"));
-        if (!configHome) {
-            if (const std::optional<std::string> home = absoluteFolder(environment("HOME"))) {
-                configHome = paths::joinPath(*home, ".config");
-            }
-        }
-    }
+    const std::optional<std::string> configHome =
+        environment ? configurationHome(environment) : std::nullopt;
     if (!configHome) {
         return beside;
     }
@@ -96,38 +115,42 @@ std::string SettingsLocation::besideExecutable(std::string_view executablePath) 
 }
 
 std::string SettingsLocation::createFolderFor(const std::string& filePath) {
-    std::string folder = paths::folderWithSeparator(filePath);
-    while (folder.size() > 1 && folder.back() == '/') {
-        folder.pop_back();
-    }
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    const std::string folder =
+        paths::withoutTrailingSeparators(paths::folderWithSeparator(filePath));
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error)) {
         return "";
     }
-    // Create each missing folder from the top down.
-    std::size_t next = folder.front() == '/' ? 1 : 0;
+    // Create each missing folder from the top down, below the root ("/", "C:\").
+    std::size_t next = paths::rootLength(folder);
     while (true) {
-        const std::size_t slash = folder.find('/', next);
-        const std::string part = folder.substr(0, slash);
-        if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            return "The folder \"" + part + "\" could not be created. " + systemErrorText(errno);
+        const std::size_t separator = folder.find_first_of(paths::kSeparators, next);
+        const std::string part = folder.substr(0, separator);
+        if (const int made = part.size() > paths::rootLength(part) ? makeFolder(part) : 0;
+            made != 0 && made != EEXIST) {
+            return "The folder \"" + part + "\" could not be created. " + systemErrorText(made);
         }
-        if (slash == std::string::npos) {
+        if (separator == std::string::npos) {
             break;
         }
-        next = slash + 1;
+        next = separator + 1;
     }
-    if (::stat(folder.c_str(), &info) != 0) {
-        return "The folder \"" + folder + "\" could not be created. " + systemErrorText(errno);
+    const auto status = std::filesystem::status(folder, error);
+    if (error) {
+        return "The folder \"" + folder + "\" could not be created. " + error.message();
     }
-    if (!S_ISDIR(info.st_mode)) {
+    if (!std::filesystem::is_directory(status)) {
         return "\"" + folder + "\" is not a folder.";
     }
     return "";
 }
 
 bool SettingsLocation::folderIsWritable(const std::string& folder) {
+#ifdef _WIN32
+    return win32::folderTakesNewFiles(folder);
+#else
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
+#endif
 }
 
 }  // namespace quillshift

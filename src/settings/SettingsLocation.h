@@ -14,8 +14,8 @@ namespace quillshift {
 /// stands in ../share/applications beside the executable's folder), the file lives in the user's
 /// configuration folder instead, `$XDG_CONFIG_HOME/quillshift/quillshift.INI`, or
 /// `$HOME/.config/quillshift/quillshift.INI` when XDG_CONFIG_HOME is unset, empty or not an
-/// absolute path. Everything the choice depends on comes in through the members, so it can be
-/// tried without a real installation.
+/// absolute path. On Windows that folder is `%APPDATA%\quillshift\quillshift.INI`. Everything the
+/// choice depends on comes in through the members, so it can be tried without a real installation.
 class SettingsLocation {
 public:
     /// Looks up an environment variable; nothing when it is unset.
@@ -40,8 +40,9 @@ public:
     static SettingsLocation forSystem(std::string executablePath);
 
     /// The full path of the settings file (see the class description). When the executable's
-    /// folder is not writable and neither XDG_CONFIG_HOME nor HOME gives a folder, the path beside
-    /// the executable is returned anyway, and saving there reports the failure. An empty
+    /// folder is not writable and neither XDG_CONFIG_HOME nor HOME (on Windows APPDATA) gives a
+    /// folder, the path beside the executable is returned anyway, and saving there reports the
+    /// failure. An empty
     /// executablePath counts as an unwritable folder (its fallback is "quillshift.INI" in the
     /// current folder). Never throws for the inputs' sake; a missing environment or probe counts
     /// as an empty environment or an unwritable folder.
@@ -64,7 +65,8 @@ public:
     /// the folder already exists, else a sentence saying which folder could not be created and why.
     static std::string createFolderFor(const std::string& filePath);
 
-    /// True when the process may create and rename files in `folder` (access(2) with W_OK|X_OK).
+    /// True when the process may create and rename files in `folder` (access(2) with W_OK|X_OK; on
+    /// Windows, where the access control list decides, a probe file is created there).
     static bool folderIsWritable(const std::string& folder);
 };
 

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 
+#include "base/Paths.h"
 #include "support/RunProgram.h"
+#include "support/SystemTexts.h"
 #include "support/TempDir.h"
 
 namespace quillshift {
@@ -124,7 +126,8 @@ TEST_F(ConvertCommand, OneBadFileDoesNotStopTheOthers) {
     EXPECT_EQ(result.err,
               "Cannot open file \"utf16.ifs\". The file contains a NUL byte (line 1); it is not an "
               "8-bit text script.\n"
-              "Cannot open file \"missing.ifs\". No such file or directory\n");
+              "Cannot open file \"missing.ifs\". " +
+                  std::string(testing::kMissingFile) + "\n");
     EXPECT_EQ(testing::listFolder(dir.file("out")), "New good.ifs;");
 }
 
@@ -139,8 +142,8 @@ TEST_F(ConvertCommand, TwoInputsWithOneOutputNameDoNotOverwriteEachOther) {
               "x/s.ifs:42:3: warning: The version message replaced a ShowMessage call that had no "
               "';' of its own and added one, which breaks a following else; check the next line. "
               "[line-replaced]\n"
-              "Cannot create file \"./New s.ifs\". It was already written from \"x/s.ifs\" in "
-              "this run.\n");
+              "Cannot create file \"." + std::string(1, paths::kSeparator) +
+                  "New s.ifs\". It was already written from \"x/s.ifs\" in this run.\n");
     EXPECT_EQ(readBytes(dir.file("New s.ifs")), readBytes(kGolden + "/typical.expected"));
 }
 
@@ -148,8 +151,8 @@ TEST_F(ConvertCommand, FailedSaveIsReportedAndLeavesNothing) {
     copyGolden("no-header.ifs", "in.ifs");
     const auto result = run({"in.ifs", "no/such/folder/out.ifs"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err,
-              "Cannot create file \"no/such/folder/out.ifs\". No such file or directory\n");
+    EXPECT_EQ(result.err, "Cannot create file \"no/such/folder/out.ifs\". " +
+                              std::string(testing::kMissingFolder) + "\n");
     EXPECT_EQ(result.out, "0 converted, 0 skipped, 1 failed\n");
 }
 

@@ -1,18 +1,23 @@
 // Files that are not legacy scripts, given to the loader: binary formats, devices, pipes and
 // files too large to be scripts.
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cctype>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "conversion/ScriptLoader.h"
 #include "support/ErrorText.h"
 #include "support/TempDir.h"
+#ifndef _WIN32
 #include "support/Unprivileged.h"
+#endif
 
 namespace quillshift {
 namespace {
@@ -59,6 +64,9 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
+// POSIX devices and FIFOs; the Windows device names are in AtomicFileWriterWindowsTest and
+// WindowsCommandTest.
+#ifndef _WIN32
 // /dev/zero never ends, and a pipe without a writer waits for one for ever: each must be
 // refused at once.
 TEST(BadInputFiles, DevicesAndPipesAreRefusedWithoutReading) {
@@ -82,15 +90,16 @@ TEST(BadInputFiles, DevicesAndPipesAreRefusedWithoutReading) {
     ::close(ends[0]);
     ::close(ends[1]);
 }
+#endif
 
 // Checked against the file's size before anything is read, so the test reads nothing: the file
-// is sparse.
+// is sparse where the file system allows it.
 TEST(BadInputFiles, FileLargerThanTheLimitIsRefusedBeforeReading) {
     testing::TempDir dir;
     const std::string path = dir.file("huge.ifs");
-    for (const std::size_t size : {kMaxScriptFileSize + 1, std::size_t{1} << 40}) {
+    for (const std::size_t size : {kMaxScriptFileSize + 1, std::size_t{1} << 36}) {
         testing::writeBytes(path, "");
-        ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(size)), 0) << size;
+        std::filesystem::resize_file(path, size);
         EXPECT_EQ(testing::errorText([&] { readFileBytes(path); }),
                   "Cannot open file \"" + path +
                       "\". The file is larger than 1 GiB, too large to be a script.")

@@ -3,6 +3,7 @@
 #include "base/FileError.h"
 #include "conversion/ScriptWriter.h"
 #include "support/ErrorText.h"
+#include "support/SystemTexts.h"
 #include "support/TempDir.h"
 
 namespace quillshift {
@@ -106,7 +107,7 @@ TEST(ScriptWriter, FailureNamesTheFileAndLeavesNothing) {
     testing::TempDir dir;
     const std::string path = dir.file("missing/out.ifs");
     EXPECT_EQ(testing::errorText([&] { writeOutputScript(path, {}, {"x"}, IfTargetExists::Fail); }),
-              "Cannot create file \"" + path + "\". No such file or directory");
+              "Cannot create file \"" + path + "\". " + testing::kMissingFolder);
     EXPECT_EQ(testing::listFolder(dir.path()), "");
 }
 

@@ -1,7 +1,9 @@
 #include "settings/WindowSettings.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <climits>
 #include <cstdlib>
@@ -12,13 +14,17 @@
 #include "settings/SettingsLocation.h"
 #include "settings/SettingsWriteError.h"
 #include "support/TempDir.h"
+#ifndef _WIN32
 #include "support/Unprivileged.h"
+#endif
 
 namespace quillshift {
 namespace {
 
 using testing::readBytes;
+#ifndef _WIN32
 using testing::runUnprivileged;
+#endif
 using testing::TempDir;
 using testing::writeBytes;
 
@@ -274,6 +280,7 @@ TEST(WindowSettingsTest, SettingsFileThatCannotBeReadIsLeftAlone) {
     EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
+#ifndef _WIN32  // POSIX permissions and XDG_CONFIG_HOME, checked as the user "nobody"
 TEST(WindowSettingsTest, ReadOnlyInstallationFolderGivesTheErrorTextAndKeepsTheFile) {
     TempDir folder;
     const std::string installed = folder.file("installed");
@@ -333,6 +340,7 @@ TEST(WindowSettingsTest, InstalledProgramKeepsItsSettingsInTheConfigurationFolde
                   installed + "/\n");
     EXPECT_FALSE(std::filesystem::exists(installed + "/quillshift.INI"));
 }
+#endif
 
 }  // namespace
 }  // namespace quillshift

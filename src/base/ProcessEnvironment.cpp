@@ -1,0 +1,30 @@
+#include "base/ProcessEnvironment.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace quillshift::process {
+
+std::vector<std::string> arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+std::optional<std::string> environmentVariable(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(value);
+}
+
+void prepareStandardStreams() {
+    ::signal(SIGPIPE, SIG_IGN);
+}
+
+bool standardOutputTakesColor() {
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
+}  // namespace quillshift::process

@@ -10,7 +10,9 @@
 namespace quillshift::process {
 
 /// The program's arguments after its name. On Windows they are read from the wide command line,
-/// so that names outside the ANSI code page arrive whole, in UTF-8; elsewhere they are argv.
+/// so that names outside the ANSI code page arrive whole, in UTF-8, and wildcards (*.ifs) are
+/// expanded to the names they match, as a POSIX shell does before the program starts; elsewhere
+/// they are argv.
 std::vector<std::string> arguments(int argc, char** argv);
 
 /// The value of the environment variable `name` (UTF-8), or nothing when it is not set.

@@ -9,7 +9,8 @@
 #include "base/Win32.h"
 
 // The C run-time's own parser of the wide command line (msvcrt.dll), the one that gives argv; the
-// shell's CommandLineToArgvW would make the program depend on shell32.dll.
+// shell's CommandLineToArgvW would make the program depend on shell32.dll. With expandWildcards
+// it expands *.ifs as a POSIX shell would, which neither cmd.exe nor PowerShell does.
 extern "C" int __cdecl __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** environment,
                                       int expandWildcards, int* startInfo);
 
@@ -37,7 +38,7 @@ std::vector<std::string> arguments(int argc, char** argv) {
     wchar_t** wide = nullptr;
     wchar_t** environment = nullptr;
     int newMode = 0;
-    if (::__wgetmainargs(&count, &wide, &environment, 0, &newMode) != 0 || wide == nullptr) {
+    if (::__wgetmainargs(&count, &wide, &environment, 1, &newMode) != 0 || wide == nullptr) {
         return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
     }
     std::vector<std::string> result;

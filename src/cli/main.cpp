@@ -156,14 +156,25 @@ int main(int argc, char** argv) {
         std::cerr << kProgram << ": " << shownName(*input) << ": input file is output file\n";
         return 1;
     }
-    std::map<std::string, std::string> written;  // output written in this run -> its input
+    // The outputs written in this run, each with its input: by path, and by identity for another
+    // name of the same file (on Windows a name in other letters: "New A.IFS" is "New a.ifs").
+    std::map<std::string, std::string> written;
+    std::map<quillshift::FileIdentity, std::string> writtenFiles;
     for (const RunItem& item : items) {
         const bool named = options.writesFiles() && item.output != "-" && !item.output.empty();
         const std::string outputKey = named ? comparablePath(item.output) : std::string();
-        if (const auto earlier = written.find(outputKey); named && earlier != written.end()) {
+        const std::string* earlier = nullptr;
+        if (const auto byPath = written.find(outputKey); named && byPath != written.end()) {
+            earlier = &byPath->second;
+        } else if (const auto identity =
+                       named ? quillshift::fileIdentity(item.output) : std::nullopt) {
+            const auto byFile = writtenFiles.find(*identity);
+            earlier = byFile != writtenFiles.end() ? &byFile->second : nullptr;
+        }
+        if (earlier != nullptr) {
             FileResult clash{item.input, item.output};
             clash.message = "Cannot create file " + quotedName(item.output) +
-                            ". It was already written from " + quotedName(earlier->second) +
+                            ". It was already written from " + quotedName(*earlier) +
                             " in this run.";
             report.add(clash);
             continue;
@@ -171,6 +182,9 @@ int main(int argc, char** argv) {
         const FileStatus status = convertRunItem(item, options, inputs, streams, report);
         if (named && status == FileStatus::Converted) {
             written.emplace(outputKey, item.input);
+            if (const auto identity = quillshift::fileIdentity(item.output)) {
+                writtenFiles.emplace(*identity, item.input);
+            }
         }
         standardOutput.check();
         standardError.check();

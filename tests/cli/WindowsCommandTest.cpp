@@ -104,6 +104,17 @@ TEST(WindowsCommand, EachWindowsCaseDoesWhatItSaysAndLosesNothing) {
          "",
          "",
          {{"out/New a.ifs", aConverted}, {"out/New s.IFS", aConverted}}},
+        {"two outputs whose names differ only in letter case",
+         {"-f", "-o", "out", "a.ifs", "t\\x\\A.ifs"},
+         1,
+         "a.ifs -> out\\New a.ifs (5 lines, 2 rewritten)\n1 converted, 0 skipped, 1 failed\n",
+         "Cannot create file \"out\\New A.ifs\". It was already written from \"a.ifs\" in this "
+         "run.",
+         {{"out/New a.ifs", aConverted}},
+         [](const testing::TempDir& d) {
+             fs::copy_file(kGolden + "/typical.ifs", d.file("t/x/A.ifs"));
+             return nullptr;
+         }},
         {"force replaces another file",
          {"-q", "--force", "a.ifs", "old.ifs"},
          0,

@@ -1,14 +1,32 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what a desktop needs is there and valid.
-# Usage: check-install.sh BUILD_DIR
+# With "convert-only" (a build without the window) it checks that only the batch converter's
+# files are there.
+# Usage: check-install.sh BUILD_DIR [convert-only]
 set -euo pipefail
 build=$1
+convert_only=${2:-}
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" > /dev/null
 
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
+
+convert_files="bin/quillshift-convert share/man/man1/quillshift-convert.1.gz
+    share/doc/quillshift-convert/copyright share/doc/quillshift-convert/changelog.gz
+    share/bash-completion/completions/quillshift-convert"
+if [ "$convert_only" = convert-only ]; then
+    for file in $convert_files; do
+        [ -e "$prefix/$file" ] || fail "$file is not installed"
+    done
+    [ -x "$prefix/bin/quillshift-convert" ] || fail "bin/quillshift-convert is not executable"
+    extra=$(cd "$prefix" && find . -type f | sed 's#^\./##' | sort |
+        grep -v -x -F "$(printf '%s\n' $convert_files)" || true)
+    [ -z "$extra" ] || fail "installed without the window: $extra"
+    [ "$failed" -eq 0 ] && echo "the batch converter's files are installed, and nothing of the window"
+    exit "$failed"
+fi
 
 for file in \
     bin/quillshift bin/quillshift-convert \

@@ -27,6 +27,9 @@ if(BUILD_TESTING)
     endif()
     add_subdirectory(${QUILLSHIFT_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest
                      EXCLUDE_FROM_ALL SYSTEM)
+    # Unoptimised, as the test programs: it builds in half the time.
+    target_compile_options(gtest PRIVATE -O0)
+    target_compile_options(gtest_main PRIVATE -O0)
 
     set(QUILLSHIFT_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine CACHE PATH
         "The Wine prefix the Windows tests run in")

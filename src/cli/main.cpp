@@ -1,4 +1,4 @@
-#ifdef __GLIBC__
+#ifdef __linux__
 #include <malloc.h>
 #endif
 

@@ -1,17 +1,16 @@
 // The atomic writer on Windows. The temporary file is a new hidden ".quillshift-XXXXXX" in the
 // target's folder, made with CREATE_NEW (so it is never a file that was there), removed on failure,
 // on destruction before commit() and when the console ends the program (Ctrl+C, Ctrl+Break, the
-// window closed). commit() flushes it to disk and renames it over the target with MoveFileExW and
-// MOVEFILE_WRITE_THROUGH, which returns only once the rename is on disk.
+// window closed); one that a killed run left is removed by the next writer in that folder.
+// commit() flushes it to disk with FlushFileBuffers and then puts it in place while it is still
+// open: a new name with MoveFileExW and MOVEFILE_WRITE_THROUGH (which fails if the name was taken
+// meanwhile), an existing file with ReplaceFileW, which keeps the replaced file's access control
+// list, attributes and creation time. The replaced file is kept under a second temporary name
+// until the replacement is in place, so that no failure of ReplaceFileW loses it.
 //
-// A replaced file keeps its attributes (hidden, system, not indexed); a read-only file is not
-// replaced. A target that another program holds open without sharing it is reported as such, and
-// nothing changes. The temporary file's descriptor fd_ is a C run-time descriptor that owns the
-// file's HANDLE.
+// A read-only file is not replaced (with ReplaceEvenIfNotWritable it is, and stays read-only),
+// and one that another program holds open without sharing it is reported as such.
 #include "base/AtomicFileWriter.h"
-
-#include <fcntl.h>
-#include <io.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -19,26 +18,30 @@
 #include <random>
 
 #include "base/FileError.h"
+#include "base/FileIdentity.h"
 #include "base/Paths.h"
 #include "base/TemporaryFiles.h"
 #include "base/Win32.h"
+#include "base/WindowsFolder.h"
 
 namespace quillshift {
 
 namespace {
 
 constexpr std::size_t kBufferSize = 1 << 20;
-constexpr std::string_view kTemporaryPrefix = ".quillshift-";
 constexpr std::string_view kExists = "The file already exists.";
 constexpr std::string_view kNotRegular =
     "It is a device, pipe or socket, not a regular file, so it is not replaced.";
-constexpr std::string_view kReadOnly = "The file is read-only, so it is not replaced.";
+constexpr std::string_view kChanged =
+    "It changed while it was being converted, so it is not replaced.";
 constexpr std::string_view kInUse =
     "Another program has the file open and does not let it be replaced; close it there and try "
     "again. The file was not changed.";
-// What a replaced file keeps of the attributes of the file it replaces.
-constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_ARCHIVE;
+// What a replaced file keeps of the attributes of the file it replaces, or a backup of the file
+// it copies.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                                  FILE_ATTRIBUTE_ARCHIVE;
 
 [[noreturn]] void refuse(const std::string& path, std::string_view reason, int errorNumber) {
     throw FileError::cannotCreate(path, reason, errorNumber);
@@ -52,19 +55,6 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM 
            win32::errnoOf(code));
 }
 
-// A rename over a file that another program holds open fails with "access denied": whether the
-// file is in use tells that apart from a permission that is missing.
-DWORD explainDenial(const std::string& target, DWORD code) {
-    if (code != ERROR_ACCESS_DENIED) {
-        return code;
-    }
-    const win32::Handle probe(::CreateFileW(win32::widePath(target).c_str(), DELETE,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                            nullptr));
-    return !probe.valid() && win32::isInUse(::GetLastError()) ? ERROR_SHARING_VIOLATION : code;
-}
-
 bool isMissing(DWORD code) {
     return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
 }
@@ -76,39 +66,39 @@ win32::Handle openToInspect(const std::string& path) {
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
-// Follows a symbolic link so that saving replaces the file it points to, not the link.
-std::string resolveLinks(const std::string& path) {
+// A replacement that fails with "access denied" may have met a file another program holds
+// open: whether it is in use tells that apart from a permission that is missing.
+DWORD explainDenial(const std::string& target, DWORD code) {
+    if (code != ERROR_ACCESS_DENIED && code != ERROR_UNABLE_TO_REMOVE_REPLACED) {
+        return code;
+    }
+    const win32::Handle probe(::CreateFileW(win32::widePath(target).c_str(), DELETE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                            nullptr));
+    return !probe.valid() && win32::isInUse(::GetLastError()) ? ERROR_SHARING_VIOLATION : code;
+}
+
+// Follows a symbolic link the user named, so that saving replaces the file it points to.
+std::string resolveOwnLink(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesW(win32::widePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
         return path;
     }
     const win32::Handle file = openToInspect(path);
-    if (!file.valid()) {
-        return path;  // a dangling link: it is replaced by the new file
-    }
-    std::wstring resolved(MAX_PATH, L'\0');
-    DWORD length = 0;
-    while ((length = ::GetFinalPathNameByHandleW(
-                file.get(), resolved.data(), static_cast<DWORD>(resolved.size()),
-                FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)) >= resolved.size()) {
-        resolved.resize(length + 1);
-    }
-    if (length == 0) {
-        return path;
-    }
-    resolved.resize(length);
-    if (resolved.starts_with(L"\\\\?\\UNC\\")) {
-        resolved = L"\\\\" + resolved.substr(8);
-    } else if (resolved.starts_with(L"\\\\?\\") && resolved.size() < MAX_PATH + 4) {
-        resolved.erase(0, 4);
-    }
-    return win32::narrow(resolved);
+    const std::string resolved = file.valid() ? win32::finalPath(file.get()) : std::string();
+    return resolved.empty() ? path : resolved;  // a dangling link is replaced itself
 }
 
-// Throws when `target` exists and may not be written in `ifExists` mode; returns its attributes
-// when it exists, nothing when it does not.
-std::optional<DWORD> inspectTarget(const std::string& path, const std::string& target,
-                                   IfTargetExists ifExists) {
+struct Inspected {
+    DWORD attributes = 0;
+    FileIdentity identity;
+};
+
+// Throws when `target` exists and may not be written in `ifExists` mode; returns what it is when
+// it exists, nothing when it does not.
+std::optional<Inspected> inspectTarget(const std::string& path, const std::string& target,
+                                       IfTargetExists ifExists) {
     if (win32::isDeviceName(target)) {
         refuse(path, kNotRegular, 0);
     }
@@ -144,26 +134,43 @@ std::optional<DWORD> inspectTarget(const std::string& path, const std::string& t
                    " hard links; replacing it would leave the old contents under its other names.",
                EMLINK);
     }
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        refuse(path, kReadOnly, EACCES);
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        ifExists == IfTargetExists::Replace) {
+        refuse(path, std::string(kNotWritableReason) + " It is read-only.", EACCES);
     }
-    return info.dwFileAttributes;
+    return Inspected{info.dwFileAttributes,
+                     {info.dwVolumeSerialNumber,
+                      (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow}};
 }
 
 std::string randomTemporaryName(const std::string& folder) {
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::minstd_rand random(std::random_device{}() ^ ::GetCurrentProcessId());
-    std::string name(kTemporaryPrefix);
+    std::string name(temporary_files::kPrefix);
     for (int i = 0; i < 6; ++i) {
         name.push_back(kLetters[random() % (sizeof kLetters - 1)]);
     }
     return paths::joinPath(folder, name);
 }
 
-// The trailing separator of "folder\" names no file.
-bool namesAFolder(const std::string& path) {
-    return path.empty() || paths::isSeparator(path.back());
+// Checks what can be checked before the target is looked at: a name that is no file, a device,
+// a link met on the way. Returns the target, a link the user named resolved.
+std::string reachTarget(const FileLocation& location) {
+    const std::string& path = location.path;
+    if (path.empty() || paths::isSeparator(path.back())) {
+        const bool folder = !path.empty() && ::GetFileAttributesW(win32::widePath(path).c_str()) !=
+                                                 INVALID_FILE_ATTRIBUTES;
+        const int reason = folder ? EISDIR : ENOENT;
+        refuse(path, systemErrorText(reason), reason);
+    }
+    if (win32::isDeviceName(path)) {
+        refuse(path, kNotRegular, 0);
+    }
+    if (const win32::WayProblem problem = win32::checkWay(location); problem.error != 0) {
+        refuse(path, problem.reason, problem.error);
+    }
+    return location.followsOwnName() ? resolveOwnLink(path) : path;
 }
 
 }  // namespace
@@ -172,75 +179,181 @@ namespace testing {
 void useNamedTemporaryFiles(bool) {
     // Windows has no unnamed files: every temporary file is a named one.
 }
+void failMetadataCalls(int) {
+    // Windows keeps a replaced file's metadata by ReplaceFileW, which has no calls to fail.
+}
 }  // namespace testing
 
-void AtomicFileWriter::check(const std::string& path, IfTargetExists ifExists) {
-    if (namesAFolder(path)) {
-        const bool folder = !path.empty() && ::GetFileAttributesW(win32::widePath(path).c_str()) !=
-                                                 INVALID_FILE_ATTRIBUTES;
-        const int reason = folder ? EISDIR : ENOENT;
-        refuse(path, systemErrorText(reason), reason);
+struct AtomicFileWriter::State {
+    FileLocation location;
+    IfTargetExists ifExists = IfTargetExists::Fail;
+    std::string target;  // the path written, a link the user named resolved
+    std::string folder;
+    win32::Handle file;
+    std::string temporaryPath;
+    int cleanupSlot = -1;
+    std::optional<FileLocation> attributeSource;
+    std::optional<FileIdentity> expected;
+    std::vector<std::string> notes;
+
+    const std::string& path() const { return location.path; }
+
+    void createTemporaryFile();
+    void setAttributes(DWORD attributes);
+    void putInPlace(bool replacing, DWORD replacedAttributes);
+    void discard() noexcept;
+    [[noreturn]] void fail(DWORD code) {
+        discard();
+        refuseWithCode(path(), code);
     }
-    const std::string target = resolveLinks(path);
-    inspectTarget(path, target, ifExists);
+};
+
+void AtomicFileWriter::State::createTemporaryFile() {
+    const std::vector<std::string> removed = temporary_files::removeStale(folder);
+    notes.insert(notes.end(), removed.begin(), removed.end());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = randomTemporaryName(folder);
+        const temporary_files::SignalsHeld held;
+        // Others may delete it (the console's handler while it is open) and rename it (the
+        // replacement), but not open it to read or write.
+        file = win32::Handle(::CreateFileW(
+            win32::widePath(name).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
+            CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        if (file.valid()) {
+            temporaryPath = name;
+            cleanupSlot = temporary_files::add(temporaryPath);
+            return;
+        }
+        const DWORD code = ::GetLastError();
+        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
+            refuseWithCode(path(), code);
+        }
+    }
+    refuse(path(), kExists, EEXIST);
+}
+
+// The new file's attributes, without the temporary file's hidden and temporary marks.
+void AtomicFileWriter::State::setAttributes(DWORD attributes) {
+    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+    basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    if (!::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic)) {
+        fail(::GetLastError());
+    }
+}
+
+void AtomicFileWriter::State::putInPlace(bool replacing, DWORD replacedAttributes) {
+    const std::wstring from = win32::widePath(temporaryPath);
+    const std::wstring to = win32::widePath(target);
+    // Held against the console's handler, so that the file is either in place or removed.
+    const temporary_files::SignalsHeld held;
+    if (!replacing) {
+        // Without MOVEFILE_REPLACE_EXISTING the rename fails when the name was taken meanwhile.
+        if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            fail(::GetLastError());
+        }
+    } else {
+        // ReplaceFileW refuses a read-only file; it was allowed (ReplaceEvenIfNotWritable), and
+        // the new file takes the attribute over with the others.
+        const bool readOnly = (replacedAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+        if (readOnly) {
+            ::SetFileAttributesW(to.c_str(), replacedAttributes & ~FILE_ATTRIBUTE_READONLY);
+        }
+        // Not of the temporary files' pattern: nothing ever removes it as stale or on Ctrl+C.
+        const std::string kept = randomTemporaryName(folder) + ".old";
+        const std::wstring backup = win32::widePath(kept);
+        if (!::ReplaceFileW(to.c_str(), from.c_str(), backup.c_str(),
+                            REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+            const DWORD code = ::GetLastError();
+            // The replaced file went to the backup name and the new one did not arrive: back.
+            if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 &&
+                !::MoveFileExW(backup.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+                discard();
+                refuse(path(),
+                       win32::errorText(code) + " Its old contents are in \"" + kept + "\".",
+                       win32::errnoOf(code));
+            }
+            if (readOnly) {
+                ::SetFileAttributesW(to.c_str(), replacedAttributes);
+            }
+            fail(explainDenial(target, code));
+        }
+        if (!::DeleteFileW(backup.c_str())) {
+            notes.push_back("The old contents stay in \"" + kept +
+                            "\": " + win32::errorText(::GetLastError()));
+        }
+        if (readOnly) {
+            ::SetFileAttributesW(to.c_str(), replacedAttributes & kKeptAttributes);
+        }
+    }
+    temporary_files::release(cleanupSlot);
+    cleanupSlot = -1;
+    temporaryPath.clear();
+}
+
+void AtomicFileWriter::State::discard() noexcept {
+    file.close();
+    if (!temporaryPath.empty()) {
+        ::DeleteFileW(win32::widePath(temporaryPath).c_str());
+        temporaryPath.clear();
+    }
+    temporary_files::release(cleanupSlot);
+    cleanupSlot = -1;
+}
+
+void AtomicFileWriter::check(const FileLocation& location, IfTargetExists ifExists) {
+    const std::string target = reachTarget(location);
+    inspectTarget(location.path, target, ifExists);
     const std::string folder = paths::folderOf(target);
     const DWORD attributes = ::GetFileAttributesW(win32::widePath(folder).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        refuseWithCode(path, ::GetLastError());
+        refuseWithCode(location.path, ::GetLastError());
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        refuseWithCode(path, ERROR_PATH_NOT_FOUND);  // as creating the file there would say
+        refuseWithCode(location.path, ERROR_PATH_NOT_FOUND);  // as creating a file there would
     }
     // Whether the folder takes a new file depends on its access control list.
     if (!win32::folderTakesNewFiles(folder)) {
-        refuseWithCode(path, ::GetLastError());
+        refuseWithCode(location.path, ::GetLastError());
     }
 }
 
 AtomicFileWriter::AtomicFileWriter(std::string path, IfTargetExists ifExists)
-    : path_(std::move(path)), ifExists_(ifExists) {
-    if (namesAFolder(path_)) {
-        check(path_, ifExists_);
-    }
-    targetPath_ = resolveLinks(path_);
-    folder_ = paths::folderOf(targetPath_);
-    inspectTarget(path_, targetPath_, ifExists_);
+    : AtomicFileWriter(FileLocation::given(std::move(path)), ifExists) {}
 
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        const std::string name = randomTemporaryName(folder_);
-        const temporary_files::SignalsHeld held;
-        // Others may delete it, so that the console's handler can remove it while it is open.
-        const HANDLE file =
-            ::CreateFileW(win32::widePath(name).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                          CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            const DWORD code = ::GetLastError();
-            if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) {
-                continue;
-            }
-            refuseWithCode(path_, code);
-        }
-        fd_ = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY | _O_WRONLY);
-        if (fd_ < 0) {
-            ::CloseHandle(file);
-            ::DeleteFileW(win32::widePath(name).c_str());
-            refuse(path_, systemErrorText(EMFILE), EMFILE);
-        }
-        tempPath_ = name;
-        cleanupSlot_ = temporary_files::add(tempPath_);
-    }
-    if (fd_ < 0) {
-        refuse(path_, kExists, EEXIST);
-    }
+AtomicFileWriter::AtomicFileWriter(FileLocation location, IfTargetExists ifExists)
+    : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.location = std::move(location);
+    s.ifExists = ifExists;
+    s.target = reachTarget(s.location);
+    s.folder = paths::folderOf(s.target);
+    inspectTarget(s.path(), s.target, ifExists);
+    s.createTemporaryFile();
     buffer_.reserve(kBufferSize);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
-    discard();
+    state_->discard();
+}
+
+void AtomicFileWriter::keepMetadataOf(FileLocation original) {
+    state_->attributeSource = std::move(original);
+}
+
+void AtomicFileWriter::limitPermissionsTo(FileLocation) {
+    // A new file on Windows gets the permissions its folder passes on, as every new file there.
+}
+
+void AtomicFileWriter::replaceOnly(FileIdentity identity) {
+    state_->expected = identity;
+}
+
+const std::vector<std::string>& AtomicFileWriter::notes() const {
+    return state_->notes;
 }
 
 void AtomicFileWriter::write(std::string_view bytes) {
-    if (fd_ < 0) {
+    if (!state_->file.valid()) {
         return;
     }
     if (buffer_.size() + bytes.size() <= kBufferSize) {
@@ -261,86 +374,53 @@ void AtomicFileWriter::flush() {
 }
 
 void AtomicFileWriter::writeAll(std::string_view bytes) {
-    const auto file = reinterpret_cast<HANDLE>(::_get_osfhandle(fd_));
     while (!bytes.empty()) {
         const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 30));
         DWORD written = 0;
-        if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr)) {
-            const DWORD code = ::GetLastError();
-            discard();
-            refuseWithCode(path_, code);
+        if (!::WriteFile(state_->file.get(), bytes.data(), chunk, &written, nullptr)) {
+            state_->fail(::GetLastError());
         }
         bytes.remove_prefix(written);
     }
 }
 
 void AtomicFileWriter::commit() {
-    if (fd_ < 0) {
+    State& s = *state_;
+    if (!s.file.valid()) {
         return;
     }
+    flush();
+    DWORD attributes = 0;
+    bool replacing = false;
     try {
-        flush();
-        takeOverOwnership();
-        if (!::FlushFileBuffers(reinterpret_cast<HANDLE>(::_get_osfhandle(fd_)))) {
-            refuseWithCode(path_, ::GetLastError());
+        const std::optional<Inspected> existing = inspectTarget(s.path(), s.target, s.ifExists);
+        replacing = existing.has_value();
+        if (s.expected && (!existing || existing->identity != *s.expected)) {
+            refuse(s.path(), kChanged, 0);
         }
-        ::_close(fd_);
-        fd_ = -1;
-        putInPlace();
+        if (existing) {
+            attributes = existing->attributes & kKeptAttributes;
+        } else if (s.attributeSource) {
+            const DWORD source =
+                ::GetFileAttributesW(win32::widePath(s.attributeSource->path).c_str());
+            attributes = source != INVALID_FILE_ATTRIBUTES ? source & kKeptAttributes : 0;
+        }
     } catch (...) {
-        discard();
+        s.discard();
         throw;
     }
-}
-
-// The new file gets the attributes of the file it replaces, or of the file named with
-// keepOwnershipOf, or none; and loses the temporary file's hidden and temporary marks.
-void AtomicFileWriter::takeOverOwnership() {
-    DWORD attributes = 0;
-    if (const std::optional<DWORD> replaced = inspectTarget(path_, targetPath_, ifExists_)) {
-        attributes = *replaced & kKeptAttributes;
-    } else if (!ownershipSource_.empty()) {
-        const DWORD source = ::GetFileAttributesW(win32::widePath(ownershipSource_).c_str());
-        if (source != INVALID_FILE_ATTRIBUTES) {
-            attributes = source & kKeptAttributes;
-        }
+    // A read-only mark goes on only once the file is in place: it would stop the rename.
+    s.setAttributes(attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!::FlushFileBuffers(s.file.get())) {
+        s.fail(::GetLastError());
     }
-    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
-    basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
-    if (!::SetFileInformationByHandle(reinterpret_cast<HANDLE>(::_get_osfhandle(fd_)),
-                                      FileBasicInfo, &basic, sizeof basic)) {
-        refuseWithCode(path_, ::GetLastError());
+    // Closed, so that the renaming functions may open it as they need; it stays registered for
+    // removal until it is in place.
+    s.file.close();
+    s.putInPlace(replacing, attributes);
+    if (!replacing && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        ::SetFileAttributesW(win32::widePath(s.target).c_str(), attributes);
     }
-}
-
-void AtomicFileWriter::putInPlace() {
-    DWORD flags = MOVEFILE_WRITE_THROUGH;
-    if (ifExists_ == IfTargetExists::Replace) {
-        flags |= MOVEFILE_REPLACE_EXISTING;
-    }
-    // Without the flag the rename fails when the name was taken in the meantime. Held against
-    // the console's handler, so that the file is either renamed or removed, never both.
-    const temporary_files::SignalsHeld held;
-    if (!::MoveFileExW(win32::widePath(tempPath_).c_str(), win32::widePath(targetPath_).c_str(),
-                       flags)) {
-        refuseWithCode(path_, explainDenial(targetPath_, ::GetLastError()));
-    }
-    temporary_files::release(cleanupSlot_);
-    cleanupSlot_ = -1;
-    tempPath_.clear();
-}
-
-void AtomicFileWriter::discard() noexcept {
-    if (fd_ >= 0) {
-        ::_close(fd_);
-        fd_ = -1;
-    }
-    if (!tempPath_.empty()) {
-        ::DeleteFileW(win32::widePath(tempPath_).c_str());
-        tempPath_.clear();
-    }
-    temporary_files::release(cleanupSlot_);
-    cleanupSlot_ = -1;
 }
 
 void writeFileAtomically(const std::string& path, std::string_view bytes, IfTargetExists ifExists) {

@@ -12,4 +12,9 @@ FileLocation FileLocation::below(std::string_view folder, std::string_view relat
     return {std::move(path), folder.size()};
 }
 
+std::string linkNotFollowedReason(const std::string& shownPath) {
+    return "\"" + shownPath +
+           "\" is a symbolic link met on the way, and such links are not followed.";
+}
+
 }  // namespace quillshift

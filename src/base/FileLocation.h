@@ -38,6 +38,9 @@ struct FileLocation {
     bool followsOwnName() const { return followedLength >= path.size(); }
 };
 
+/// The text for a name on the way (or the file itself) that is a symbolic link and not followed.
+std::string linkNotFollowedReason(const std::string& shownPath);
+
 /// Creates the folder at `folder` and the folders missing on its way below its followed part,
 /// never through a symbolic link. Throws FileError `Cannot create file "FILE". Its folder could
 /// not be created: REASON`, FILE being `forFile`, the file that was to go into it.

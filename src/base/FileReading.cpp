@@ -36,7 +36,7 @@ std::string readRegularFile(const FileLocation& location, std::size_t maxSize,
     if (struct stat before{};
         ::fstatat(at.folder.get(), name, &before, follow ? 0 : AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISLNK(before.st_mode)) {
-            throw FileError::cannotOpen(path, posix::linkNotFollowedReason(path), ELOOP);
+            throw FileError::cannotOpen(path, linkNotFollowedReason(path), ELOOP);
         }
         if (!S_ISREG(before.st_mode) && !S_ISDIR(before.st_mode)) {
             throw FileError::cannotOpen(path, kNotRegular);
@@ -48,7 +48,7 @@ std::string readRegularFile(const FileLocation& location, std::size_t maxSize,
                  O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (follow ? 0 : O_NOFOLLOW)));
     if (!file.valid()) {
         if (errno == ELOOP && !follow) {
-            throw FileError::cannotOpen(path, posix::linkNotFollowedReason(path), ELOOP);
+            throw FileError::cannotOpen(path, linkNotFollowedReason(path), ELOOP);
         }
         fail(path, errno);
     }
@@ -91,6 +91,37 @@ std::string readRegularFile(const FileLocation& location, std::size_t maxSize,
         }
         bytes.append(chunk, static_cast<std::size_t>(got));
     }
+}
+
+std::string readBounded(const std::string& path, bool standardInput, std::size_t maxSize,
+                        int& error) {
+    error = 0;
+    const int fd = standardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return {};
+    }
+    std::string text;
+    char chunk[65536];
+    while (true) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        if (static_cast<std::size_t>(got) > maxSize - text.size()) {
+            error = EFBIG;
+            break;
+        }
+        text.append(chunk, static_cast<std::size_t>(got));
+    }
+    if (!standardInput) {
+        ::close(fd);
+    }
+    return text;
 }
 
 }  // namespace quillshift

@@ -19,6 +19,13 @@ namespace quillshift {
 std::string readRegularFile(const FileLocation& location, std::size_t maxSize,
                             std::string_view tooLargeReason, FileIdentity* identity = nullptr);
 
+/// Reads standard input (with `standardInput`) or whatever `path` names, a pipe or a device that
+/// may never end included, up to `maxSize` bytes. `error` receives 0, the errno of a failure to
+/// open or read, or EFBIG when the input goes on past `maxSize` (reading stops there). Returns
+/// what was read.
+std::string readBounded(const std::string& path, bool standardInput, std::size_t maxSize,
+                        int& error);
+
 /// readRegularFile of a file the user named.
 inline std::string readRegularFile(const std::string& path, std::size_t maxSize,
                                    std::string_view tooLargeReason) {

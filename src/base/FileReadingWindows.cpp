@@ -4,6 +4,7 @@
 
 #include "base/FileError.h"
 #include "base/Win32.h"
+#include "base/WindowsFolder.h"
 
 namespace quillshift {
 
@@ -21,11 +22,15 @@ constexpr std::string_view kInUse =
 
 }  // namespace
 
-std::string readRegularFile(const std::string& path, std::size_t maxSize,
-                            std::string_view tooLargeReason) {
+std::string readRegularFile(const FileLocation& location, std::size_t maxSize,
+                            std::string_view tooLargeReason, FileIdentity* identity) {
+    const std::string& path = location.path;
     // A device name (CON would wait for the keyboard) is refused before anything is opened.
     if (win32::isDeviceName(path)) {
         throw FileError::cannotOpen(path, kNotRegular);
+    }
+    if (const win32::WayProblem problem = win32::checkWay(location); problem.error != 0) {
+        throw FileError::cannotOpen(path, problem.reason, problem.error);
     }
     // Readable while another program writes it, as an editor that keeps it open does; folders
     // are opened too, to say what they are.
@@ -50,6 +55,10 @@ std::string readRegularFile(const std::string& path, std::size_t maxSize,
     if (size > maxSize) {
         throw FileError::cannotOpen(path, tooLargeReason);
     }
+    if (identity) {
+        *identity = {info.dwVolumeSerialNumber,
+                     (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    }
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(size));
     char chunk[65536];
@@ -67,6 +76,46 @@ std::string readRegularFile(const std::string& path, std::size_t maxSize,
         }
         bytes.append(chunk, got);
     }
+}
+
+std::string readBounded(const std::string& path, bool standardInput, std::size_t maxSize,
+                        int& error) {
+    error = 0;
+    win32::Handle opened;
+    HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    if (!standardInput) {
+        opened = win32::Handle(::CreateFileW(win32::widePath(path).c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!opened.valid()) {
+            const int mapped = win32::errnoOf(::GetLastError());
+            error = mapped != 0 ? mapped : EACCES;
+            return {};
+        }
+        input = opened.get();
+    }
+    std::string text;
+    char chunk[65536];
+    while (true) {
+        DWORD got = 0;
+        if (!::ReadFile(input, chunk, sizeof chunk, &got, nullptr)) {
+            const DWORD code = ::GetLastError();
+            if (code != ERROR_BROKEN_PIPE && code != ERROR_HANDLE_EOF) {  // the writer is done
+                const int mapped = win32::errnoOf(code);
+                error = mapped != 0 ? mapped : EIO;
+            }
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        if (got > maxSize - text.size()) {
+            error = EFBIG;
+            break;
+        }
+        text.append(chunk, got);
+    }
+    return text;
 }
 
 }  // namespace quillshift

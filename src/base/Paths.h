@@ -1,5 +1,10 @@
 #pragma once
 
+#ifndef _WIN32
+#include <limits.h>
+#endif
+
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,10 +21,14 @@ inline constexpr std::string_view kSeparators = "\\/";
 /// The characters a file name may not hold besides the separators (":" would name a stream of
 /// the file before it).
 inline constexpr std::string_view kNotInNames = "<>:\"|?*";
+/// The longest path the system takes, in bytes of UTF-8: 32767 UTF-16 units with the "\\?\"
+/// prefix, each up to three bytes.
+inline constexpr std::size_t kMaxPathBytes = 32767 * 3;
 #else
 inline constexpr char kSeparator = '/';
 inline constexpr std::string_view kSeparators = "/";
 inline constexpr std::string_view kNotInNames = "";
+inline constexpr std::size_t kMaxPathBytes = PATH_MAX;
 #endif
 
 /// True when `c` separates folders in a path.

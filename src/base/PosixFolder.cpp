@@ -37,11 +37,6 @@ void Descriptor::reset(int fd) {
     fd_ = fd;
 }
 
-std::string linkNotFollowedReason(const std::string& shownPath) {
-    return "\"" + shownPath +
-           "\" is a symbolic link met on the way, and such links are not followed.";
-}
-
 FolderOf openFolderOf(const FileLocation& location, bool resolveLink) {
     FolderOf result;
     std::string path = location.path;
@@ -143,7 +138,7 @@ void createFolders(const FileLocation& folder, const std::string& forFile) {
             struct stat info {};
             if (::fstatat(current.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
                 S_ISLNK(info.st_mode)) {
-                fail(posix::linkNotFollowedReason(folder.path.substr(0, end)), ELOOP);
+                fail(linkNotFollowedReason(folder.path.substr(0, end)), ELOOP);
             }
             fail(systemErrorText(error), error);
         }

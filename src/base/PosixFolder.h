@@ -52,7 +52,4 @@ struct FolderOf {
 /// of the file it points to (a dangling link stays itself).
 FolderOf openFolderOf(const FileLocation& location, bool resolveOwnLink);
 
-/// The text for a name on the way (or the file itself) that is a symbolic link and not followed.
-std::string linkNotFollowedReason(const std::string& shownPath);
-
 }  // namespace quillshift::posix

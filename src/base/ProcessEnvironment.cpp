@@ -23,6 +23,14 @@ void prepareStandardStreams() {
     ::signal(SIGPIPE, SIG_IGN);
 }
 
+LocalTime localTime(long long secondsSinceEpoch) {
+    LocalTime local;
+    const auto when = static_cast<time_t>(secondsSinceEpoch);
+    ::localtime_r(&when, &local.fields);
+    local.utcOffset = local.fields.tm_gmtoff;
+    return local;
+}
+
 bool standardOutputTakesColor() {
     return ::isatty(STDOUT_FILENO) == 1;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,15 @@ std::optional<std::string> environmentVariable(const std::string& name);
 /// Windows the three streams become binary (no CR LF translation, no end at a Ctrl-Z byte), and a
 /// console shows the UTF-8 the program prints; its code page is restored when the program ends.
 void prepareStandardStreams();
+
+/// A moment in the local time of the system, and that time's offset from UTC in seconds.
+struct LocalTime {
+    std::tm fields{};
+    long utcOffset = 0;
+};
+
+/// The local time of `secondsSinceEpoch` (seconds since 1970, UTC).
+LocalTime localTime(long long secondsSinceEpoch);
 
 /// True when standard output is a terminal that shows colour: a POSIX terminal, or a Windows
 /// console that accepts escape sequences (Windows 10 and later), which this switches on for the

@@ -70,6 +70,18 @@ void prepareStandardStreams() {
     }
 }
 
+LocalTime localTime(long long secondsSinceEpoch) {
+    LocalTime local;
+    const auto when = static_cast<time_t>(secondsSinceEpoch);
+    if (::localtime_s(&local.fields, &when) != 0) {
+        return local;
+    }
+    // The C run-time's %z gives the zone's name; the offset is what the fields say beyond UTC.
+    std::tm asUtc = local.fields;
+    local.utcOffset = static_cast<long>(::_mkgmtime(&asUtc) - when);
+    return local;
+}
+
 bool standardOutputTakesColor() {
     const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;

@@ -145,6 +145,27 @@ bool isDeviceName(std::string_view path) {
            name[3] >= '0' && name[3] <= '9';
 }
 
+std::string finalPath(HANDLE file) {
+    std::wstring resolved(MAX_PATH, L'\0');
+    DWORD length = 0;
+    while ((length = ::GetFinalPathNameByHandleW(
+                file, resolved.data(), static_cast<DWORD>(resolved.size()),
+                FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)) >= resolved.size()) {
+        resolved.resize(length + 1);
+    }
+    if (length == 0) {
+        return {};
+    }
+    resolved.resize(length);
+    // Without the "\\?\" prefix where the path does not need it, as a user writes it.
+    if (resolved.starts_with(L"\\\\?\\UNC\\")) {
+        resolved = L"\\\\" + resolved.substr(8);
+    } else if (resolved.starts_with(L"\\\\?\\") && resolved.size() < MAX_PATH + 4) {
+        resolved.erase(0, 4);
+    }
+    return narrow(resolved);
+}
+
 bool folderTakesNewFiles(const std::string& folder) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string probe =

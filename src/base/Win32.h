@@ -47,6 +47,10 @@ bool isInUse(DWORD code);
 /// extension and letter case ("aux.ifs", "Nul"), or the path is in the device namespace (\\.\).
 bool isDeviceName(std::string_view path);
 
+/// The full path of the open file `file` as Windows resolved it, links followed ("C:\a\b.ifs",
+/// "\\server\share\b.ifs"), or "" when it cannot tell.
+std::string finalPath(HANDLE file);
+
 /// True when a new file can be created in `folder`, as its access control list decides: a probe
 /// file that vanishes when closed is made there.
 bool folderTakesNewFiles(const std::string& folder);
@@ -57,8 +61,23 @@ public:
     Handle() = default;
     explicit Handle(HANDLE handle) : handle_(handle) {}
     ~Handle() { close(); }
+    Handle(Handle&& other) noexcept : handle_(other.release()) {}
+    Handle& operator=(Handle&& other) noexcept {
+        if (this != &other) {
+            close();
+            handle_ = other.release();
+        }
+        return *this;
+    }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
+
+    /// Gives up the handle without closing it.
+    HANDLE release() {
+        const HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return handle;
+    }
 
     bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
     HANDLE get() const { return handle_; }

@@ -1,8 +1,5 @@
 #include "cli/FileConversion.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -10,6 +7,7 @@
 
 #include "base/AtomicFileWriter.h"
 #include "base/FileError.h"
+#include "base/Files.h"
 #include "base/TextOps.h"
 #include "cli/ShownText.h"
 #include "cli/UnifiedDiff.h"
@@ -164,9 +162,9 @@ StreamingConversion::Checks checksFor(const CliOptions& options) {
 }
 
 std::string modificationDate(const std::string& input) {
-    struct stat info {};
-    if (input != kStandardInput && ::stat(input.c_str(), &info) == 0) {
-        return diffDate(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+    if (const auto changed =
+            input != kStandardInput ? files::modificationTime(input) : std::nullopt) {
+        return diffDate(changed->seconds, changed->nanoseconds);
     }
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now);

@@ -1,18 +1,15 @@
 #include "cli/RunItems.h"
 
-#include <fcntl.h>
-#include <limits.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <utility>
 
 #include "base/FileError.h"
+#include "base/FileIdentity.h"
+#include "base/FileReading.h"
+#include "base/Files.h"
 #include "base/Paths.h"
 #include "base/TextOps.h"
 #include "cli/ShownText.h"
@@ -31,14 +28,11 @@ bool isScriptName(std::string_view name) {
     return name.size() > 4 && text::equalsIgnoringAsciiCase(name.substr(name.size() - 4), ".IFS");
 }
 
-std::string realPath(const std::string& path) {
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
-}
-
 bool isInside(const std::string& path, const std::string& folder) {
-    return path == folder || folder == "/" ||
-           (path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '/');
+    const bool root = paths::rootLength(folder) == folder.size();  // "/", or "C:\" on Windows
+    return path == folder || (root && path.starts_with(folder)) ||
+           (path.size() > folder.size() && path.starts_with(folder) &&
+            paths::isSeparator(path[folder.size()]));
 }
 
 // A folder to walk: the path shown for it, and where it is reached.
@@ -52,22 +46,19 @@ public:
     Lister(const CliOptions& options, std::vector<RunItem>& items)
         : options_(options), items_(items) {
         for (const std::string& input : options.inputs) {
-            struct stat info {};
-            if (options.recursive && input != "-" && ::stat(input.c_str(), &info) == 0 &&
-                S_ISDIR(info.st_mode)) {
-                roots_.push_back(realPath(input));
+            if (options.recursive && input != "-" && files::isFolder(input)) {
+                roots_.push_back(files::realPath(input));
             }
         }
     }
 
     void add(const std::string& input, bool listed) {
-        struct stat info {};
-        const bool exists = input != "-" && ::lstat(input.c_str(), &info) == 0;
-        if (listed && exists && S_ISLNK(info.st_mode) && !options_.followSymlinks) {
+        const bool standardInput = input == "-";
+        if (listed && !standardInput && !options_.followSymlinks && files::isSymbolicLink(input)) {
             addSkipped(input, kLinkSkipped);
             return;
         }
-        const bool folder = exists && ::stat(input.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        const bool folder = !standardInput && files::isFolder(input);
         const FileLocation place = listed && !options_.followSymlinks
                                        ? FileLocation::metAt(input)
                                        : FileLocation::given(input);
@@ -87,7 +78,7 @@ public:
         }
         visited_.clear();
         if (listed) {
-            roots_.push_back(realPath(input));
+            roots_.push_back(files::realPath(input));
         }
         walk({input, FileLocation{input, input.size()}}, "");
     }
@@ -101,7 +92,7 @@ private:
         items_.push_back(std::move(item));
     }
 
-    // `relative` is the folder of the script below the folder given, "" or ending with '/'.
+    // `relative` is the folder of the script below the folder given, "" or ending with a separator.
     void addFile(const std::string& input, const FileLocation& place,
                  const std::string& relative) {
         RunItem item;
@@ -135,7 +126,7 @@ private:
             }
             return std::nullopt;
         }
-        const std::string target = realPath(shown);
+        const std::string target = files::realPath(shown);
         if (target.empty()) {
             if (script) {
                 addSkipped(shown, "it is a symbolic link to nothing");
@@ -163,9 +154,8 @@ private:
     }
 
     void walk(const Walked& folder, const std::string& relative) {
-        struct stat info {};
-        if (::stat(folder.place.path.c_str(), &info) == 0 &&
-            !visited_.emplace(info.st_dev, info.st_ino).second) {
+        if (const auto identity = fileIdentity(folder.place.path);
+            identity && !visited_.insert(*identity).second) {
             return;  // a link back to a folder already walked
         }
         struct Entry {
@@ -209,7 +199,7 @@ private:
                 place = placeOf(*target);
             }
             if (entry.isFolder) {
-                walk({shown, place}, relative + entry.name + "/");
+                walk({shown, place}, relative + entry.name + paths::kSeparator);
             } else {
                 addFile(shown, place, relative);
             }
@@ -219,7 +209,7 @@ private:
     const CliOptions& options_;
     std::vector<RunItem>& items_;
     std::vector<std::string> roots_;  // the real paths of the folders given
-    std::set<std::pair<dev_t, ino_t>> visited_;
+    std::set<FileIdentity> visited_;
 };
 
 }  // namespace
@@ -266,33 +256,9 @@ std::vector<std::string> readFileList(const CliOptions& options) {
     }
     const std::string& name = *options.filesFrom;
     const bool standardInput = name == "-";
-    const int fd = standardInput ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
     const std::string shown = standardInput ? "from standard input" : quotedName(name);
-    if (fd < 0) {
-        throw UsageError("the list " + shown + " given with --files-from cannot be read: " +
-                         systemErrorText(errno));
-    }
-    std::string text;
-    char chunk[65536];
     int error = 0;
-    while (true) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            error = got < 0 ? errno : 0;
-            break;
-        }
-        if (static_cast<std::size_t>(got) > kMaxFileListSize - text.size()) {
-            error = EFBIG;
-            break;
-        }
-        text.append(chunk, static_cast<std::size_t>(got));
-    }
-    if (!standardInput) {
-        ::close(fd);
-    }
+    const std::string text = readBounded(name, standardInput, kMaxFileListSize, error);
     if (error == EFBIG) {
         throw UsageError("the list " + shown + " given with --files-from goes on past " +
                          std::to_string(kMaxFileListSize >> 20) +
@@ -304,7 +270,7 @@ std::vector<std::string> readFileList(const CliOptions& options) {
     }
     std::vector<std::string> paths = splitFileList(text, options.nulSeparated);
     for (const std::string& path : paths) {
-        if (path.size() >= PATH_MAX) {
+        if (path.size() >= paths::kMaxPathBytes) {
             throw UsageError("the list " + shown + " given with --files-from holds a name of " +
                              std::to_string(path.size()) + " bytes, longer than a path can be");
         }

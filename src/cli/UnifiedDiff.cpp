@@ -1,7 +1,5 @@
 #include "cli/UnifiedDiff.h"
 
-#include <time.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/ProcessEnvironment.h"
 #include "base/TextOps.h"
 
 namespace quillshift::cli {
@@ -554,15 +553,14 @@ private:
 }  // namespace
 
 std::string diffDate(long long seconds, long nanoseconds) {
-    const auto when = static_cast<time_t>(seconds);
-    struct tm local {};
-    ::localtime_r(&when, &local);
-    char text[64];
-    char zone[16];
-    std::strftime(zone, sizeof zone, "%z", &local);
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%09ld %s",
-                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                  local.tm_min, local.tm_sec, nanoseconds, zone);
+    const process::LocalTime local = process::localTime(seconds);
+    const std::tm& t = local.fields;
+    const long offsetMinutes = (local.utcOffset < 0 ? -local.utcOffset : local.utcOffset) / 60;
+    char text[96];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%09ld %c%02ld%02ld",
+                  t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
+                  nanoseconds, local.utcOffset < 0 ? '-' : '+', offsetMinutes / 60,
+                  offsetMinutes % 60);
     return text;
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <regex>
 
 #include "base/Win32.h"
 #include "cli/UnifiedDiff.h"
@@ -50,6 +51,7 @@ struct Row {
     std::string err;                                ///< a part of standard error
     std::map<std::string, std::string> files = {};  ///< files there afterwards, with their bytes
     std::function<std::shared_ptr<void>(const testing::TempDir&)> setUp = {};
+    std::vector<std::string> readOnly = {};  ///< files that must be read-only afterwards
 };
 
 std::string withFolder(std::string text, const std::string& folder) {
@@ -179,27 +181,40 @@ TEST(WindowsCommand, EachWindowsCaseDoesWhatItSaysAndLosesNothing) {
          "Cannot open file \"a.ifs\". Another program has the file open",
          {{"a.ifs", a}},
          [](const testing::TempDir& d) { return holdOpen(d.file("a.ifs")); }},
-        {"a read-only output",
-         {"--force", "a.ifs", "ro.ifs"},
-         1,
-         "0 converted, 0 skipped, 1 failed\n",
-         "Cannot create file \"ro.ifs\". The file is read-only, so it is not replaced.",
-         {{"ro.ifs", "kept"}},
+        {"a read-only output, forced, stays read-only",
+         {"-q", "--force", "a.ifs", "ro.ifs"},
+         0,
+         "",
+         "",
+         {{"ro.ifs", aConverted}},
          [](const testing::TempDir& d) {
              writeBytes(d.file("ro.ifs"), "kept");
              makeReadOnly(d.file("ro.ifs"));
              return nullptr;
-         }},
+         },
+         {"ro.ifs"}},
         {"in place on a read-only script",
          {"-i", "a.ifs"},
          1,
          "0 converted, 0 skipped, 1 failed\n",
-         "The file is read-only, so it is not replaced.",
+         "Cannot create file \"a.ifs\". You may not write to it, so it is not replaced. It is "
+         "read-only. Use --force to replace it anyway.",
          {{"a.ifs", a}},
          [](const testing::TempDir& d) {
              makeReadOnly(d.file("a.ifs"));
              return nullptr;
          }},
+        {"in place on a read-only script, forced: both stay read-only",
+         {"-q", "-f", "-i", "a.ifs"},
+         0,
+         "",
+         "",
+         {{"a.ifs", aConverted}, {"a.ifs.bak", a}},
+         [](const testing::TempDir& d) {
+             makeReadOnly(d.file("a.ifs"));
+             return nullptr;
+         },
+         {"a.ifs", "a.ifs.bak"}},
         {"in place keeps a backup",
          {"-i", "-q", "a.ifs"},
          0,
@@ -242,12 +257,12 @@ TEST(WindowsCommand, EachWindowsCaseDoesWhatItSaysAndLosesNothing) {
         {"no colour into a file unless asked",
          {"--diff", "--color=auto", "a.ifs"},
          0,
-         cli::unifiedDiff(a, aConverted, "a.ifs", "a.ifs", false),
+         cli::unifiedDiff(a, aConverted, {"a.ifs", "DATE", "a.ifs", "DATE"}, false),
          "1 would convert, 0 skipped, 0 failed"},
         {"colour when asked",
          {"--diff", "--color=always", "a.ifs"},
          0,
-         cli::unifiedDiff(a, aConverted, "a.ifs", "a.ifs", true),
+         cli::unifiedDiff(a, aConverted, {"a.ifs", "DATE", "a.ifs", "DATE"}, true),
          ""},
     };
     for (const Row& row : rows) {
@@ -264,10 +279,20 @@ TEST(WindowsCommand, EachWindowsCaseDoesWhatItSaysAndLosesNothing) {
         const auto result = testing::runProgram(QUILLSHIFT_CONVERT_EXE, arguments, dir.path());
         held.reset();
         EXPECT_EQ(result.exitCode, row.exitCode) << row.name << "\n" << result.err;
-        EXPECT_EQ(result.out, withFolder(row.out, folder)) << row.name;
+        // A diff's head lines end with the files' dates, in the form GNU diff writes them.
+        static const std::regex dates(
+            "\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{9} [+-]\\d{4}");
+        EXPECT_EQ(std::regex_replace(result.out, dates, "\tDATE"), withFolder(row.out, folder))
+            << row.name;
         EXPECT_NE(result.err.find(row.err), std::string::npos) << row.name << "\n" << result.err;
         for (const auto& [name, bytes] : row.files) {
             EXPECT_EQ(readBytes(dir.file(name)), bytes) << row.name << ": " << name;
+        }
+        for (const std::string& name : row.readOnly) {
+            EXPECT_NE(::GetFileAttributesW(win32::widePath(dir.file(name)).c_str()) &
+                          FILE_ATTRIBUTE_READONLY,
+                      0u)
+                << row.name << ": " << name;
         }
         // Nothing else was made: no temporary file, no output of a failed conversion.
         testing::walkTree(dir.path(), [&](const std::string& name, bool isFolder,

@@ -91,7 +91,7 @@ TEST_F(AtomicFileWriterWindowsTest, RefusesTargetsItMayNotReplace) {
              ::SetFileAttributesW(win32::widePath(regular(d)).c_str(), FILE_ATTRIBUTE_READONLY);
              return d.file("kept.ifs");
          },
-         "The file is read-only, so it is not replaced."},
+         "You may not write to it, so it is not replaced. It is read-only."},
         {"hard-linked file", IfTargetExists::Replace,
          [&](const testing::TempDir& d) {
              fs::create_hard_link(regular(d), d.file("other name.ifs"));
@@ -124,6 +124,50 @@ TEST_F(AtomicFileWriterWindowsTest, RefusesTargetsItMayNotReplace) {
         ::SetFileAttributesW(win32::widePath(scratch.file("kept.ifs")).c_str(),
                              FILE_ATTRIBUTE_NORMAL);
     }
+}
+
+// A read-only file is replaced only when that is asked for, and stays read-only.
+TEST_F(AtomicFileWriterWindowsTest, ReplacesAReadOnlyFileOnlyWhenAskedAndKeepsItReadOnly) {
+    const std::string path = dir.file("ro.ifs");
+    writeBytes(path, "old");
+    ::SetFileAttributesW(win32::widePath(path).c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_NE(
+        testing::errorText([&] { writeFileAtomically(path, "new", IfTargetExists::Replace); }),
+        "(no error)");
+    EXPECT_EQ(readBytes(path), "old");
+    writeFileAtomically(path, "new", IfTargetExists::ReplaceEvenIfNotWritable);
+    EXPECT_EQ(readBytes(path), "new");
+    EXPECT_NE(attributesOf(path) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(listFolder(dir.path()), "ro.ifs;");
+}
+
+// A temporary file that a killed run left is removed by the next writer in its folder, with a
+// note; one that a writer at work holds open, and names not of the pattern, stay.
+TEST_F(AtomicFileWriterWindowsTest, RemovesStaleTemporaryFilesOfEarlierRuns) {
+    const std::vector<std::string> names{".quillshift-Ab3dE9", ".quillshift-busy01",
+                                         ".quillshift-Ab3dE9x", "quillshift-Ab3dE9"};
+    for (const std::string& name : names) {
+        writeBytes(dir.file(name), "left");
+        // Changed long before this process started.
+        const win32::Handle file(::CreateFileW(win32::widePath(dir.file(name)).c_str(),
+                                               FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        FILETIME old{};
+        old.dwHighDateTime = 0x01D0'0000;  // 2014
+        ::SetFileTime(file.get(), nullptr, nullptr, &old);
+    }
+    const win32::Handle busy(::CreateFileW(win32::widePath(dir.file(".quillshift-busy01")).c_str(),
+                                           GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    AtomicFileWriter writer(dir.file("new.ifs"), IfTargetExists::Fail);
+    EXPECT_EQ(writer.notes(), std::vector<std::string>{"Removed the temporary file "
+                                                       "\".quillshift-Ab3dE9\" that an "
+                                                       "interrupted run left in \"" +
+                                                       dir.path() + "\"."});
+    writer.write("x");
+    writer.commit();
+    EXPECT_EQ(listFolder(dir.path()),
+              ".quillshift-Ab3dE9x;.quillshift-busy01;new.ifs;quillshift-Ab3dE9;");
 }
 
 // Another program holds the target open and shares it with nobody: the writer says so, and the

@@ -21,7 +21,6 @@ namespace quillshift {
 
 namespace {
 
-constexpr std::size_t kBufferSize = 1 << 20;
 constexpr std::string_view kExists = "The file already exists.";
 constexpr std::string_view kNotRegular =
     "It is a device, pipe or socket, not a regular file, so it is not replaced.";
@@ -349,9 +348,6 @@ void AtomicFileWriter::check(const FileLocation& location, IfTargetExists ifExis
     }
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string path, IfTargetExists ifExists)
-    : AtomicFileWriter(FileLocation::given(std::move(path)), ifExists) {}
-
 AtomicFileWriter::AtomicFileWriter(FileLocation location, IfTargetExists ifExists)
     : state_(std::make_unique<State>()) {
     State& s = *state_;
@@ -386,25 +382,8 @@ const std::vector<std::string>& AtomicFileWriter::notes() const {
     return state_->notes;
 }
 
-void AtomicFileWriter::write(std::string_view bytes) {
-    if (!state_->file.valid()) {
-        return;
-    }
-    if (buffer_.size() + bytes.size() <= kBufferSize) {
-        buffer_.append(bytes);
-        return;
-    }
-    flush();
-    if (bytes.size() < kBufferSize) {
-        buffer_.append(bytes);
-    } else {
-        writeAll(bytes);
-    }
-}
-
-void AtomicFileWriter::flush() {
-    writeAll(buffer_);
-    buffer_.clear();
+bool AtomicFileWriter::isOpen() const {
+    return state_->file.valid();
 }
 
 void AtomicFileWriter::writeAll(std::string_view bytes) {
@@ -446,12 +425,6 @@ void AtomicFileWriter::commit() {
     }
     s.putInPlace();
     s.syncFolder();
-}
-
-void writeFileAtomically(const std::string& path, std::string_view bytes, IfTargetExists ifExists) {
-    AtomicFileWriter file(path, ifExists);
-    file.write(bytes);
-    file.commit();
 }
 
 }  // namespace quillshift

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -91,7 +92,10 @@ public:
     }
 
 private:
+    static constexpr std::size_t kBufferSize = 1 << 20;
+
     struct State;
+    bool isOpen() const;
     void flush();
     void writeAll(std::string_view bytes);
 

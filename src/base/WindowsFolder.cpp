@@ -4,25 +4,13 @@
 #include <cerrno>
 
 #include "base/FileError.h"
+#include "base/Files.h"
 #include "base/Paths.h"
 #include "base/Win32.h"
 
 namespace quillshift {
 
 namespace {
-
-// A symbolic link or a junction, which lead elsewhere (other reparse points are files).
-bool isLink(const std::string& path) {
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW(win32::widePath(path).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    ::FindClose(search);
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-           (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK ||
-            found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
-}
 
 // Calls `visit(name, end)` for each name of `path` after `from`, `end` being where it ends.
 template <typename Visit>
@@ -53,7 +41,7 @@ WayProblem checkWay(const FileLocation& location) {
                 [&](const std::string& name, std::size_t end) {
                     if (name == ".." && end < path.size()) {
                         problem = {EXDEV, "Its path leaves the folder it was found in."};
-                    } else if (name != "." && isLink(path.substr(0, end))) {
+                    } else if (name != "." && files::isSymbolicLink(path.substr(0, end))) {
                         problem = {ELOOP, linkNotFollowedReason(path.substr(0, end))};
                     }
                     return problem.error == 0;
@@ -81,7 +69,7 @@ void createFolders(const FileLocation& folder, const std::string& forFile) {
                 if (code != ERROR_ALREADY_EXISTS) {
                     fail(win32::errorText(code), win32::errnoOf(code));
                 }
-                if (isLink(made)) {
+                if (files::isSymbolicLink(made)) {
                     fail(linkNotFollowedReason(made), ELOOP);
                 }
             }

@@ -96,6 +96,32 @@ std::optional<std::string> inputThatIsAnOutput(const RunInputs& inputs, bool rep
     return std::nullopt;
 }
 
+// The outputs written in this run, each with its input: by path, and by identity for another
+// name of the same file (on Windows a name in other letters: "New A.IFS" is "New a.ifs").
+class WrittenOutputs {
+public:
+    /// The input that `output` was written from earlier in this run, or null.
+    const std::string* inputOf(const std::string& output) const {
+        if (const auto byPath = paths_.find(comparablePath(output)); byPath != paths_.end()) {
+            return &byPath->second;
+        }
+        const auto identity = quillshift::fileIdentity(output);
+        const auto byFile = identity ? files_.find(*identity) : files_.end();
+        return byFile != files_.end() ? &byFile->second : nullptr;
+    }
+
+    void add(const std::string& output, const std::string& input) {
+        paths_.emplace(comparablePath(output), input);
+        if (const auto identity = quillshift::fileIdentity(output)) {
+            files_.emplace(*identity, input);
+        }
+    }
+
+private:
+    std::map<std::string, std::string> paths_;
+    std::map<quillshift::FileIdentity, std::string> files_;
+};
+
 bool useColor(const CliOptions& options) {
     if (options.color != ColorChoice::Auto) {
         return options.color == ColorChoice::Always;
@@ -156,22 +182,10 @@ int main(int argc, char** argv) {
         std::cerr << kProgram << ": " << shownName(*input) << ": input file is output file\n";
         return 1;
     }
-    // The outputs written in this run, each with its input: by path, and by identity for another
-    // name of the same file (on Windows a name in other letters: "New A.IFS" is "New a.ifs").
-    std::map<std::string, std::string> written;
-    std::map<quillshift::FileIdentity, std::string> writtenFiles;
+    WrittenOutputs written;
     for (const RunItem& item : items) {
         const bool named = options.writesFiles() && item.output != "-" && !item.output.empty();
-        const std::string outputKey = named ? comparablePath(item.output) : std::string();
-        const std::string* earlier = nullptr;
-        if (const auto byPath = written.find(outputKey); named && byPath != written.end()) {
-            earlier = &byPath->second;
-        } else if (const auto identity =
-                       named ? quillshift::fileIdentity(item.output) : std::nullopt) {
-            const auto byFile = writtenFiles.find(*identity);
-            earlier = byFile != writtenFiles.end() ? &byFile->second : nullptr;
-        }
-        if (earlier != nullptr) {
+        if (const std::string* earlier = named ? written.inputOf(item.output) : nullptr) {
             FileResult clash{item.input, item.output};
             clash.message = "Cannot create file " + quotedName(item.output) +
                             ". It was already written from " + quotedName(*earlier) +
@@ -180,14 +194,12 @@ int main(int argc, char** argv) {
             continue;
         }
         const FileStatus status = convertRunItem(item, options, inputs, streams, report);
-        if (named && status == FileStatus::Converted) {
-            written.emplace(outputKey, item.input);
-            if (const auto identity = quillshift::fileIdentity(item.output)) {
-                writtenFiles.emplace(*identity, item.input);
-            }
-        }
+        // Before anything else can change errno, which tells why a stream failed.
         standardOutput.check();
         standardError.check();
+        if (named && status == FileStatus::Converted) {
+            written.add(item.output, item.input);
+        }
     }
     report.finish();
     standardOutput.finish();

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 
+#include "base/Paths.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -17,6 +18,8 @@ using testing::readBytes;
 using testing::writeBytes;
 
 const std::string kGolden = QUILLSHIFT_GOLDEN_DIR;
+// The output folder as the report names it: "out/" on Linux, "out\" on Windows.
+const std::string kOut = std::string("out") + paths::kSeparator;
 
 // Line 5 (a tab, then the call) and line 6 break; no-header.ifs is clean.
 const std::string kWarned =
@@ -83,15 +86,15 @@ TEST(WarningsCommand, EachModeReportsTheWarningsAndFixesOnlyWhenAsked) {
         {"write: warnings on standard error, counted in the totals",
          {"-o", "out", "w.ifs", "c.ifs"},
          0,
-         "w.ifs -> out/New w.ifs (5 lines, 2 rewritten)\n"
-         "c.ifs -> out/New c.ifs (5 lines, 2 rewritten)\n" +
-             three,
+         "w.ifs -> " + kOut + "New w.ifs (5 lines, 2 rewritten)\n" + "c.ifs -> " + kOut +
+             "New c.ifs (5 lines, 2 rewritten)\n" + three,
          warningsOf("w.ifs"),
          {{"out/New w.ifs", kRulesBody}, {"out/New c.ifs", cleanBody}}},
         {"a clean script keeps the totals as they were",
          {"-o", "out", "c.ifs"},
          0,
-         "c.ifs -> out/New c.ifs (5 lines, 2 rewritten)\n1 converted, 0 skipped, 0 failed\n",
+         "c.ifs -> " + kOut +
+             "New c.ifs (5 lines, 2 rewritten)\n1 converted, 0 skipped, 0 failed\n",
          ""},
         {"check",
          {"--check", "w.ifs"},
@@ -113,7 +116,7 @@ TEST(WarningsCommand, EachModeReportsTheWarningsAndFixesOnlyWhenAsked) {
          warningsOf("w.ifs")},
         {"in place", {"-i", "-q", "w.ifs"}, 0, "", "", {{"w.ifs", kRulesBody}}},
         {"filter: the input is named -",
-         {"-c", "exec \"$0\" - - < w.ifs", QUILLSHIFT_CONVERT_EXE},
+         {"-", "-"},
          0,
          "",
          warningsOf("-") + "- -> - (5 lines, 2 rewritten)\n" +
@@ -134,15 +137,15 @@ TEST(WarningsCommand, EachModeReportsTheWarningsAndFixesOnlyWhenAsked) {
         {"fix repairs every warned line",
          {"--fix", "--strict", "-o", "out", "w.ifs"},
          0,
-         "w.ifs -> out/New w.ifs (5 lines, 2 rewritten)\n"
-         "1 converted, 0 skipped, 0 failed, 3 fixed in 1 file\n",
+         "w.ifs -> " + kOut + "New w.ifs (5 lines, 2 rewritten)\n" +
+             "1 converted, 0 skipped, 0 failed, 3 fixed in 1 file\n",
          warningsOf("w.ifs", "wrong-argument-split code-commented-out dangling-statement"),
          {{"out/New w.ifs", kFixedBody}}},
         {"a line is fixed only with every code it needs",
          {"--fix=code-commented-out,wrong-argument-split", "-o", "out", "w.ifs"},
          0,
-         "w.ifs -> out/New w.ifs (5 lines, 2 rewritten)\n"
-         "1 converted, 0 skipped, 0 failed, 2 warnings in 1 file, 1 fixed in 1 file\n",
+         "w.ifs -> " + kOut + "New w.ifs (5 lines, 2 rewritten)\n" +
+             "1 converted, 0 skipped, 0 failed, 2 warnings in 1 file, 1 fixed in 1 file\n",
          warningsOf("w.ifs", "wrong-argument-split"),
          {{"out/New w.ifs",
            "program Warned;\r\nbegin\r\n    GetPicture(TextBetween(Page, 'a', 'b'));\r\n"
@@ -176,13 +179,14 @@ TEST(WarningsCommand, EachModeReportsTheWarningsAndFixesOnlyWhenAsked) {
         writeBytes(dir.file("w.ifs"), kWarned);
         fs::copy_file(kGolden + "/no-header.ifs", dir.file("c.ifs"));
         fs::create_directory(dir.file("out"));
-        const bool shell = row.arguments.front() == "-c";
-        const auto result = testing::runProgram(shell ? "/bin/sh" : QUILLSHIFT_CONVERT_EXE,
-                                                row.arguments, dir.path());
+        // The filter reads w.ifs on its standard input and writes the script to its output.
+        const bool filter = row.arguments == std::vector<std::string>{"-", "-"};
+        const auto result = testing::runProgram(QUILLSHIFT_CONVERT_EXE, row.arguments, dir.path(),
+                                                -1, 60, filter ? dir.file("w.ifs") : std::string());
         EXPECT_EQ(result.exitCode, row.exitCode) << row.name << "\n" << result.err;
-        EXPECT_EQ(shell ? "" : result.out, row.out) << row.name;
+        EXPECT_EQ(filter ? "" : result.out, row.out) << row.name;
         EXPECT_EQ(result.err, row.err) << row.name;
-        if (shell) {
+        if (filter) {
             EXPECT_EQ(bodyOf(result.out), kRulesBody) << row.name;
         }
         for (const auto& [name, body] : row.bodies) {

@@ -97,7 +97,7 @@ TEST(WindowsCommand, EachWindowsCaseDoesWhatItSaysAndLosesNothing) {
          0,
          "t\\x\\s.IFS -> out\\x\\New s.IFS (5 lines, 2 rewritten)\n"
          "t\\y\\s.ifs -> out\\y\\New s.ifs (25 lines, 4 rewritten)\n"
-         "2 converted, 0 skipped, 0 failed\n",
+         "2 converted, 0 skipped, 0 failed, 1 warning in 1 file\n",
          "",
          {{"out/x/New s.IFS", aConverted}, {"out/y/New s.ifs", typicalConverted}}},
         {"wildcards expanded as a POSIX shell would, in any letter case",

@@ -17,9 +17,9 @@ QUILLSHIFT_PACKAGES=(
 QUILLSHIFT_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 
 # For the Windows build that test.sh makes in build-win64: the MinGW-w64 cross compiler (the
-# 64-bit one with POSIX threads, which std::thread needs; windres comes with it), 64-bit Wine to
-# run its tests headless, and NSIS for its installer.
-QUILLSHIFT_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 nsis)
+# 64-bit one with POSIX threads, which std::thread needs; windres comes with it), GoogleTest's
+# sources to build with it, 64-bit Wine to run its tests headless, and NSIS for its installer.
+QUILLSHIFT_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 nsis)
 
 # Prints the packages among "$@" (default: QUILLSHIFT_PACKAGES) that are not installed.
 quillshift_missing_packages() {

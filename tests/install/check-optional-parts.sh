@@ -35,5 +35,13 @@ part() {
 part QUILLSHIFT_X11 libxcb1-dev X11
 part QUILLSHIFT_BENCHMARKS libbenchmark-dev benchmark
 
+# Without the window, Qt is not needed, tests and benchmarks included (the Windows build compiles
+# such a build).
+configure window-off -DQUILLSHIFT_WINDOW=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON \
+    -DBUILD_TESTING=ON || {
+    fail "QUILLSHIFT_WINDOW=OFF does not configure without Qt:"
+    cat "$work/window-off.log"
+}
+
 [ "$failed" -eq 0 ] && echo "each optional part is built when asked for, or the build stops"
 exit "$failed"

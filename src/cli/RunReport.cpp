@@ -123,8 +123,10 @@ void RunReport::add(const FileResult& result) {
                 (writes ? out_ : errors_)
                     << "Skipped " << quotedName(result.input) << ": " << result.message << '\n';
             }
-        } else if (options_.mode == RunMode::Check) {
-            out_ << "would convert " << shownName(result.input) << '\n';
+        } else if (options_.check) {
+            // Beside a diff, on the error stream, so that the diff stays a clean patch.
+            (options_.mode == RunMode::Diff ? errors_ : out_)
+                << "would convert " << shownName(result.input) << '\n';
         } else if (options_.mode == RunMode::DryRun) {
             out_ << shownName(result.input) << " -> " << shownName(result.output) << counts
                  << "; dry run, nothing written)\n";

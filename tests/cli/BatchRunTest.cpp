@@ -1,0 +1,134 @@
+// The batch converter run in this process, on string streams: what --help and --version print,
+// and what depends on the streams themselves (colour on a terminal, a report that cannot be
+// written).
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+#include "cli/BatchRun.h"
+#include "cli/OptionTable.h"
+#include "generated/Version.h"
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+namespace quillshift::cli {
+namespace {
+
+using quillshift::testing::readBytes;
+
+struct Ran {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs the converter; with `outFails`, every write to standard output fails.
+Ran run(const std::vector<std::string>& arguments, bool terminal = false, bool outFails = false) {
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    std::ostream failing(nullptr);
+    ProgramStreams streams{in, outFails ? failing : out, err};
+    streams.outIsTerminal = terminal;
+    const int status = runBatch(arguments, streams);
+    return {status, out.str(), err.str()};
+}
+
+TEST(BatchRun, HelpFitsATerminalAndNamesEveryOptionAndWhereToReportBugs) {
+    const Ran help = run({"-h"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    std::istringstream lines(help.out);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        EXPECT_LE(line.size(), 79u) << line;
+        EXPECT_TRUE(line.empty() || line.back() != ' ') << line;
+    }
+    EXPECT_GT(count, 100);
+    for (const OptionSpec& option : kOptionTable) {
+        const std::string name = "--" + std::string(option.longName);
+        const std::regex entry(option.shortName ? std::string("\n  -") + option.shortName + ", " + name
+                                                : "\n      " + name);
+        EXPECT_TRUE(std::regex_search(help.out, entry)) << name;
+    }
+    // The address the packages name as the upstream contact.
+    const std::string copyright = readBytes(QUILLSHIFT_SOURCE_DIR "/packaging/copyright");
+    std::smatch contact;
+    ASSERT_TRUE(std::regex_search(copyright, contact, std::regex("Upstream-Contact: .*<(.*)>")));
+    EXPECT_TRUE(help.out.ends_with("\n\nReport bugs to: " + contact[1].str() +
+                                   "\nQuillshift home page: <https://reelvault.org/quillshift/>\n"))
+        << help.out;
+    EXPECT_EQ(run({"--he", "--frobnicate"}).status, 2) << "an error stands even with --help";
+}
+
+TEST(BatchRun, VersionGivesCopyrightAndLicence) {
+    const Ran version = run({"--version", "ignored.ifs"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out,
+              "quillshift-convert " + std::string(kVersion) +
+                  "\nCopyright (C) 2026 The Quillshift team\n"
+                  "License GPLv2+: GNU GPL version 2 or later <https://gnu.org/licenses/gpl.html>.\n"
+                  "This is free software: you are free to change and redistribute it.\n"
+                  "There is NO WARRANTY, to the extent permitted by law.\n");
+}
+
+TEST(BatchRun, UsageErrorSaysWhatAndWhereToLook) {
+    const Ran refused = run({"--frobnicate", "a.ifs", "b.ifs"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err,
+              "quillshift-convert: unknown option --frobnicate\n"
+              "Try 'quillshift-convert --help' for more information.\n");
+}
+
+TEST(BatchRun, HelpThatCannotBeWrittenFails) {
+    for (const char* option : {"--help", "--version"}) {
+        const Ran lost = run({option}, false, true);
+        EXPECT_EQ(lost.status, 1) << option;
+        EXPECT_EQ(lost.err.rfind("quillshift-convert: cannot write to standard output: ", 0), 0u)
+            << option;
+    }
+}
+
+// The diff is coloured on a terminal unless NO_COLOR is set (to anything but nothing), or when
+// asked.
+TEST(BatchRun, ColoursTheDiffOnlyWhereItShould) {
+    const quillshift::testing::TempDir dir;
+    const std::string script = dir.file("a.ifs");
+    quillshift::testing::writeBytes(script, "program A;\r\nbegin\r\n  DisplayResults;\r\nend.\r\n");
+    struct Row {
+        std::vector<std::string> options;
+        bool terminal;
+        const char* noColor;
+        bool coloured;
+    };
+    const Row rows[] = {
+        {{}, true, nullptr, true},
+        {{}, true, "", true},
+        {{}, true, "1", false},
+        {{}, false, nullptr, false},
+        {{"--color=auto"}, true, nullptr, true},
+        {{"--color"}, false, "1", true},
+        {{"--color=never"}, true, nullptr, false},
+    };
+    for (const Row& row : rows) {
+        if (row.noColor) {
+            ::setenv("NO_COLOR", row.noColor, 1);
+        } else {
+            ::unsetenv("NO_COLOR");
+        }
+        std::vector<std::string> arguments{"--diff", "-q"};
+        arguments.insert(arguments.end(), row.options.begin(), row.options.end());
+        arguments.push_back(script);
+        const Ran diff = run(arguments, row.terminal);
+        EXPECT_EQ(diff.status, 1);
+        EXPECT_EQ(diff.out.find("\x1b[") != std::string::npos, row.coloured)
+            << ::testing::PrintToString(row.options) << " " << row.terminal << " "
+            << (row.noColor ? row.noColor : "unset");
+    }
+    ::unsetenv("NO_COLOR");
+}
+
+}  // namespace
+}  // namespace quillshift::cli

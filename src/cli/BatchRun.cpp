@@ -71,8 +71,7 @@ void checkOutputFolder(const CliOptions& options) {
 // reads: what is written would go into an input, or onto the end of one, as `x.ifs - >> x.ifs`
 // would. Returns the input concerned, or nothing.
 std::optional<std::string> inputThatIsAnOutput(const RunInputs& inputs,
-                                               const ProgramStreams& streams,
-                                               bool reportOnErrors) {
+                                               const ProgramStreams& streams, bool reportOnErrors) {
     for (const int descriptor : {streams.outDescriptor, streams.errDescriptor}) {
         struct stat info {};
         if ((descriptor == streams.errDescriptor && !reportOnErrors) || descriptor < 0 ||

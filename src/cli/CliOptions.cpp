@@ -154,7 +154,6 @@ void assignPositional(CliOptions& options, std::vector<std::string> positional) 
     options.inputs = std::move(positional);
 }
 
-
 // The table's options as getopt_long takes them. A long option's code is its place in the table
 // past the byte range, so that it never meets a short option's letter.
 constexpr int kLongCode = 256;
@@ -192,14 +191,18 @@ public:
 
         optind = 0;  // start afresh, also for a second command line in one process
         opterr = 0;  // the errors are ours to word
+        // The argument getopt_long has just read.
+        const auto last = [&] {
+            return std::string_view(argv[static_cast<std::size_t>(optind - 1)]);
+        };
         for (int code = 0; (code = getopt_long(argc, argv.data(), shortOptions_.c_str(),
                                                longOptions_.data(), nullptr)) != -1;) {
             if (code == 1) {
                 positional_.emplace_back(optarg);
             } else if (code == ':') {
-                throw UsageError("option " + typed(argv[optind - 1], optopt) + " needs a value");
+                throw UsageError("option " + typed(last(), optopt) + " needs a value");
             } else if (code == '?') {
-                throw UsageError(refusal(argv[optind - 1], optopt));
+                throw UsageError(refusal(last(), optopt));
             } else {
                 apply(specFor(code), optarg);
             }
@@ -216,10 +219,11 @@ public:
 
 private:
     static const OptionSpec& specFor(int code) {
-        const auto found = std::find_if(kOptionTable.begin(), kOptionTable.end(), [&](const auto& spec) {
-            return code == (code >= kLongCode ? kLongCode + static_cast<int>(spec.id)
-                                              : static_cast<unsigned char>(spec.shortName));
-        });
+        const auto found =
+            std::find_if(kOptionTable.begin(), kOptionTable.end(), [&](const auto& spec) {
+                return code == (code >= kLongCode ? kLongCode + static_cast<int>(spec.id)
+                                                  : static_cast<unsigned char>(spec.shortName));
+            });
         return *found;  // getopt_long returns only the codes it was given
     }
 
@@ -243,7 +247,9 @@ private:
         std::string candidates;
         for (const OptionSpec& spec : kOptionTable) {
             if (!name.empty() && spec.longName.starts_with(name)) {
-                candidates.append(candidates.empty() ? "" : ", ").append("--").append(spec.longName);
+                candidates.append(candidates.empty() ? "" : ", ")
+                    .append("--")
+                    .append(spec.longName);
             }
         }
         if (candidates.find(',') != std::string::npos) {
@@ -333,7 +339,6 @@ private:
 CliOptions parseCommandLine(const std::vector<std::string>& arguments) {
     return ArgumentParser().parse(arguments);
 }
-
 
 WarningCodeSet parseWarningCodes(std::string_view list) {
     WarningCodeSet codes;
@@ -479,11 +484,13 @@ constexpr std::string_view kHelpFixes =
     "call-continues and a message that goes on over the next line have no repair.";
 
 constexpr std::pair<std::string_view, std::string_view> kExitStatus[] = {
-    {"0", "every input converted or skipped as already converted; with --check or --diff, "
-          "nothing to convert"},
-    {"1", "any input failed (each failure is reported on one line of standard error; the other "
-          "scripts still convert), the report could not be written, with --check or --diff "
-          "something would convert, or with --strict a warning is left"},
+    {"0",
+     "every input converted or skipped as already converted; with --check or --diff, "
+     "nothing to convert"},
+    {"1",
+     "any input failed (each failure is reported on one line of standard error; the other "
+     "scripts still convert), the report could not be written, with --check or --diff "
+     "something would convert, or with --strict a warning is left"},
     {"2", "usage error (among them a DIR that is missing or not a folder); no file was touched"},
 };
 

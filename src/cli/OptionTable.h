@@ -96,8 +96,7 @@ inline constexpr std::array<OptionSpec, 21> kOptionTable{{
     {OptionId::Json, '\0', "json", OptionValue::None, "", "",
      "print one JSON document for the run instead of the report lines"},
     {OptionId::Help, 'h', "help", OptionValue::None, "", "", "show this help and exit"},
-    {OptionId::Version, '\0', "version", OptionValue::None, "", "",
-     "show the version and exit"},
+    {OptionId::Version, '\0', "version", OptionValue::None, "", "", "show the version and exit"},
 }};
 
 /// The options part of --help: each group's heading, then each option with its value, and its

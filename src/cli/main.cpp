@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
     // A closed pipe on standard output is then an error to report, not a silent death.
     ::signal(SIGPIPE, SIG_IGN);
 
-    quillshift::cli::ProgramStreams streams{std::cin,      std::cout,      std::cerr,
-                                            stdout,        stderr,         STDOUT_FILENO,
-                                            STDERR_FILENO, ::isatty(STDOUT_FILENO) == 1};
+    quillshift::cli::ProgramStreams streams{
+        std::cin, std::cout,     std::cerr,     stdout,
+        stderr,   STDOUT_FILENO, STDERR_FILENO, ::isatty(STDOUT_FILENO) == 1};
     return quillshift::cli::runBatch(std::vector<std::string>(argv + 1, argv + argc), streams);
 }

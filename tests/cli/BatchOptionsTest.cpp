@@ -157,18 +157,25 @@ TEST(BatchOptions, DiffAndJsonMatchTheirGoldenFilesAndThePatchApplies) {
     EXPECT_EQ(diff.exitCode, 1) << "differences, as diff says";
     // The head lines end with a tab and the files' dates, which vary.
     const std::regex dated(
-        "^((---|\\+\\+\\+) typical\\.ifs)\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{9} [+-]\\d{4}\n",
+        "^((---|\\+\\+\\+) typical\\.ifs)\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{9} "
+        "[+-]\\d{4}\n",
         std::regex::ECMAScript | std::regex::multiline);
     EXPECT_EQ(std::regex_replace(diff.out, dated, "$1\n"), readBytes(kCliGolden + "/typical.diff"));
     EXPECT_EQ(diff.err,
               kTypicalWarning + "1 would convert, 0 skipped, 0 failed, 1 warning in 1 file\n");
     // With --check as well: the same patch, the list beside the totals.
-    const auto checked =
-        testing::runProgram(QUILLSHIFT_CONVERT_EXE, {"--check", "--diff", "typical.ifs", "done.ifs"}, dir.path());
+    const auto checked = testing::runProgram(
+        QUILLSHIFT_CONVERT_EXE, {"--check", "--diff", "typical.ifs", "done.ifs"}, dir.path());
     EXPECT_EQ(checked.exitCode, 1);
-    EXPECT_EQ(std::regex_replace(checked.out, dated, "$1\n"), readBytes(kCliGolden + "/typical.diff"));
-    EXPECT_EQ(checked.err, kTypicalWarning + "would convert typical.ifs\n1 would convert, 1 skipped, 0 failed, 1 warning in 1 file\n");
-    EXPECT_EQ(testing::runProgram(QUILLSHIFT_CONVERT_EXE, {"--diff", "-q", "done.ifs"}, dir.path()).exitCode, 0) << "no differences";
+    EXPECT_EQ(std::regex_replace(checked.out, dated, "$1\n"),
+              readBytes(kCliGolden + "/typical.diff"));
+    EXPECT_EQ(checked.err, kTypicalWarning +
+                               "would convert typical.ifs\n1 would convert, 1 skipped, 0 failed, 1 "
+                               "warning in 1 file\n");
+    EXPECT_EQ(testing::runProgram(QUILLSHIFT_CONVERT_EXE, {"--diff", "-q", "done.ifs"}, dir.path())
+                  .exitCode,
+              0)
+        << "no differences";
     const auto colored = testing::runProgram(
         QUILLSHIFT_CONVERT_EXE, {"--diff", "--color=always", "typical.ifs"}, dir.path());
     EXPECT_NE(colored.out.find("\x1b[31m-{ Cin\xE9"), std::string::npos);
@@ -204,7 +211,8 @@ TEST(BatchOptions, PatchTurnsTheFirstTextIntoTheSecondForRandomTexts) {
             after += random() % 3 == 0 ? pieces[random() % pieces.size()] : piece;
         }
         writeBytes(dir.file("text"), before);
-        writeBytes(dir.file("patch"), cli::unifiedDiff(before, after, {"text", "d", "text", "d"}, false));
+        writeBytes(dir.file("patch"),
+                   cli::unifiedDiff(before, after, {"text", "d", "text", "d"}, false));
         const auto patched =
             testing::runProgram("/bin/sh", {"-c", "patch -s text < patch"}, dir.path());
         ASSERT_EQ(readBytes(dir.file("text")), after)

@@ -48,8 +48,9 @@ TEST(BatchRun, HelpFitsATerminalAndNamesEveryOptionAndWhereToReportBugs) {
     EXPECT_GT(count, 100);
     for (const OptionSpec& option : kOptionTable) {
         const std::string name = "--" + std::string(option.longName);
-        const std::regex entry(option.shortName ? std::string("\n  -") + option.shortName + ", " + name
-                                                : "\n      " + name);
+        const std::regex entry(option.shortName
+                                   ? std::string("\n  -") + option.shortName + ", " + name
+                                   : "\n      " + name);
         EXPECT_TRUE(std::regex_search(help.out, entry)) << name;
     }
     // The address the packages name as the upstream contact.
@@ -65,12 +66,13 @@ TEST(BatchRun, HelpFitsATerminalAndNamesEveryOptionAndWhereToReportBugs) {
 TEST(BatchRun, VersionGivesCopyrightAndLicence) {
     const Ran version = run({"--version", "ignored.ifs"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out,
-              "quillshift-convert " + std::string(kVersion) +
-                  "\nCopyright (C) 2026 The Quillshift team\n"
-                  "License GPLv2+: GNU GPL version 2 or later <https://gnu.org/licenses/gpl.html>.\n"
-                  "This is free software: you are free to change and redistribute it.\n"
-                  "There is NO WARRANTY, to the extent permitted by law.\n");
+    EXPECT_EQ(
+        version.out,
+        "quillshift-convert " + std::string(kVersion) +
+            "\nCopyright (C) 2026 The Quillshift team\n"
+            "License GPLv2+: GNU GPL version 2 or later <https://gnu.org/licenses/gpl.html>.\n"
+            "This is free software: you are free to change and redistribute it.\n"
+            "There is NO WARRANTY, to the extent permitted by law.\n");
 }
 
 TEST(BatchRun, UsageErrorSaysWhatAndWhereToLook) {

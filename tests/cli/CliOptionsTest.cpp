@@ -23,13 +23,19 @@ TEST(CliOptions, ReadsTheCommandLineAsGnuToolsDo) {
         {{"-od", "a"}, [](auto& o) { return o.outputDir == "d"; }},
         {{"-o", "-d", "a"}, [](auto& o) { return o.outputDir == "-d"; }},
         {{"-qo", "dir", "a", "--", "-b", "--force"},
-         [](auto& o) { return o.quiet && o.inputs == In{"a", "-b", "--force"} && !o.force; }},
+         [](auto& o) {
+             return o.quiet && o.inputs == In{"a", "-b", "--force"} && !o.force;
+         }},
         {{"--check", "a", "-f", "-", "-i"},
-         [](auto& o) { return o.force && o.inputs == In{"a", "-"} && o.inPlaceSuffix == ".bak"; }},
+         [](auto& o) {
+             return o.force && o.inputs == In{"a", "-"} && o.inPlaceSuffix == ".bak";
+         }},
         {{"-ri.orig", "d"}, [](auto& o) { return o.recursive && o.inPlaceSuffix == ".orig"; }},
         {{"-if", "a"}, [](auto& o) { return o.inPlaceSuffix == "f" && !o.force; }},
         {{"--in-place", ".orig", "a"},
-         [](auto& o) { return o.inPlaceSuffix == ".bak" && o.inputs == In{".orig", "a"}; }},
+         [](auto& o) {
+             return o.inPlaceSuffix == ".bak" && o.inputs == In{".orig", "a"};
+         }},
         {{"--in-place=.orig", "a"}, [](auto& o) { return o.inPlaceSuffix == ".orig"; }},
         {{"--diff", "--color", "a"}, [](auto& o) { return o.color == ColorChoice::Always; }},
         {{"--diff", "--color=never", "--color=auto", "a"},
@@ -126,7 +132,6 @@ TEST(CliOptions, ParsesBothForms) {
     EXPECT_FALSE(pair.quiet);
     EXPECT_EQ(pair.inputs, std::vector<std::string>{"in.ifs"});
     EXPECT_EQ(pair.output, "out.ifs");
-
 }
 
 TEST(CliOptions, OverridesApplyInOrder) {

@@ -47,7 +47,8 @@ TEST(OptionTable, TheManualPageDescribesEveryOptionAndNoOther) {
     EXPECT_EQ(matches(unescaped, R"(--([a-z]+(?:-[a-z]+)*))"), longNames());
     // Each option has an entry of its own: ".TP", then its names.
     for (const OptionSpec& option : kOptionTable) {
-        std::string name = std::regex_replace(std::string(option.longName), std::regex("-"), "\\\\-");
+        std::string name =
+            std::regex_replace(std::string(option.longName), std::regex("-"), "\\\\-");
         const std::string entry = option.shortName != '\0'
                                       ? std::string(R"(\n\.TP\n\.BR \\-)") + option.shortName +
                                             R"( ", " \\-\\-)" + name + R"([ \n\[])"

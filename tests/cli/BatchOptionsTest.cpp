@@ -2,6 +2,7 @@
 // error case in a fresh folder and checks the status, what was printed and the files made.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -195,6 +196,26 @@ TEST(BatchOptions, DiffAndJsonMatchTheirGoldenFilesAndThePatchApplies) {
         dir.path());
     EXPECT_EQ(json.exitCode, 1);
     EXPECT_EQ(json.out, readBytes(kCliGolden + "/run.json"));
+}
+
+// The diff's "---" line carries the input's time, its "+++" line the time of the run, even beside a
+// file named "-".
+TEST(BatchOptions, DiffIsDatedByTheInputAndTheRun) {
+    const testing::TempDir dir;
+    fs::copy_file(kGolden + "/typical.ifs", dir.file("a.ifs"));
+    writeBytes(dir.file("-"), "not standard input");
+    const auto now = fs::file_time_type::clock::now();
+    fs::last_write_time(dir.file("a.ifs"), now - std::chrono::hours(24 * 365 * 20));
+    fs::last_write_time(dir.file("-"), now - std::chrono::hours(24 * 365 * 10));
+    const auto diff = testing::runProgram(QUILLSHIFT_CONVERT_EXE, {"--diff", "a.ifs"}, dir.path());
+    const std::time_t today = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&today, &local);
+    const int thisYear = local.tm_year + 1900;
+    const int inputYear = std::stoi(diff.out.substr(diff.out.find('\t') + 1, 4));
+    const int runYear = std::stoi(diff.out.substr(diff.out.find("\n+++ a.ifs\t") + 11, 4));
+    EXPECT_NEAR(inputYear, thisYear - 20, 1) << diff.out.substr(0, 200);
+    EXPECT_NEAR(runYear, thisYear, 1) << diff.out.substr(0, 200);
 }
 
 // Random pairs of texts, diffed and given to patch: the patch must give back the second text.

@@ -196,6 +196,14 @@ TEST(BatchOptions, DiffAndJsonMatchTheirGoldenFilesAndThePatchApplies) {
         dir.path());
     EXPECT_EQ(json.exitCode, 1);
     EXPECT_EQ(json.out, readBytes(kCliGolden + "/run.json"));
+    // Beside a diff, a skipped script has none.
+    const auto jsonDiff = testing::runProgram(
+        QUILLSHIFT_CONVERT_EXE, {"--json", "--diff", "done.ifs", "typical.ifs"}, dir.path());
+    EXPECT_EQ(jsonDiff.exitCode, 1);
+    EXPECT_EQ(jsonDiff.err, "");
+    const std::size_t diffKey = jsonDiff.out.find("\"diff\": \"--- typical.ifs\\t");
+    EXPECT_NE(diffKey, std::string::npos) << jsonDiff.out;
+    EXPECT_EQ(jsonDiff.out.find("\"diff\""), diffKey);
 }
 
 // The diff's "---" line carries the input's time, its "+++" line the time of the run, even beside a

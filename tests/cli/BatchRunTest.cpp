@@ -1,7 +1,9 @@
 // The batch converter run in this process, on string streams: what --help and --version print,
 // and what depends on the streams themselves (colour on a terminal, a report that cannot be
 // written).
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <regex>
 #include <sstream>
@@ -92,6 +94,41 @@ TEST(BatchRun, HelpThatCannotBeWrittenFails) {
         EXPECT_EQ(lost.err.rfind("quillshift-convert: cannot write to standard output: ", 0), 0u)
             << option;
     }
+}
+
+// Standard output, and standard error when it carries the report, must not be an input: the run
+// is refused before anything is written. Standard error that only has failures and warnings is
+// let be.
+TEST(BatchRun, RefusesAStandardStreamThatIsAnInput) {
+    const quillshift::testing::TempDir dir;
+    const std::string script = dir.file("a.ifs");
+    quillshift::testing::writeBytes(script, "program A;\r\nbegin\r\nend.\r\n");
+    const int descriptor = ::open(script.c_str(), O_RDONLY);
+    ASSERT_GE(descriptor, 0);
+    struct Row {
+        std::vector<std::string> arguments;
+        bool outIsInput;
+        bool refused;
+    };
+    const Row rows[] = {
+        {{script, "-"}, true, true},
+        {{script, "-"}, false, true},
+        {{"-n", "-q", script, dir.file("b.ifs")}, true, true},
+        {{"-n", "-q", script, dir.file("b.ifs")}, false, false},
+    };
+    for (const Row& row : rows) {
+        std::istringstream in;
+        std::ostringstream out;
+        std::ostringstream err;
+        ProgramStreams streams{in, out, err};
+        (row.outIsInput ? streams.outDescriptor : streams.errDescriptor) = descriptor;
+        const int status = runBatch(row.arguments, streams);
+        const std::string refusal =
+            "quillshift-convert: " + script + ": input file is output file\n";
+        EXPECT_EQ(status, row.refused ? 1 : 0) << row.outIsInput << " " << err.str();
+        EXPECT_EQ(err.str() == refusal, row.refused) << row.outIsInput << " " << err.str();
+    }
+    ::close(descriptor);
 }
 
 // The diff is coloured on a terminal unless NO_COLOR is set (to anything but nothing), or when

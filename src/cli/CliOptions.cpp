@@ -495,7 +495,7 @@ constexpr std::pair<std::string_view, std::string_view> kExitStatus[] = {
 };
 
 constexpr std::string_view kHelpBugs =
-    "Report bugs to: quillshift-dev@reelvault.org\n"
+    "Report bugs to: <https://reelvault.org/quillshift/issues/>\n"
     "Quillshift home page: <https://reelvault.org/quillshift/>\n";
 
 }  // namespace

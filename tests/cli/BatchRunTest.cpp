@@ -56,12 +56,16 @@ TEST(BatchRun, HelpFitsATerminalAndNamesEveryOptionAndWhereToReportBugs) {
                                    : "\n      " + name);
         EXPECT_TRUE(std::regex_search(help.out, entry)) << name;
     }
-    // The address the packages name as the upstream contact.
-    const std::string copyright = readBytes(QUILLSHIFT_SOURCE_DIR "/packaging/copyright");
-    std::smatch contact;
-    ASSERT_TRUE(std::regex_search(copyright, contact, std::regex("Upstream-Contact: .*<(.*)>")));
-    EXPECT_TRUE(help.out.ends_with("\n\nReport bugs to: " + contact[1].str() +
-                                   "\nQuillshift home page: <https://reelvault.org/quillshift/>\n"))
+    // The addresses the AppStream data gives.
+    const std::string metainfo =
+        readBytes(QUILLSHIFT_SOURCE_DIR "/data/org.reelvault.Quillshift.metainfo.xml");
+    std::smatch tracker;
+    std::smatch home;
+    ASSERT_TRUE(
+        std::regex_search(metainfo, tracker, std::regex("<url type=\"bugtracker\">(.*)</url>")));
+    ASSERT_TRUE(std::regex_search(metainfo, home, std::regex("<url type=\"homepage\">(.*)</url>")));
+    EXPECT_TRUE(help.out.ends_with("\n\nReport bugs to: <" + tracker[1].str() +
+                                   ">\nQuillshift home page: <" + home[1].str() + ">\n"))
         << help.out;
     EXPECT_EQ(run({"--he", "--frobnicate"}).status, 2) << "an error stands even with --help";
 }

@@ -226,6 +226,28 @@ TEST(BatchOptions, DiffIsDatedByTheInputAndTheRun) {
     EXPECT_NEAR(runYear, thisYear, 1) << diff.out.substr(0, 200);
 }
 
+// A header too long to be diffed line against line is deleted whole and written anew; patch still
+// makes the converted script of it.
+TEST(BatchOptions, PatchOfAVeryLongHeaderApplies) {
+    const testing::TempDir dir;
+    std::string script = "{ Long\r\n";
+    for (int i = 0; i < 2500; ++i) {
+        script += "  note " + std::to_string(i) + "\r\n";
+    }
+    writeBytes(dir.file("long.ifs"),
+               script + "}\r\nprogram Long;\r\nbegin\r\n  DisplayResults;\r\nend.\r\n");
+    const auto converted =
+        testing::runProgram(QUILLSHIFT_CONVERT_EXE, {"long.ifs", "converted.ifs"}, dir.path());
+    ASSERT_EQ(converted.exitCode, 0) << converted.err;
+    const auto patched = testing::runProgram(
+        "/bin/sh",
+        {"-c", "\"$0\" --diff long.ifs 2>/dev/null > d.patch; patch -s < d.patch",
+         QUILLSHIFT_CONVERT_EXE},
+        dir.path());
+    EXPECT_EQ(patched.exitCode, 0) << patched.out << patched.err;
+    EXPECT_EQ(readBytes(dir.file("long.ifs")), readBytes(dir.file("converted.ifs")));
+}
+
 // Random pairs of texts, diffed and given to patch: the patch must give back the second text.
 TEST(BatchOptions, PatchTurnsTheFirstTextIntoTheSecondForRandomTexts) {
     const std::vector<std::string> pieces{"a\n", "b\n", "c\r\n", "d", "\n", "a\r\n", "e\n"};

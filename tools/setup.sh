@@ -11,6 +11,7 @@ QUILLSHIFT_PACKAGES=(
     dpkg-dev file lintian devscripts
     nlohmann-json3-dev patch
     libacl1-dev libattr1-dev acl attr
+    zsh fish
 )
 
 # Only for running the fuzzers (tools/fuzz.sh); the corpus replay in the tests needs none of them.

@@ -1,6 +1,22 @@
 # bash completion for quillshift-convert: options, the fields of --set, the languages of
 # --set Language=, folders after -o, and scripts (*.ifs) and folders elsewhere.
 
+# The words among "${@:2}" that begin with $1 in any letter case. Several of them keep the letters
+# typed as they are, so that what bash puts in place of the word (the part they share) never
+# drops any; one alone is offered as it is written.
+_quillshift_convert_matching() {
+    local typed=$1 choice i
+    COMPREPLY=()
+    for choice in "${@:2}"; do
+        [[ ${choice,,} == "${typed,,}"* ]] && COMPREPLY+=("$choice")
+    done
+    if ((${#COMPREPLY[@]} > 1)); then
+        for i in "${!COMPREPLY[@]}"; do
+            COMPREPLY[i]=$typed${COMPREPLY[i]:${#typed}}
+        done
+    fi
+}
+
 _quillshift_convert() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     # The whole word being typed, "=" included (bash splits words at "="), and the one before it.
@@ -22,23 +38,19 @@ _quillshift_convert() {
         assignment=${word#--set=}
     fi
     if [[ $previous == --set || $word == --set=* ]]; then
+        # Words, not file names: nothing in them is to be quoted.
+        compopt +o filenames 2>/dev/null
         if [[ $assignment == *=* ]]; then
             local field=${assignment%%=*}
             if [[ ${field,,} == language ]]; then
-                local value=${assignment#*=} choice
-                local -a choices=("?" BR DE EN EN,FR ES FR IT PT Unknown Brazilian German
-                    English "English, French" Spanish French Italian Portuguese)
-                COMPREPLY=()
-                for choice in "${choices[@]}"; do
-                    if [[ ${choice,,} == "${value,,}"* ]]; then
-                        COMPREPLY+=("${choice// /\\ }")
-                    fi
-                done
+                _quillshift_convert_matching "$cur" "?" BR DE EN EN,FR ES FR IT PT Unknown \
+                    Brazilian German English "English, French" Spanish French Italian Portuguese
+                COMPREPLY=("${COMPREPLY[@]// /\\ }")
             fi
         else
             compopt -o nospace 2>/dev/null
-            COMPREPLY=($(compgen -W "Authors= Title= Description= Site= Version= Comments= Language=" \
-                -- "$cur"))
+            _quillshift_convert_matching "$cur" Authors= Title= Description= Site= Version= \
+                Comments= Language=
         fi
         return
     fi
@@ -56,6 +68,9 @@ _quillshift_convert() {
         return
         ;;
     esac
+    if [[ $word == -* ]]; then
+        compopt +o filenames 2>/dev/null
+    fi
     if [[ $word == --color=* ]]; then
         COMPREPLY=($(compgen -W "auto always never" -- "${word#--color=}"))
         return

@@ -1,11 +1,14 @@
 #include "cli/CliOptions.h"
 
+#include <getopt.h>
+
 #include <algorithm>
 #include <array>
 #include <utility>
 
 #include "base/Paths.h"
 #include "base/TextOps.h"
+#include "cli/OptionTable.h"
 #include "conversion/LanguageTable.h"
 #include "conversion/ScriptWriter.h"
 #include "conversion/Windows1252.h"
@@ -66,10 +69,6 @@ PropertyOverride parseOverride(const std::string& assignment) {
                      "Language)");
 }
 
-}  // namespace
-
-namespace {
-
 ColorChoice parseColor(const std::string& when) {
     if (when == "auto") {
         return ColorChoice::Auto;
@@ -83,11 +82,17 @@ ColorChoice parseColor(const std::string& when) {
     throw UsageError("--color takes auto, always or never, not \"" + when + "\"");
 }
 
+// --check and --diff go together (the diff, and the check's list on standard error); a dry run
+// goes with neither.
 void setMode(CliOptions& options, RunMode mode) {
-    if (options.mode != RunMode::Write && options.mode != mode) {
-        throw UsageError("give only one of --dry-run, --check and --diff");
+    options.check = options.check || mode == RunMode::Check;
+    if (options.mode == RunMode::Write || options.mode == mode) {
+        options.mode = mode;
+    } else if (options.mode == RunMode::DryRun || mode == RunMode::DryRun) {
+        throw UsageError("--dry-run goes with neither --check nor --diff");
+    } else {
+        options.mode = RunMode::Diff;
     }
-    options.mode = mode;
 }
 
 void checkNameTemplate(const std::string& nameTemplate) {
@@ -160,56 +165,61 @@ void assignPositional(CliOptions& options, std::vector<std::string> positional) 
     options.inputs = std::move(positional);
 }
 
-}  // namespace
-
-namespace {
-
-// The options that take no value.
-struct Flag {
-    std::string_view name;
-    void (*apply)(CliOptions&);
-};
-constexpr Flag kFlags[] = {
-    {"--help", [](CliOptions& o) { o.help = true; }},
-    {"--version", [](CliOptions& o) { o.version = true; }},
-    {"--dry-run", [](CliOptions& o) { setMode(o, RunMode::DryRun); }},
-    {"--check", [](CliOptions& o) { setMode(o, RunMode::Check); }},
-    {"--diff", [](CliOptions& o) { setMode(o, RunMode::Diff); }},
-    {"--color", [](CliOptions& o) { o.color = ColorChoice::Always; }},
-    {"--force", [](CliOptions& o) { o.force = true; }},
-    {"--reconvert", [](CliOptions& o) { o.reconvert = true; }},
-    {"--quiet", [](CliOptions& o) { o.quiet = true; }},
-    {"--json", [](CliOptions& o) { o.json = true; }},
-    {"--strict", [](CliOptions& o) { o.strict = true; }},
-    {"--fix",
-     [](CliOptions& o) {
-         o.fix = true;
-         o.fixes = WarningCodeSet::all();
-     }},
-    {"--recursive", [](CliOptions& o) { o.recursive = true; }},
-    {"--follow-symlinks", [](CliOptions& o) { o.followSymlinks = true; }},
-    {"--hidden", [](CliOptions& o) { o.hidden = true; }},
-    {"--null", [](CliOptions& o) { o.nulSeparated = true; }},
-    {"--in-place", [](CliOptions& o) { o.inPlaceSuffix = ".bak"; }},
-};
+// The table's options as getopt_long takes them. A long option's code is its place in the table
+// past the byte range, so that it never meets a short option's letter.
+constexpr int kLongCode = 256;
 
 class ArgumentParser {
 public:
-    explicit ArgumentParser(const std::vector<std::string>& arguments) : arguments_(arguments) {}
-
-    CliOptions parse() {
-        bool optionsEnded = false;
-        for (next_ = 0; next_ < arguments_.size();) {
-            const std::string& argument = arguments_[next_++];
-            if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
-                positional_.push_back(argument);
-            } else if (argument == "--") {
-                optionsEnded = true;
-            } else if (argument.starts_with("--")) {
-                parseLong(argument);
-            } else {
-                parseShort(argument);
+    ArgumentParser() {
+        shortOptions_ = "-:";  // positional arguments in order, and ':' for a missing value
+        for (const OptionSpec& spec : kOptionTable) {
+            if (spec.shortName != '\0') {
+                shortOptions_.push_back(spec.shortName);
+                shortOptions_.append(spec.value == OptionValue::Required   ? ":"
+                                     : spec.value == OptionValue::Optional ? "::"
+                                                                           : "");
             }
+            // The names are string literals, so their data ends with a NUL.
+            longOptions_.push_back({spec.longName.data(),
+                                    spec.value == OptionValue::Required   ? required_argument
+                                    : spec.value == OptionValue::Optional ? optional_argument
+                                                                          : no_argument,
+                                    nullptr, kLongCode + static_cast<int>(spec.id)});
+        }
+        longOptions_.push_back({nullptr, 0, nullptr, 0});
+    }
+
+    CliOptions parse(const std::vector<std::string>& arguments) {
+        std::vector<std::string> words{"quillshift-convert"};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
+        const int argc = static_cast<int>(words.size());
+
+        optind = 0;  // start afresh, also for a second command line in one process
+        opterr = 0;  // the errors are ours to word
+        // The argument getopt_long has just read.
+        const auto last = [&] {
+            return std::string_view(argv[static_cast<std::size_t>(optind - 1)]);
+        };
+        for (int code = 0; (code = getopt_long(argc, argv.data(), shortOptions_.c_str(),
+                                               longOptions_.data(), nullptr)) != -1;) {
+            if (code == 1) {
+                positional_.emplace_back(optarg);
+            } else if (code == ':') {
+                throw UsageError("option " + typed(last(), optopt) + " needs a value");
+            } else if (code == '?') {
+                throw UsageError(refusal(last(), optopt));
+            } else {
+                apply(specFor(code), optarg);
+            }
+        }
+        for (int rest = optind; rest < argc; ++rest) {  // after "--"
+            positional_.emplace_back(argv[static_cast<std::size_t>(rest)]);
         }
         if (!options_.help && !options_.version) {
             checkNameTemplate(options_.nameTemplate);
@@ -219,93 +229,118 @@ public:
     }
 
 private:
-    std::string takeValue(const std::string& option) {
-        if (next_ >= arguments_.size()) {
-            throw UsageError("option " + option + " needs a value");
-        }
-        return arguments_[next_++];
+    static const OptionSpec& specFor(int code) {
+        const auto found =
+            std::find_if(kOptionTable.begin(), kOptionTable.end(), [&](const auto& spec) {
+                return code == (code >= kLongCode ? kLongCode + static_cast<int>(spec.id)
+                                                  : static_cast<unsigned char>(spec.shortName));
+            });
+        return *found;  // getopt_long returns only the codes it was given
     }
 
-    // --name VALUE or --name=VALUE
-    std::optional<std::string> value(const std::string& argument, std::string_view name) {
-        if (argument == name) {
-            return takeValue(argument);
+    // The option as the user wrote it: "-o", or the long one as typed ("--out").
+    static std::string typed(std::string_view argument, int code) {
+        if (code < kLongCode) {
+            return std::string("-") + static_cast<char>(code);
         }
-        if (argument.size() > name.size() && argument.starts_with(name) &&
-            argument[name.size()] == '=') {
-            return argument.substr(name.size() + 1);
-        }
-        return std::nullopt;
+        return std::string(argument.substr(0, argument.find('=')));
     }
 
-    void parseLong(const std::string& argument) {
-        for (const Flag& flag : kFlags) {
-            if (argument == flag.name) {
-                flag.apply(options_);
-                return;
+    static std::string refusal(std::string_view argument, int code) {
+        if (code >= kLongCode) {
+            return "option --" + std::string(specFor(code).longName) + " takes no value";
+        }
+        if (code != 0) {
+            return "unknown option -" + std::string(1, static_cast<char>(code));
+        }
+        // A long option that is unknown, or the beginning of several.
+        const std::string_view name = argument.substr(2, argument.find('=') - 2);
+        std::string candidates;
+        for (const OptionSpec& spec : kOptionTable) {
+            if (!name.empty() && spec.longName.starts_with(name)) {
+                candidates.append(candidates.empty() ? "" : ", ")
+                    .append("--")
+                    .append(spec.longName);
             }
         }
-        if (argument.starts_with("--color=")) {
-            options_.color = parseColor(argument.substr(8));
-        } else if (argument.starts_with("--fix=")) {
-            options_.fix = true;
-            options_.fixes.insert(parseWarningCodes(std::string_view(argument).substr(6)));
-        } else if (argument.starts_with("--in-place=")) {
-            options_.inPlaceSuffix = argument.substr(11);
-        } else if (auto dir = value(argument, "--output-dir")) {
-            options_.outputDir = *dir;
-        } else if (auto list = value(argument, "--files-from")) {
-            options_.filesFrom = *list;
-        } else if (auto nameTemplate = value(argument, "--name-template")) {
-            options_.nameTemplate = *nameTemplate;
-        } else if (auto assignment = value(argument, "--set")) {
-            options_.overrides.push_back(parseOverride(*assignment));
-        } else {
-            throw UsageError("unknown option " + argument);
+        if (candidates.find(',') != std::string::npos) {
+            return "option --" + std::string(name) + " is ambiguous: it could be " + candidates;
+        }
+        return "unknown option " + std::string(argument);
+    }
+
+    void apply(const OptionSpec& spec, const char* value) {
+        CliOptions& o = options_;
+        switch (spec.id) {
+            case OptionId::OutputDir:
+                o.outputDir = value;
+                break;
+            case OptionId::InPlace:
+                o.inPlaceSuffix = value ? value : ".bak";
+                break;
+            case OptionId::NameTemplate:
+                o.nameTemplate = value;
+                break;
+            case OptionId::Force:
+                o.force = true;
+                break;
+            case OptionId::Reconvert:
+                o.reconvert = true;
+                break;
+            case OptionId::Recursive:
+                o.recursive = true;
+                break;
+            case OptionId::Hidden:
+                o.hidden = true;
+                break;
+            case OptionId::FollowSymlinks:
+                o.followSymlinks = true;
+                break;
+            case OptionId::FilesFrom:
+                o.filesFrom = value;
+                break;
+            case OptionId::Null:
+                o.nulSeparated = true;
+                break;
+            case OptionId::Set:
+                o.overrides.push_back(parseOverride(value));
+                break;
+            case OptionId::DryRun:
+                setMode(o, RunMode::DryRun);
+                break;
+            case OptionId::Check:
+                setMode(o, RunMode::Check);
+                break;
+            case OptionId::Diff:
+                setMode(o, RunMode::Diff);
+                break;
+            case OptionId::Color:
+                o.color = value ? parseColor(value) : ColorChoice::Always;
+                break;
+            case OptionId::Fix:
+                o.fix = true;
+                o.fixes.insert(value ? parseWarningCodes(value) : WarningCodeSet::all());
+                break;
+            case OptionId::Strict:
+                o.strict = true;
+                break;
+            case OptionId::Quiet:
+                o.quiet = true;
+                break;
+            case OptionId::Json:
+                o.json = true;
+                break;
+            case OptionId::Help:
+                o.help = true;
+                break;
+            case OptionId::Version:
+                o.version = true;
+                break;
         }
     }
 
-    // Bundled single-letter flags such as -nf; -o may come last with its value next, and -i
-    // takes the rest of the bundle as its suffix (-i.orig).
-    void parseShort(const std::string& argument) {
-        for (std::size_t k = 1; k < argument.size(); ++k) {
-            const char letter = argument[k];
-            const std::string rest = argument.substr(k + 1);
-            if (letter == 'i') {
-                options_.inPlaceSuffix = rest.empty() ? ".bak" : rest;
-                return;
-            }
-            if (letter == 'o') {
-                options_.outputDir = rest.empty() ? takeValue("-o") : rest;
-                return;
-            }
-            switch (letter) {
-                case 'n':
-                    setMode(options_, RunMode::DryRun);
-                    break;
-                case 'f':
-                    options_.force = true;
-                    break;
-                case 'q':
-                    options_.quiet = true;
-                    break;
-                case 'h':
-                    options_.help = true;
-                    break;
-                case 'r':
-                    options_.recursive = true;
-                    break;
-                case '0':
-                    options_.nulSeparated = true;
-                    break;
-                default:
-                    throw UsageError("unknown option -" + std::string(1, letter));
-            }
-        }
-    }
-
-    const std::vector<std::string>& arguments_;
-    std::size_t next_ = 0;
+    std::string shortOptions_;
+    std::vector<option> longOptions_;
     CliOptions options_;
     std::vector<std::string> positional_;
 };
@@ -313,7 +348,7 @@ private:
 }  // namespace
 
 CliOptions parseCommandLine(const std::vector<std::string>& arguments) {
-    return ArgumentParser(arguments).parse();
+    return ArgumentParser().parse(arguments);
 }
 
 WarningCodeSet parseWarningCodes(std::string_view list) {
@@ -403,109 +438,98 @@ void applyOverrides(const std::vector<PropertyOverride>& overrides, ScriptProper
 
 namespace {
 
-constexpr std::string_view kHelpUsageAndOptions =
-    R"HELP(Usage: quillshift-convert [OPTIONS] INPUT OUTPUT
+// --help keeps within the 79 columns of a terminal of 80.
+constexpr std::size_t kHelpWidth = 79;
+
+constexpr std::string_view kHelpUsage = R"HELP(Usage: quillshift-convert [OPTIONS] INPUT OUTPUT
        quillshift-convert [OPTIONS] -o DIR INPUT...
        quillshift-convert [OPTIONS] --in-place INPUT...
        quillshift-convert --check|--diff [OPTIONS] INPUT...
 
-Converts Reelvault 3.4.x importation scripts (.ifs) to the 3.5.0 script format. The result is
-exactly what Quillshift writes after Open, Convert, Adjust Properties and Save with no edits.
-An INPUT may be "-" for standard input, and OUTPUT "-" for standard output (the report then
-goes to standard error).
-
-Every file is written completely or not at all, and an existing file is replaced only with
---force. Only regular files are read and replaced: devices, pipes and sockets are refused, and so
-is a file with other names (hard links). An output is never one of the run's inputs. A script
-that already has a converted header is skipped.
-
-Where the scripts go:
-  -o, --output-dir DIR   write each converted script into the folder DIR, named by
-                         --name-template; with -r, below DIR as below the folder given
-  -i, --in-place[=SUFFIX]
-                         replace each INPUT by its conversion, keeping the original as
-                         INPUT+SUFFIX (default .bak; with -i the suffix is attached: -i.orig)
-      --name-template TEMPLATE
-                         the file name of each output in DIR: {name} is the input's file name,
-                         {stem} that name without its extension and {ext} the extension with
-                         its dot (default "New {name}")
-  -f, --force            replace existing output files and backups
-      --reconvert        convert scripts that already have a converted header too (converting
-                         twice changes the body again)
-
-What is converted:
-  -r, --recursive        convert the scripts (*.ifs, in any letter case) in each folder given,
-                         and in the folders within it
-      --hidden           with -r, enter hidden folders too
-      --follow-symlinks  with -r, enter symbolic links to folders too
-      --files-from FILE  also convert the scripts named in FILE, one per line ("-": standard
-                         input)
-  -0, --null             the names in the --files-from list end with a NUL byte, not a line end
-      --set FIELD=VALUE  set a property of the converted header (repeatable). FIELD is one of
-                         Authors, Title, Description, Site, Version, Comments (one line) and
-                         Language (a code such as EN,FR or a name such as French)
-
-Writing nothing:
-  -n, --dry-run          print the properties that would be written and each rewritten body line
-                         as "LINE: RULE: before -> after"
-      --check            list each input that would be converted
-      --diff             print a unified diff (patch reads it) from each input to its conversion
-      --color[=WHEN]     colour the diff: auto (on a terminal, unless NO_COLOR is set), always
-                         or never
-
 )HELP";
 
-constexpr std::string_view kHelpReporting = R"HELP(Warnings and fixes:
-      --fix[=CODE,...]   repair the lines that a warning found broken, for every code or only
-                         for the codes given; without it the conversion is exactly the rules'
-      --strict           fail the run (exit status 1) when any warning is left
+constexpr std::string_view kHelpParagraphs[] = {
+    "Converts Reelvault 3.4.x importation scripts (.ifs) to the 3.5.0 script format. The result "
+    "is exactly what Quillshift writes after Open, Convert, Adjust Properties and Save with no "
+    "edits. An INPUT may be \"-\" for standard input, and OUTPUT \"-\" for standard output (the "
+    "report then goes to standard error).",
+    "Every file is written completely or not at all, and an existing file is replaced only with "
+    "--force. Only regular files are read and replaced: devices, pipes and sockets are refused, "
+    "and so is a file with other names (hard links). An output is never one of the run's inputs. "
+    "A script that already has a converted header is skipped.",
+};
 
-Reporting:
-  -q, --quiet            print nothing for scripts that convert or are skipped, no warnings (but
-                         with --strict) and no totals
-      --json             print one JSON document for the run instead of the report lines
-  -h, --help             show this help and exit
-      --version          show the version and exit
+constexpr std::string_view kHelpOutput[] = {
+    "For each converted script one line is printed: \"INPUT -> OUTPUT (N lines, K rewritten)\", "
+    "where N counts the body lines written after the header and K those a conversion rule "
+    "changed; the report ends with the totals (\"12 converted, 2 skipped, 1 failed\"). A file "
+    "name holding control characters is shown quoted for the shell, as in 'a'$'\\n''b.ifs'.",
+    "The conversion rules are textual, so they can break a script: each place where they may "
+    "have is reported on standard error as \"FILE:LINE:COLUMN: warning: MESSAGE [CODE]\", and the "
+    "totals count the warnings (\"3 converted, 0 skipped, 0 failed, 5 warnings in 2 files\"). The "
+    "codes:",
+};
 
-)HELP";
+// Each warning code, as --help explains it.
+constexpr std::pair<WarningCode, std::string_view> kCodeHelp[] = {
+    {WarningCode::NoProgramLine, "no line starts the body; the script has no body"},
+    {WarningCode::ProgramLineNotRecognised, "something stands before the word \"program\""},
+    {WarningCode::WrongArgumentSplit,
+     "GetPicture or CheckVersion cut at a comma or parenthesis that is not the call's own"},
+    {WarningCode::CallContinues, "a call's arguments go on over the next line"},
+    {WarningCode::SecondCallNotRewritten,
+     "a later call of the same function on the line was left as it was"},
+    {WarningCode::KeywordInIdentifier, "the function's name was part of a longer name"},
+    {WarningCode::RewriteInString, "the function's name stood in a string, whose text changed"},
+    {WarningCode::RuleOverridden, "several rules matched the line and only the last one's stands"},
+    {WarningCode::CodeCommentedOut, "code after DisplayResults went into the // comment"},
+    {WarningCode::DanglingStatement,
+     "DisplayResults was the statement of then, else, do or a case label"},
+    {WarningCode::LineReplaced, "the version message replaced more than one ShowMessage statement"},
+};
+constexpr std::size_t kCodeHelpColumn = 31;
 
-constexpr std::string_view kHelpOutput =
-    R"HELP(For each converted script one line is printed: "INPUT -> OUTPUT (N lines, K rewritten)", where N
-counts the body lines written after the header and K those a conversion rule changed; the report
-ends with the totals ("12 converted, 2 skipped, 1 failed"). A file name holding control
-characters is shown quoted for the shell, as in 'a'$'\n''b.ifs'.
+constexpr std::string_view kHelpFixes =
+    "With --fix each repaired line is reported as \"FILE:LINE:COLUMN: fixed: MESSAGE [CODE]\"; a "
+    "line is repaired only when every code its repair needs is asked for, and no-program-line, "
+    "call-continues and a message that goes on over the next line have no repair.";
 
-The conversion rules are textual, so they can break a script: each place where they may have is
-reported on standard error as "FILE:LINE:COLUMN: warning: MESSAGE [CODE]", and the totals count
-the warnings ("3 converted, 0 skipped, 0 failed, 5 warnings in 2 files"). The codes:
-  no-program-line              no line starts the body; the script has no body
-  program-line-not-recognised  something stands before the word "program"
-  wrong-argument-split         GetPicture or CheckVersion cut at a comma or parenthesis that is
-                               not the call's own
-  call-continues               a call's arguments go on over the next line
-  second-call-not-rewritten    a later call of the same function on the line was left as it was
-  keyword-in-identifier        the function's name was part of a longer name
-  rewrite-in-string            the function's name stood in a string, whose text changed
-  rule-overridden              several rules matched the line and only the last one's stands
-  code-commented-out           code after DisplayResults went into the // comment
-  dangling-statement           DisplayResults was the statement of then, else, do or a case label
-  line-replaced                the version message replaced more than one ShowMessage statement
-With --fix each repaired line is reported as "FILE:LINE:COLUMN: fixed: MESSAGE [CODE]"; a line is
-repaired only when every code its repair needs is asked for, and no-program-line, call-continues
-and a message that goes on over the next line have no repair.
+constexpr std::pair<std::string_view, std::string_view> kExitStatus[] = {
+    {"0",
+     "every input converted or skipped as already converted; with --check or --diff, "
+     "nothing to convert"},
+    {"1",
+     "any input failed (each failure is reported on one line of standard error; the other "
+     "scripts still convert), the report could not be written, with --check or --diff "
+     "something would convert, or with --strict a warning is left"},
+    {"2", "usage error (among them a DIR that is missing or not a folder); no file was touched"},
+};
 
-Exit status:
-  0  every input converted or skipped as already converted; with --check, nothing to convert
-  1  any input failed (each failure is reported on one line of standard error; the other scripts
-     still convert), the report could not be written, with --check something would convert, or
-     with --strict a warning is left
-  2  usage error (among them a DIR that is missing or not a folder); no file was touched
-)HELP";
+constexpr std::string_view kHelpBugs =
+    "Report bugs to: <https://reelvault.org/quillshift/issues/>\n"
+    "Quillshift home page: <https://reelvault.org/quillshift/>\n";
 
 }  // namespace
 
 std::string helpText() {
-    return std::string(kHelpUsageAndOptions).append(kHelpReporting).append(kHelpOutput);
+    std::string text(kHelpUsage);
+    for (const std::string_view paragraph : kHelpParagraphs) {
+        text.append(wrapText(paragraph, 0, kHelpWidth)).append("\n");
+    }
+    text.append(optionHelp(kHelpWidth));
+    for (const std::string_view paragraph : kHelpOutput) {
+        text.append(text.ends_with(":\n") ? "" : "\n").append(wrapText(paragraph, 0, kHelpWidth));
+    }
+    for (const auto& [code, help] : kCodeHelp) {
+        std::string name = "  " + std::string(warningCodeName(code));
+        name.append(kCodeHelpColumn - name.size(), ' ');
+        text.append(name).append(wrapText(help, kCodeHelpColumn, kHelpWidth));
+    }
+    text.append(wrapText(kHelpFixes, 0, kHelpWidth)).append("\nExit status:\n");
+    for (const auto& [status, meaning] : kExitStatus) {
+        text.append("  ").append(status).append("  ").append(wrapText(meaning, 5, kHelpWidth));
+    }
+    return text.append("\n").append(kHelpBugs);
 }
 
 }  // namespace quillshift::cli

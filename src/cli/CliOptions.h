@@ -29,7 +29,8 @@ enum class RunMode {
     Write,   ///< write each converted script
     DryRun,  ///< -n: print what would be written
     Check,   ///< --check: list the inputs that would be converted
-    Diff,    ///< --diff: print a unified diff from each input to its conversion
+    Diff,    ///< --diff: print a unified diff from each input to its conversion (with --check, the
+             ///< list goes to standard error)
 };
 
 enum class ColorChoice { Auto, Always, Never };
@@ -38,6 +39,7 @@ struct CliOptions {
     bool help = false;
     bool version = false;
     RunMode mode = RunMode::Write;
+    bool check = false;      ///< --check, also with --diff: would-convert is a failure
     bool force = false;      ///< replace existing outputs (and backups)
     bool reconvert = false;  ///< convert scripts that already have a converted header
     bool quiet = false;

@@ -79,7 +79,8 @@ public:
     }
     void scriptPiece(std::string_view bytes) {
         for (std::size_t at = 0; at < bytes.size(); at += kJsonPiece) {
-            const std::string escaped = dumped(Json(windows1252::toUtf8(bytes.substr(at, kJsonPiece))));
+            const std::string escaped =
+                dumped(Json(windows1252::toUtf8(bytes.substr(at, kJsonPiece))));
             out_.write(escaped.data() + 1, static_cast<std::streamsize>(escaped.size() - 2));
         }
     }
@@ -117,14 +118,15 @@ void RunReport::add(const FileResult& result) {
         if (result.status == FileStatus::Skipped) {
             // A skip for a link is news in every mode; one for a converted header only where the
             // run writes.
-            const bool writes =
-                options_.mode == RunMode::Write || options_.mode == RunMode::DryRun;
+            const bool writes = options_.mode == RunMode::Write || options_.mode == RunMode::DryRun;
             if (writes || result.shownInEveryMode) {
                 (writes ? out_ : errors_)
                     << "Skipped " << quotedName(result.input) << ": " << result.message << '\n';
             }
-        } else if (options_.mode == RunMode::Check) {
-            out_ << "would convert " << shownName(result.input) << '\n';
+        } else if (options_.check) {
+            // Beside a diff, on the error stream, so that the diff stays a clean patch.
+            (options_.mode == RunMode::Diff ? errors_ : out_)
+                << "would convert " << shownName(result.input) << '\n';
         } else if (options_.mode == RunMode::DryRun) {
             out_ << shownName(result.input) << " -> " << shownName(result.output) << counts
                  << "; dry run, nothing written)\n";

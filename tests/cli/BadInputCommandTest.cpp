@@ -218,6 +218,15 @@ TEST(BadRunCommand, LeavesEveryExistingFileAsItWas) {
          "Cannot create file \"d/New x.ifs\". It is an input of this run.\n",
          "d/New x.ifs -> d/New New x.ifs (5 lines, 2 rewritten)\n",
          {"d/New New x.ifs"}},
+        {"output is a later input that is not there yet",
+         [&](Folder d) {
+             fs::create_directory(d.file("d"));
+             fs::copy_file(noHeader, d.file("d/x.ifs"));
+         },
+         {"-o", "d", "d/x.ifs", "d/New x.ifs"},
+         1,
+         "Cannot create file \"d/New x.ifs\". It is an input of this run.\n"
+         "Cannot open file \"d/New x.ifs\". No such file or directory\n"},
         {"input through a link",
          [](Folder d) { fs::create_symlink("in.ifs", d.file("link.ifs")); },
          {"--force", "in.ifs", "link.ifs"},

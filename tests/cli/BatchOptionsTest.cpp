@@ -2,6 +2,7 @@
 // error case in a fresh folder and checks the status, what was printed and the files made.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -90,7 +91,6 @@ TEST(BatchOptions, EachOptionDoesWhatItSaysAndRefusesWhatItCannotDo) {
          {{"out/.hidden/h.new.ifs", typicalConverted},
           {"out/inside/s.new.IFS", aConverted},
           {"out/y/s.new.ifs", typicalConverted}}},
-        {"recursive with nowhere to write", {"-r", "t"}, 2, usage},
         {"a folder without -r", {"-o", "out", "t"}, 1, "0 converted, 0 skipped, 1 failed\n"},
         {"files from a NUL-separated list",
          {"-0", "--files-from", "list", "-q", "-o", "out", "--name-template", "{name}"},
@@ -114,10 +114,7 @@ TEST(BatchOptions, EachOptionDoesWhatItSaysAndRefusesWhatItCannotDo) {
          {"-c", "exec \"$0\" - - < a.ifs 2>/dev/null", QUILLSHIFT_CONVERT_EXE},
          0,
          aConverted},
-        {"standard input into a folder", {"-o", "out", "-"}, 2, usage},
-        {"an unknown name field", {"--name-template", "{base}", "-o", "out", "a.ifs"}, 2, usage},
-        {"colour that is not a choice", {"--diff", "--color=sometimes", "a.ifs"}, 2, usage},
-        {"two modes at once", {"--check", "--diff", "a.ifs"}, 2, usage},
+        {"a dry run with a diff", {"--dry-run", "--diff", "a.ifs"}, 2, usage},
     };
     for (const Row& row : rows) {
         const testing::TempDir dir;
@@ -158,14 +155,28 @@ TEST(BatchOptions, DiffAndJsonMatchTheirGoldenFilesAndThePatchApplies) {
     fs::copy_file(kGolden + "/no-header.expected", dir.file("done.ifs"));
     const auto diff =
         testing::runProgram(QUILLSHIFT_CONVERT_EXE, {"--diff", "typical.ifs"}, dir.path());
-    EXPECT_EQ(diff.exitCode, 0);
+    EXPECT_EQ(diff.exitCode, 1) << "differences, as diff says";
     // The head lines end with a tab and the files' dates, which vary.
     const std::regex dated(
-        "^((---|\\+\\+\\+) typical\\.ifs)\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{9} [+-]\\d{4}\n",
+        "^((---|\\+\\+\\+) typical\\.ifs)\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{9} "
+        "[+-]\\d{4}\n",
         std::regex::ECMAScript | std::regex::multiline);
     EXPECT_EQ(std::regex_replace(diff.out, dated, "$1\n"), readBytes(kCliGolden + "/typical.diff"));
     EXPECT_EQ(diff.err,
               kTypicalWarning + "1 would convert, 0 skipped, 0 failed, 1 warning in 1 file\n");
+    // With --check as well: the same patch, the list beside the totals.
+    const auto checked = testing::runProgram(
+        QUILLSHIFT_CONVERT_EXE, {"--check", "--diff", "typical.ifs", "done.ifs"}, dir.path());
+    EXPECT_EQ(checked.exitCode, 1);
+    EXPECT_EQ(std::regex_replace(checked.out, dated, "$1\n"),
+              readBytes(kCliGolden + "/typical.diff"));
+    EXPECT_EQ(checked.err, kTypicalWarning +
+                               "would convert typical.ifs\n1 would convert, 1 skipped, 0 failed, 1 "
+                               "warning in 1 file\n");
+    EXPECT_EQ(testing::runProgram(QUILLSHIFT_CONVERT_EXE, {"--diff", "-q", "done.ifs"}, dir.path())
+                  .exitCode,
+              0)
+        << "no differences";
     const auto colored = testing::runProgram(
         QUILLSHIFT_CONVERT_EXE, {"--diff", "--color=always", "typical.ifs"}, dir.path());
     EXPECT_NE(colored.out.find("\x1b[31m-{ Cin\xE9"), std::string::npos);
@@ -185,6 +196,56 @@ TEST(BatchOptions, DiffAndJsonMatchTheirGoldenFilesAndThePatchApplies) {
         dir.path());
     EXPECT_EQ(json.exitCode, 1);
     EXPECT_EQ(json.out, readBytes(kCliGolden + "/run.json"));
+    // Beside a diff, a skipped script has none.
+    const auto jsonDiff = testing::runProgram(
+        QUILLSHIFT_CONVERT_EXE, {"--json", "--diff", "done.ifs", "typical.ifs"}, dir.path());
+    EXPECT_EQ(jsonDiff.exitCode, 1);
+    EXPECT_EQ(jsonDiff.err, "");
+    const std::size_t diffKey = jsonDiff.out.find("\"diff\": \"--- typical.ifs\\t");
+    EXPECT_NE(diffKey, std::string::npos) << jsonDiff.out;
+    EXPECT_EQ(jsonDiff.out.find("\"diff\""), diffKey);
+}
+
+// The diff's "---" line carries the input's time, its "+++" line the time of the run, even beside a
+// file named "-".
+TEST(BatchOptions, DiffIsDatedByTheInputAndTheRun) {
+    const testing::TempDir dir;
+    fs::copy_file(kGolden + "/typical.ifs", dir.file("a.ifs"));
+    writeBytes(dir.file("-"), "not standard input");
+    const auto now = fs::file_time_type::clock::now();
+    fs::last_write_time(dir.file("a.ifs"), now - std::chrono::hours(24 * 365 * 20));
+    fs::last_write_time(dir.file("-"), now - std::chrono::hours(24 * 365 * 10));
+    const auto diff = testing::runProgram(QUILLSHIFT_CONVERT_EXE, {"--diff", "a.ifs"}, dir.path());
+    const std::time_t today = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&today, &local);
+    const int thisYear = local.tm_year + 1900;
+    const int inputYear = std::stoi(diff.out.substr(diff.out.find('\t') + 1, 4));
+    const int runYear = std::stoi(diff.out.substr(diff.out.find("\n+++ a.ifs\t") + 11, 4));
+    EXPECT_NEAR(inputYear, thisYear - 20, 1) << diff.out.substr(0, 200);
+    EXPECT_NEAR(runYear, thisYear, 1) << diff.out.substr(0, 200);
+}
+
+// A header too long to be diffed line against line is deleted whole and written anew; patch still
+// makes the converted script of it.
+TEST(BatchOptions, PatchOfAVeryLongHeaderApplies) {
+    const testing::TempDir dir;
+    std::string script = "{ Long\r\n";
+    for (int i = 0; i < 2500; ++i) {
+        script += "  note " + std::to_string(i) + "\r\n";
+    }
+    writeBytes(dir.file("long.ifs"),
+               script + "}\r\nprogram Long;\r\nbegin\r\n  DisplayResults;\r\nend.\r\n");
+    const auto converted =
+        testing::runProgram(QUILLSHIFT_CONVERT_EXE, {"long.ifs", "converted.ifs"}, dir.path());
+    ASSERT_EQ(converted.exitCode, 0) << converted.err;
+    const auto patched = testing::runProgram(
+        "/bin/sh",
+        {"-c", "\"$0\" --diff long.ifs 2>/dev/null > d.patch; patch -s < d.patch",
+         QUILLSHIFT_CONVERT_EXE},
+        dir.path());
+    EXPECT_EQ(patched.exitCode, 0) << patched.out << patched.err;
+    EXPECT_EQ(readBytes(dir.file("long.ifs")), readBytes(dir.file("converted.ifs")));
 }
 
 // Random pairs of texts, diffed and given to patch: the patch must give back the second text.
@@ -201,7 +262,8 @@ TEST(BatchOptions, PatchTurnsTheFirstTextIntoTheSecondForRandomTexts) {
             after += random() % 3 == 0 ? pieces[random() % pieces.size()] : piece;
         }
         writeBytes(dir.file("text"), before);
-        writeBytes(dir.file("patch"), cli::unifiedDiff(before, after, {"text", "d", "text", "d"}, false));
+        writeBytes(dir.file("patch"),
+                   cli::unifiedDiff(before, after, {"text", "d", "text", "d"}, false));
         const auto patched =
             testing::runProgram("/bin/sh", {"-c", "patch -s text < patch"}, dir.path());
         ASSERT_EQ(readBytes(dir.file("text")), after)

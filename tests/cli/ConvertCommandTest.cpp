@@ -156,34 +156,5 @@ TEST_F(ConvertCommand, FailedSaveIsReportedAndLeavesNothing) {
     EXPECT_EQ(result.out, "0 converted, 0 skipped, 1 failed\n");
 }
 
-TEST_F(ConvertCommand, UsageErrorsExitWithTwo) {
-    copyGolden("no-header.ifs", "in.ifs");
-    const std::vector<std::vector<std::string>> cases{
-        {},
-        {"in.ifs"},
-        {"in.ifs", "a.ifs", "b.ifs"},
-        {"--frobnicate", "in.ifs", "out.ifs"},
-        {"--set", "Colour=red", "in.ifs", "out.ifs"},
-        {"--set", "Language=Klingon", "in.ifs", "out.ifs"},
-        {"--set", "Title=\xE2\x9C\x93", "in.ifs", "out.ifs"},
-        {"--set"},
-        {"-o"},
-        {"-o", "out"},
-    };
-    for (const auto& arguments : cases) {
-        const auto result = run(arguments);
-        EXPECT_EQ(result.exitCode, 2) << ::testing::PrintToString(arguments);
-        EXPECT_NE(result.err.find("Try 'quillshift-convert --help'"), std::string::npos);
-    }
-    EXPECT_EQ(testing::listFolder(dir.path()), "in.ifs;");
-}
-
-TEST_F(ConvertCommand, HelpAndVersion) {
-    const auto help = run({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out.rfind("Usage: quillshift-convert [OPTIONS] INPUT OUTPUT\n", 0), 0u);
-    EXPECT_EQ(run({"--version"}).out, "quillshift-convert 1.0.0.0\n");
-}
-
 }  // namespace
 }  // namespace quillshift

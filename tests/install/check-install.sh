@@ -36,6 +36,9 @@ for file in \
     share/icons/hicolor/scalable/apps/org.reelvault.Quillshift.svg \
     share/icons/hicolor/256x256/apps/org.reelvault.Quillshift.png \
     share/man/man1/quillshift.1.gz share/man/man1/quillshift-convert.1.gz \
+    share/bash-completion/completions/quillshift-convert \
+    share/zsh/vendor-completions/_quillshift-convert \
+    share/fish/vendor_completions.d/quillshift-convert.fish \
     share/doc/quillshift/copyright share/doc/quillshift-convert/changelog.gz; do
     [ -e "$prefix/$file" ] || fail "$file is not installed"
 done

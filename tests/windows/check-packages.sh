@@ -39,7 +39,7 @@ echo "quillshift-convert.exe: $(stat -c %s "$exe") bytes"
 dlls=$("$objdump" -p "$exe" | sed -n 's/^\tDLL Name: //p' | sort | tr '\n' ' ')
 [ "$dlls" = "KERNEL32.dll msvcrt.dll " ] || fail "the program needs $dlls"
 "$objdump" -h "$exe" | grep -q '\.debug' && fail "the program is not stripped"
-[ "$(win "$exe" --version | tr -d '\r')" = "quillshift-convert $version" ] ||
+[ "$(win "$exe" --version | tr -d '\r' | head -n 1)" = "quillshift-convert $version" ] ||
     fail "the unpacked program does not run"
 grep -q $'\r$' "$work/unzipped/README.txt" || fail "README.txt does not have Windows line ends"
 grep -q "Version $version" "$work/unzipped/README.txt" || fail "README.txt does not name $version"

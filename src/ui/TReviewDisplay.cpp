@@ -194,26 +194,21 @@ bool TReviewDisplay::applyFix(int line) {
 }
 
 bool TReviewDisplay::applyFixOf(std::size_t warned) {
-    TScriptEditor& output = *ui_.AdvMemo2;
-    const bool readOnly = output.isReadOnly();
-    output.setReadOnly(false);
-    output.SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
-    const bool applied = replaceOutputLine(warned);
-    output.SendScintilla(QsciScintillaBase::SCI_ENDUNDOACTION);
-    output.setReadOnly(readOnly);
-    return applied;
+    return applyFixes(warned, warned + 1) != 0;
 }
 
 std::size_t TReviewDisplay::applyAllFixes() {
-    if (!review_) {
-        return 0;
-    }
+    return review_ ? applyFixes(0, review_->warnings().size()) : 0;
+}
+
+std::size_t TReviewDisplay::applyFixes(std::size_t first, std::size_t end) {
+    // One undo step, also in a pane the user may not edit yet.
     TScriptEditor& output = *ui_.AdvMemo2;
     const bool readOnly = output.isReadOnly();
     output.setReadOnly(false);
     output.SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
     std::size_t applied = 0;
-    for (std::size_t warned = 0; warned < review_->warnings().size(); ++warned) {
+    for (std::size_t warned = first; warned < end; ++warned) {
         applied += replaceOutputLine(warned) ? 1 : 0;
     }
     output.SendScintilla(QsciScintillaBase::SCI_ENDUNDOACTION);

@@ -59,6 +59,7 @@ private:
     void addInputFixActions(QMenu& menu, int line);
     void addFixActions(QMenu& menu, int warnedLine);
     bool applyFixOf(std::size_t warned);
+    std::size_t applyFixes(std::size_t first, std::size_t end);
     int warnedAtOutputLine(int line) const;
     bool fixApplies(std::size_t warned) const;
     bool replaceOutputLine(std::size_t warned);

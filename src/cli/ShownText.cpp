@@ -1,6 +1,9 @@
 #include "cli/ShownText.h"
 
 #include <cstdint>
+#include <optional>
+
+#include "base/Utf8.h"
 
 namespace quillshift::cli {
 
@@ -9,44 +12,9 @@ namespace {
 // Length of the UTF-8 character at `at` that is safe to show, or 0 for a control character or a
 // byte that does not start a valid character.
 std::size_t printableLength(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char first = byte(at);
-    if (first < 0x20 || first == 0x7F) {
-        return 0;
-    }
-    if (first < 0x80) {
-        return 1;
-    }
-    std::size_t length = 0;
-    char32_t code = 0;
-    if (first >= 0xC2 && first <= 0xDF) {
-        length = 2;
-        code = first & 0x1F;
-    } else if (first >= 0xE0 && first <= 0xEF) {
-        length = 3;
-        code = first & 0x0F;
-    } else if (first >= 0xF0 && first <= 0xF4) {
-        length = 4;
-        code = first & 0x07;
-    } else {
-        return 0;
-    }
-    if (text.size() - at < length) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = (code << 6) | (byte(at + i) & 0x3F);
-    }
-    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-    const bool c1 = code >= 0x80 && code <= 0x9F;
-    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    if (overlong || c1 || surrogate || code > 0x10FFFF) {
-        return 0;
-    }
-    return length;
+    const std::optional<utf8::Character> c = utf8::decode(text, at);
+    const bool control = !c || c->code < 0x20 || (c->code >= 0x7F && c->code <= 0x9F);
+    return control ? 0 : c->length;
 }
 
 bool needsQuoting(std::string_view text) {

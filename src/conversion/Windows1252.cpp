@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "base/Utf8.h"
+
 namespace quillshift::windows1252 {
 
 namespace {
@@ -14,60 +16,6 @@ constexpr std::array<char32_t, 32> kHighControls{
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
 };
-
-void appendUtf8(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-// Decodes one UTF-8 sequence at `i`, advancing it; nothing for a malformed sequence.
-std::optional<char32_t> decodeUtf8(std::string_view s, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    }
-    std::size_t length = 0;
-    char32_t c = 0;
-    char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, c = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, c = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, c = lead & 0x07, minimum = 0x10000;
-    } else {
-        return std::nullopt;
-    }
-    if (i + length > s.size()) {
-        return std::nullopt;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(s[i + k]);
-        if ((next & 0xC0) != 0x80) {
-            return std::nullopt;
-        }
-        c = (c << 6) | (next & 0x3F);
-    }
-    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        return std::nullopt;
-    }
-    i += length;
-    return c;
-}
 
 }  // namespace
 
@@ -91,7 +39,7 @@ std::string toUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (char b : bytes) {
-        appendUtf8(toUnicode(static_cast<unsigned char>(b)), out);
+        utf8::append(toUnicode(static_cast<unsigned char>(b)), out);
     }
     return out;
 }
@@ -99,27 +47,26 @@ std::string toUtf8(std::string_view bytes) {
 std::optional<std::string> fromUtf8(std::string_view utf8, std::string* problem) {
     std::string out;
     out.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const std::size_t start = i;
-        const std::optional<char32_t> c = decodeUtf8(utf8, i);
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::optional<utf8::Character> c = utf8::decode(utf8, at);
         if (!c) {
             if (problem) {
-                *problem = "the text is not valid UTF-8 (byte " + std::to_string(start + 1) + ")";
+                *problem = "the text is not valid UTF-8 (byte " + std::to_string(at + 1) + ")";
             }
             return std::nullopt;
         }
-        const std::optional<unsigned char> byte = fromUnicode(*c);
+        const std::optional<unsigned char> byte = fromUnicode(c->code);
         if (!byte) {
             if (problem) {
                 char code[16];
-                std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(*c));
-                *problem = "the character \"" + std::string(utf8.substr(start, i - start)) +
-                           "\" (" + code + ") has no Windows-1252 form";
+                std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c->code));
+                *problem = "the character \"" + std::string(utf8.substr(at, c->length)) + "\" (" +
+                           code + ") has no Windows-1252 form";
             }
             return std::nullopt;
         }
         out.push_back(static_cast<char>(*byte));
+        at += c->length;
     }
     return out;
 }

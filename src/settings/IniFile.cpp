@@ -9,6 +9,7 @@
 #include "base/FileError.h"
 #include "base/FileReading.h"
 #include "base/TextOps.h"
+#include "base/Utf8.h"
 #include "settings/SettingsWriteError.h"
 
 namespace quillshift {
@@ -92,11 +93,7 @@ std::string_view cutToLimit(std::string_view value, std::size_t limit) {
         while (start > 0 && limit - start < 3 && isContinuation(start)) {
             --start;
         }
-        const auto lead = static_cast<unsigned char>(value[start]);
-        const std::size_t length = lead >= 0xF0 && lead < 0xF8   ? 4
-                                   : lead >= 0xE0 && lead < 0xF0 ? 3
-                                   : lead >= 0xC0 && lead < 0xE0 ? 2
-                                                                 : 0;
+        const std::size_t length = utf8::sequenceLength(static_cast<unsigned char>(value[start]));
         if (start + length > limit) {
             return value.substr(0, start);
         }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "conversion/ScriptLoader.h"
+#include "support/CaseName.h"
 #include "support/ErrorText.h"
 #include "support/TempDir.h"
 #ifndef _WIN32
@@ -56,13 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BinaryCase{"utf16be.ifs", "\xfe\xff\0{\0\r\0\n"s, 1},
                       BinaryCase{"utf16le-without-mark.ifs", "{\0\r\0\n\0"s, 1},
                       BinaryCase{"utf32le.ifs", "\xff\xfe\0\0{\0\0\0"s, 1}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& c : name) {
-            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        }
-        return name;
-    });
+    [](const auto& row) { return testing::wordsOf(row.param.name); });
 
 // POSIX devices and FIFOs; the Windows device names are in AtomicFileWriterWindowsTest and
 // WindowsCommandTest.

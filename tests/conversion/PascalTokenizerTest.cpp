@@ -4,6 +4,7 @@
 
 #include "conversion/BodyKeywords.h"
 #include "conversion/PascalTokenizer.h"
+#include "support/CaseName.h"
 
 namespace quillshift {
 namespace {
@@ -72,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{"x := 2*(3*4)", State::Code, "cccccccccccc|C"},
                       SplitCase{"x := (*y*)z", State::Code, "cccccmmmmmc|C"},
                       SplitCase{"'a'(*", State::Code, "sssmm|P"},
-                      SplitCase{"'a(*'", State::Code, "sssss|C"}));
+                      SplitCase{"'a(*'", State::Code, "sssss|C"}),
+    [](const auto& row) { return testing::caseName(row.index, row.param.line); });
 
 // endState skips the lines that open no comment; it must agree with split everywhere.
 TEST(PascalTokenizer, EndStateAgreesWithSplitForRandomLines) {

@@ -13,6 +13,7 @@
 
 #include "settings/SettingsWriteError.h"
 #include "support/SystemTexts.h"
+#include "support/CaseName.h"
 #include "support/TempDir.h"
 
 namespace quillshift {
@@ -81,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
         IntegerCase{"[Form]\nHeight=1\nHeight=2\n", 1},
         IntegerCase{"[Form]\nHeight=1\n[FORM]\nHeight=2\n", 1},
         IntegerCase{"[Form]\nWidth=1\n[Path]\nHeight=3\n[Form]\nHeight=2\n", 2},
-        IntegerCase{"[Form]\nHeight=abc\nHeight=5\n", 123}));
+        IntegerCase{"[Form]\nHeight=abc\nHeight=5\n", 123}),
+    [](const auto& row) { return testing::caseName(row.index, row.param.file); });
 
 TEST(IniFileTest, BooleansAreIntegersWhereAnyNonZeroIsTrue) {
     struct Case {
@@ -132,7 +134,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"[Path]\nInput=\"x\n", "\"x"}, TextCase{"[Path]\r\nInput=C:\\x\\\r\n", "C:\\x\\"},
         TextCase{std::string("[Path]\nInput=ab\0cd\n", 17), "ab"},
         TextCase{"[Path]\nInput=caf\xC3\xA9\n", "caf\xC3\xA9"},
-        TextCase{"[Path]\nInput=\xE9t\xE9\n", "\xE9t\xE9"}));
+        TextCase{"[Path]\nInput=\xE9t\xE9\n", "\xE9t\xE9"}),
+    [](const auto& row) { return testing::caseName(row.index, row.param.file); });
 
 TEST(IniFileTest, LongTextIsCutToItsFirst2047Characters) {
     std::string value(3000, 'x');
@@ -258,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "[Form]\nWidth=800\r\nHeight=700\n"},
         WriteCase{"ByteOrderMarkKept", "\xEF\xBB\xBF[Form]\nHeight=1\n",
                   "\xEF\xBB\xBF[Form]\nHeight=700\n"}),
-    [](const ::testing::TestParamInfo<WriteCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<WriteCase>& row) { return row.param.name; });
 
 TEST(IniFileTest, ValuesReadBackAsWritten) {
     const std::string values[] = {
@@ -434,7 +437,7 @@ TEST(IniFileTest, SaveReplacesTheFileAndLeavesNoTemporaryFiles) {
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) {
         ++entries;
     }
-    EXPECT_EQ(entries, 1u);
+    EXPECT_EQ(entries, 1U);
 }
 
 TEST(IniFileTest, FileOfExactlyTheLimitIsRead) {

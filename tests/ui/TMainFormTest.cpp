@@ -14,10 +14,13 @@
 #include "TTestWindow.h"
 #include "base/FileError.h"
 #include "conversion/ReelvaultSites.h"
+#include "generated/Version.h"
 #include "support/Contrast.h"
 #include "ui/TAboutPage.h"
+#include "ui/TLanguageCombo.h"
 #include "ui/TMainForm.h"
 #include "ui/TPageControl.h"
+#include "ui/TPropertyEdit.h"
 #include "ui/TScriptEditor.h"
 
 namespace {
@@ -35,8 +38,9 @@ private slots:
     void startsAsTheWizardsFirstStep() {
         TTestWindow window;
         TMainForm& form = *window.form;
-        QCOMPARE(form.windowTitle().left(34), QStringLiteral("Quillshift for RVLT - Rel. 1.0.0.0"));
-        QVERIFY(form.windowTitle().size() > 34);
+        const QString title = QStringLiteral("Quillshift for RVLT - Rel. %1 - by ")
+                                  .arg(QLatin1StringView(quillshift::kVersion));
+        QVERIFY2(form.windowTitle().startsWith(title), qPrintable(form.windowTitle()));
         QCOMPARE(form.view().PageControl->currentWidget(), form.view().TS_Input);
         QVERIFY(!form.view().AdvMemo1->isReadOnly());
         QVERIFY(form.view().AdvMemo2->isReadOnly());
@@ -46,6 +50,15 @@ private slots:
         QVERIFY(form.InputPath().isEmpty() || form.InputPath().endsWith(QLatin1Char('/')));
         QVERIFY(form.DefaultSaveName().isEmpty());
         QVERIFY(window.dialogs->calls.isEmpty());
+        // Only Open is offered; the properties are empty and cannot be edited yet.
+        QVERIFY(!form.commandItem(TMainForm::WizardGroup, TMainForm::OpenItem)->isHidden());
+        for (const int item :
+             {TMainForm::ConvertItem, TMainForm::AdjustItem, TMainForm::SaveItem}) {
+            QVERIFY(form.commandItem(TMainForm::WizardGroup, item)->isHidden());
+        }
+        QVERIFY(form.view().E_Authors->text().isEmpty());
+        QVERIFY(!form.view().E_Authors->isEnabled());
+        QCOMPARE(form.view().CB_Lang->currentIndex(), 0);
 
         QCOMPARE(form.view().InspectorBar1->count(), 3);
         QCOMPARE(form.view().InspectorBar1->itemText(0), QStringLiteral("WIZARD"));
@@ -280,7 +293,8 @@ private slots:
         about.resize(793, 520);
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QCOMPARE(about.titleLabel()->text(), QStringLiteral("Quillshift 1.0.0.0 "));
+        QCOMPARE(about.titleLabel()->text(),
+                 QStringLiteral("Quillshift %1 ").arg(QLatin1StringView(quillshift::kVersion)));
         QCOMPARE(about.forLabel()->text(), QStringLiteral("for Reelvault"));
         QCOMPARE(about.webAddressLabel()->text(),
                  QString::fromLatin1(

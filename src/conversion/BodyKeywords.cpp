@@ -1,5 +1,7 @@
 #include "conversion/BodyKeywords.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "base/TextOps.h"
@@ -7,8 +9,9 @@
 namespace quillshift {
 
 // How the search works, and what it relies on:
-// - Lines are read 16 bytes at a time with GCC's vector extensions (SSE2 on x86-64; other
-//   targets get the plain loop in setBytes). For each keyword, the 16 start positions of a block
+// - Lines are read 16 bytes at a time with the vector extensions of GCC and Clang (MinGW's GCC
+//   included), which become SSE2 on x86-64 and NEON on ARM, with no instruction of one target
+//   named in the code. For each keyword, the 16 start positions of a block
 //   are sifted by two letters of the keyword (kSiftAt): only a position whose two bytes at
 //   kSiftAt and kSiftAt + 1 match those letters, in either case, is compared in full
 //   (text::matchesIgnoringAsciiCase). A block reads up to kLookAhead bytes past its end; the line's
@@ -33,18 +36,26 @@ inline Bytes16 splat(char c) {
     return Bytes16{} + static_cast<signed char>(c);
 }
 
-// Bit j set when byte j of `v` is not zero.
-inline unsigned setBytes(Bytes16 v) {
-#if defined(__SSE2__)
-    using Chars16 = char __attribute__((vector_size(16)));
-    return static_cast<unsigned>(__builtin_ia32_pmovmskb128(reinterpret_cast<Chars16>(v)));
-#else
-    unsigned bits = 0;
-    for (std::size_t j = 0; j < kBlock; ++j) {
-        bits |= static_cast<unsigned>(v[j] != 0) << j;
-    }
-    return bits;
-#endif
+// The 16 bytes of `v`, each 0 or 0xFF as comparisons leave them, as two words in text order.
+struct Marks {
+    std::array<std::uint64_t, 2> words{};
+
+    explicit Marks(Bytes16 v) { std::memcpy(words.data(), &v, sizeof words); }
+    bool any() const { return (words[0] | words[1]) != 0; }
+};
+
+// The index (0 to 7) of the first marked byte, in text order, of a word of marks (not 0).
+constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+inline std::size_t firstMarked(std::uint64_t marks) {
+    return static_cast<std::size_t>(kLittleEndian ? std::countr_zero(marks)
+                                                  : std::countl_zero(marks)) /
+           8;
+}
+
+// `marks` without the byte at `index`.
+inline std::uint64_t withoutByte(std::uint64_t marks, std::size_t index) {
+    const std::size_t shift = 8 * (kLittleEndian ? index : 7 - index);
+    return marks & ~(std::uint64_t{0xFF} << shift);
 }
 
 // Where in each keyword two letters stand that ordinary script text seldom has side by side
@@ -85,29 +96,30 @@ void scanBlock(const char* block, std::size_t offset, std::string_view line,
                     (folded(block + at + 1) == splat(static_cast<char>(keyword[at + 1] | 0x20)));
         any |= sifted[k];
     }
-    if (setBytes(any) == 0) {
+    if (!Marks(any).any()) {
         return;
     }
     for (std::size_t k = 0; k < kBodyKeywordCount; ++k) {
-        if ((missing & (1u << k)) == 0) {
-            continue;
-        }
-        for (unsigned candidates = setBytes(sifted[k]); candidates != 0;
-             candidates &= candidates - 1) {
-            const std::size_t at = offset + static_cast<std::size_t>(__builtin_ctz(candidates));
-            if (text::matchesIgnoringAsciiCase(line, at, kBodyKeywords[k])) {
-                found[k] = at;
-                missing &= ~(1u << k);
-                break;
+        const std::array<std::uint64_t, 2> halves = Marks(sifted[k]).words;
+        for (std::size_t half = 0; half < halves.size() && (missing & (1U << k)) != 0; ++half) {
+            for (std::uint64_t candidates = halves[half]; candidates != 0;) {
+                const std::size_t byte = firstMarked(candidates);
+                candidates = withoutByte(candidates, byte);
+                const std::size_t at = offset + 8 * half + byte;
+                if (text::matchesIgnoringAsciiCase(line, at, kBodyKeywords[k])) {
+                    found[k] = at;
+                    missing &= ~(1U << k);
+                    break;
+                }
             }
         }
     }
 }
 
-// Bit j set when byte j of the 16 at `p` is "{" or "*", one of which every comment opener holds.
-inline unsigned openerBytes(const char* p) {
+// True when one of the 16 bytes at `p` is "{" or "*", one of which every comment opener holds.
+inline bool holdsOpenerByte(const char* p) {
     const Bytes16 bytes = load(p);
-    return setBytes((bytes == splat('{')) | (bytes == splat('*')));
+    return Marks((bytes == splat('{')) | (bytes == splat('*'))).any();
 }
 
 }  // namespace
@@ -115,13 +127,13 @@ inline unsigned openerBytes(const char* p) {
 bool mayOpenComment(std::string_view line) {
     std::size_t i = 0;
     for (; i + kBlock <= line.size(); i += kBlock) {
-        if (openerBytes(line.data() + i) != 0) {
+        if (holdsOpenerByte(line.data() + i)) {
             return true;
         }
     }
     char tail[kBlock] = {};
     std::memcpy(tail, line.data() + i, line.size() - i);
-    return openerBytes(tail) != 0;
+    return holdsOpenerByte(tail);
 }
 
 namespace {
@@ -131,13 +143,13 @@ template <bool kOpeners>
 BodyKeywordPositions findKeywords(std::string_view line, bool* opener) {
     BodyKeywordPositions found;
     found.fill(std::string_view::npos);
-    unsigned missing = (1u << kBodyKeywordCount) - 1;
+    unsigned missing = (1U << kBodyKeywordCount) - 1;
     bool open = false;
     const auto wanted = [&] { return missing != 0 || (kOpeners && !open); };
     std::size_t i = 0;
     for (; i + kBlock + kLookAhead <= line.size() && wanted(); i += kBlock) {
         if constexpr (kOpeners) {
-            open = open || openerBytes(line.data() + i) != 0;
+            open = open || holdsOpenerByte(line.data() + i);
         }
         if (missing != 0) {
             scanBlock(line.data() + i, i, line, found, missing);
@@ -149,8 +161,8 @@ BodyKeywordPositions findKeywords(std::string_view line, bool* opener) {
         char tail[2 * kBlock + kLookAhead] = {};
         std::memcpy(tail, line.data() + i, line.size() - i);
         if constexpr (kOpeners) {
-            open = open || openerBytes(tail) != 0 ||
-                   (line.size() - i > kBlock && openerBytes(tail + kBlock) != 0);
+            open = open || holdsOpenerByte(tail) ||
+                   (line.size() - i > kBlock && holdsOpenerByte(tail + kBlock));
         }
         if (missing != 0) {
             scanBlock(tail, i, line, found, missing);

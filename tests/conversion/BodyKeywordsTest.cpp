@@ -55,7 +55,7 @@ TEST(BodyKeywords, AgreesWithThePlainSearchOnRandomLines) {
 }
 
 TEST(BodyKeywords, FindsAPhraseIgnoringCase) {
-    EXPECT_EQ(text::findIgnoringAsciiCase("x requires A Newer one", "REQUIRES A NEWER"), 2u);
+    EXPECT_EQ(text::findIgnoringAsciiCase("x requires A Newer one", "REQUIRES A NEWER"), 2U);
     EXPECT_EQ(text::findIgnoringAsciiCase("requires a newe", "REQUIRES A NEWER"),
               std::string_view::npos);
     EXPECT_EQ(text::findIgnoringAsciiCase("requires\ta newer", "REQUIRES A NEWER"),

@@ -2,22 +2,27 @@
 """Plants simple single-line faults in the sources, one at a time, and tells which ones the tests
 let through.
 
-    tools/mutate.py [--build DIR] [--per-file N] [--seed S] [--timeout SECONDS] FOLDER...
+    tools/mutate.py [--build DIR] [--per-file N] [--seed S] [--timeout SECONDS] [--again LOG]
+                    FOLDER...
 
 For each source file below the FOLDERs (src/base, src/conversion, ...), every place where one of
 the faults below can be planted is found; up to N of them per file (all with --per-file 0) are
 tried, chosen at random with the seed S. Each fault is planted in the file, the build folder DIR
-(configured once, with the tests) is rebuilt, and the tests of the folder's label are run (ctest
--L, each test stopped after the timeout, so that a fault that makes a test loop counts as caught).
-A fault that does not compile is not counted. The file is always put back as it was.
+(configured once, with the tests) is rebuilt, only the programs those tests run, and the tests of
+the folder's labels are run (ctest -L, but not the benchmarks; each test stopped after the
+timeout, so that a fault that makes a test loop counts as caught). A fault that does not compile
+is not counted. The file is always put back as it was. With --again LOG, only the faults that LOG
+(the output of an earlier run) lists as got through are tried again, to see whether new tests
+catch them.
 
 The faults: a comparison turned round (== and !=, < and >=, > and <=), && and || swapped, true and
 false swapped, a ! dropped, a number one off, + and - swapped, a statement dropped.
 
-Prints each fault that got through, then the share caught per folder. Not part of the test run:
-it takes minutes per fault planted.
+Prints each fault as it is judged (caught or got through), then the share caught per folder.
+Not part of the test run: it takes minutes per fault planted.
 """
 import argparse
+import json
 import os
 import random
 import re
@@ -103,6 +108,45 @@ def candidates(path):
     return lines, found
 
 
+def label_targets(build, label):
+    """The build targets of the programs that the tests of `label` run: each test program has the
+    name of its target and lies in the build's bin folder."""
+    def listed():
+        result = run(["ctest", "--test-dir", build, "-L", label, "-LE", "bench",
+                      "--show-only=json-v1"])
+        if result.returncode != 0:
+            sys.exit(result.stdout)
+        return json.loads(result.stdout[result.stdout.index("{"):])["tests"]
+
+    tests = listed()
+    # ctest knows a program's path, and the test programs' own tests, once it is built.
+    if not os.path.isdir(os.path.join(build, "bin")) or any("command" not in t for t in tests):
+        if run(["cmake", "--build", build, "-j2"]).returncode != 0:
+            sys.exit("the unchanged sources do not build in " + build)
+        tests = listed()
+    bin_dir = os.path.join(build, "bin")
+    targets = set()
+    for test in tests:
+        program = test["command"][0]
+        if os.path.dirname(program) == bin_dir:
+            targets.add(os.path.basename(program))
+    if not targets:
+        sys.exit(f"no test of the label {label} in {build}")
+    return sorted(targets)
+
+
+def earlier_survivors(log):
+    """The faults an earlier run's output lists as got through, as (path, line number, what,
+    planted line without its indentation)."""
+    found = set()
+    with open(log, encoding="utf-8", errors="surrogateescape") as f:
+        for line in f:
+            match = re.match(r"through: (.+?):(\d+): (.+?): (.*)$", line.rstrip("\n"))
+            if match:
+                found.add((match.group(1), int(match.group(2)), match.group(3), match.group(4)))
+    return found
+
+
 def run(command, timeout=None):
     return subprocess.run(command, cwd=ROOT, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                           text=True, timeout=timeout)
@@ -115,28 +159,35 @@ def main():
     parser.add_argument("--per-file", type=int, default=6)
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--timeout", type=int, default=60)
+    parser.add_argument("--again", metavar="LOG")
     options = parser.parse_args()
     build = os.path.join(ROOT, options.build)
+    again = earlier_survivors(options.again) if options.again else None
 
     if not os.path.isdir(os.path.join(build, "CMakeFiles")):
         result = run(["cmake", "-S", ".", "-B", build, "-DCMAKE_BUILD_TYPE=Debug",
                       "-DCMAKE_CXX_FLAGS_DEBUG=-O0"])
         if result.returncode != 0:
             sys.exit(result.stdout)
-    if run(["cmake", "--build", build, "-j2"]).returncode != 0:
-        sys.exit("the unchanged sources do not build in " + build)
 
     random.seed(options.seed)
     totals = {}
     for folder in options.folders:
         label = LABELS.get(folder.rstrip("/"), "core")
+        build_command = ["cmake", "--build", build, "-j2", "--target"] + label_targets(build, label)
+        if run(build_command).returncode != 0:
+            sys.exit(f"the unchanged sources do not build in {build}")
         caught = through = unbuilt = 0
         for name in sorted(os.listdir(os.path.join(ROOT, folder))):
             if not name.endswith(".cpp") and not name.endswith(".h"):
                 continue
             path = os.path.join(ROOT, folder, name)
             lines, found = candidates(path)
-            if options.per_file > 0 and len(found) > options.per_file:
+            if again is not None:
+                shown = f"{folder.rstrip('/')}/{name}"
+                found = [(number, mutant, what) for number, mutant, what in found
+                         if (shown, number + 1, what, mutant.strip()) in again]
+            elif options.per_file > 0 and len(found) > options.per_file:
                 found = random.sample(found, options.per_file)
             original = "\n".join(lines)
             for number, mutant, what in found:
@@ -144,11 +195,11 @@ def main():
                 try:
                     with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
                         f.write("\n".join(planted))
-                    if run(["cmake", "--build", build, "-j2"]).returncode != 0:
+                    if run(build_command).returncode != 0:
                         unbuilt += 1
                         continue
                     try:
-                        result = run(["ctest", "--test-dir", build, "-L", label, "-j2",
+                        result = run(["ctest", "--test-dir", build, "-L", label, "-LE", "bench", "-j2",
                                       "--timeout", str(options.timeout), "--stop-on-failure"],
                                      timeout=options.timeout * 20)
                         passed = result.returncode == 0
@@ -160,12 +211,14 @@ def main():
                               flush=True)
                     else:
                         caught += 1
+                        print(f"caught: {folder}/{name}:{number + 1}: {what}", flush=True)
                 finally:
                     with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
                         f.write(original)
         totals[folder] = (caught, through, unbuilt)
     # Leave the build as the sources are.
-    run(["cmake", "--build", build, "-j2"])
+    if options.folders:
+        run(build_command)
     for folder, (caught, through, unbuilt) in totals.items():
         tried = caught + through
         share = 100.0 * caught / tried if tried else 0.0

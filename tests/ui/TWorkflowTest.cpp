@@ -210,14 +210,6 @@ class TWorkflowTest : public QObject {
     }
 
 private slots:
-    void startsInStartedWithOnlyOpenOffered() {
-        TTestWindow w;
-        QCOMPARE(stateOf(*w.form), QStringLiteral("Started"));
-        QVERIFY(!hidden(*w.form, TMainForm::OpenItem));
-        QVERIFY(w.form->view().E_Authors->text().isEmpty());
-        QCOMPARE(w.form->view().CB_Lang->currentIndex(), 0);
-    }
-
     void stateTable_data() {
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("group");

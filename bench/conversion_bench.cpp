@@ -79,7 +79,7 @@ void linesPipeline(benchmark::State& state) {
         std::string written = renderOutputScript(properties, body);
         benchmark::DoNotOptimize(written.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * script.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(script.size()));
 }
 
 // The batch converter's way: one pass, no line lists, the output written to a file through the
@@ -102,7 +102,7 @@ void streamingPipeline(benchmark::State& state, StreamingConversion::Checks chec
         file.commit();
     }
     std::filesystem::remove(path);
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * script.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(script.size()));
     state.counters["warnings"] = static_cast<double>(warnings);
 }
 
@@ -116,7 +116,7 @@ void streamingToString(benchmark::State& state) {
         writeConvertedScript(conversion, ScriptSink::into(written));
         benchmark::DoNotOptimize(written.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * script.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(script.size()));
 }
 
 void splitOnly(benchmark::State& state) {
@@ -125,7 +125,7 @@ void splitOnly(benchmark::State& state) {
         auto lines = splitScriptLines(script);
         benchmark::DoNotOptimize(lines.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * script.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(script.size()));
 }
 
 // The window's way: with notes, so checked, as the Convert command does it.

@@ -118,7 +118,7 @@ std::string commentsOverLines(std::size_t n) {
 
 void countBytes(benchmark::State& state, std::size_t bytes) {
     state.SetComplexityN(static_cast<std::int64_t>(bytes));
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes));
     state.counters["time_per_byte"] = benchmark::Counter(
         static_cast<double>(bytes),
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);

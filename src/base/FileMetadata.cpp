@@ -124,7 +124,7 @@ mode_t copyAccessControlList(int from, int to, mode_t mode, std::vector<std::str
     if (from < 0 || acl_extended_fd(from) != 1) {
         return mode;
     }
-    const acl_t acl = acl_get_fd(from);
+    acl_t acl = acl_get_fd(from);
     if (acl == nullptr) {
         notes.push_back("Its access control list could not be read (" + systemErrorText(errno) +
                         "), so it was not kept.");
@@ -197,9 +197,9 @@ void copyMetadata(int from, int pathOnly, const struct stat& original, int to,
         struct stat now {};
         if (noteOwnerChange && ::fstat(to, &now) == 0 &&
             (now.st_uid != original.st_uid || now.st_gid != original.st_gid)) {
-            notes.push_back("Its owner and group changed from " + userName(original.st_uid) +
-                            ":" + groupName(original.st_gid) + " to " + userName(now.st_uid) +
-                            ":" + groupName(now.st_gid) + " (only root can keep another user's).");
+            notes.push_back("Its owner and group changed from " + userName(original.st_uid) + ":" +
+                            groupName(original.st_gid) + " to " + userName(now.st_uid) + ":" +
+                            groupName(now.st_gid) + " (only root can keep another user's).");
         }
     }
     setMode(to, mode, notes);

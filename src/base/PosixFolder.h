@@ -48,8 +48,8 @@ struct FolderOf {
 };
 
 /// Opens the folder of `location`'s file. When the location follows the file's own name and
-/// `resolveOwnLink` is set, a link there is resolved first, so that the folder and name are those
+/// `resolveLink` is set, a link there is resolved first, so that the folder and name are those
 /// of the file it points to (a dangling link stays itself).
-FolderOf openFolderOf(const FileLocation& location, bool resolveOwnLink);
+FolderOf openFolderOf(const FileLocation& location, bool resolveLink);
 
 }  // namespace quillshift::posix

@@ -8,6 +8,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -78,14 +79,10 @@ bool isTemporaryName(std::string_view name) {
     if (name.size() != kPrefix.size() + 6 || !name.starts_with(kPrefix)) {
         return false;
     }
-    for (const char c : name.substr(kPrefix.size())) {
-        const bool alphanumeric =
-            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        if (!alphanumeric) {
-            return false;
-        }
-    }
-    return true;
+    const std::string_view tail = name.substr(kPrefix.size());
+    return std::all_of(tail.begin(), tail.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
 }
 
 // Whether the temporary file `name` in `folder` is one to remove.

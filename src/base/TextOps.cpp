@@ -48,7 +48,8 @@ void expandTabsInto(std::string_view line, std::string& out) {
         ++tabs;
     }
     out.resize(line.size() + tabs * (kWidth - 1));
-    char* dst = std::fill_n(out.data(), (afterIndent - begin) * kWidth, ' ');
+    char* dst =
+        std::fill_n(out.data(), static_cast<std::size_t>(afterIndent - begin) * kWidth, ' ');
     for (const char* from = afterIndent;;) {
         const char* tab = nextTab(from);
         dst = std::copy(from, tab, dst);

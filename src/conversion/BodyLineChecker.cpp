@@ -160,7 +160,7 @@ BodyRule ruleOf(BodyKeyword keyword) {
 }
 
 // Where an occurrence of a keyword stands.
-enum class Place { Call, Identifier, String, Comment };
+enum class Place { AsCall, Identifier, String, Comment };
 
 // Reading a line that has been split into spans.
 class SplitLine {
@@ -246,7 +246,7 @@ public:
         const std::size_t after = at + length;
         const bool inName = (at > 0 && isWordByte(line_[at - 1])) ||
                             (after < line_.size() && isWordByte(line_[after]));
-        return inName ? Place::Identifier : Place::Call;
+        return inName ? Place::Identifier : Place::AsCall;
     }
 
     // The call whose name is at [at, at + length), and where its own argument list opens, if it
@@ -295,13 +295,8 @@ public:
                     ++depth;
                 } else if (c == ')') {
                     --depth;
-                    if (!open.empty() && open.back().depth == depth) {
-                        open.back().call->close = i;
-                        open.back().call->end = i + 1;
-                        open.pop_back();
-                        if (open.empty() && next == calls.end()) {
-                            return;  // every list is resolved
-                        }
+                    if (closesLastList(open, depth, i) && next == calls.end()) {
+                        return;  // every list is resolved
                     }
                 } else if (c == ',' && !open.empty() && open.back().depth + 1 == depth &&
                            open.back().call->comma == npos) {
@@ -315,6 +310,19 @@ public:
     }
 
 private:
+    // Closes the innermost open list with the ")" at `i` when that ")" is at the list's own
+    // `depth`; true when that was the last open list.
+    static bool closesLastList(std::vector<BodyLineChecker::OpenList>& open, long depth,
+                               std::size_t i) {
+        if (open.empty() || open.back().depth != depth) {
+            return false;
+        }
+        open.back().call->close = i;
+        open.back().call->end = i + 1;
+        open.pop_back();
+        return open.empty();
+    }
+
     std::string_view line_;
     const std::vector<Span>& spans_;
 };
@@ -351,7 +359,7 @@ void BodyLineChecker::findCalls() {
         // The first occurrence may stand anywhere; the later ones count only in code.
         for (std::size_t at = matches_->keywords[keyword]; at != npos;
              at = split.nextInCode(at + name.size(), name)) {
-            if (split.placeOf(at, name.size()) == Place::Call) {
+            if (split.placeOf(at, name.size()) == Place::AsCall) {
                 calls.push_back(split.parseCall(at, name.size(), keyword != kDisplayResults));
             }
         }
@@ -431,14 +439,14 @@ void BodyLineChecker::checkCut(BodyKeyword keyword, std::size_t cutFrom, std::si
     const bool harmful = !rewritten && converted_ != line_ && !rewriteIsHarmless();
     const SplitLine split(line_, spans_);
     const Place place = split.placeOf(k, kBodyKeywords[keyword].size());
-    if (place == Place::Call) {
+    if (place == Place::AsCall) {
         const Call& call = calls.front();
         if (!rewritten && !call.continues && (harmful || needsChange(keyword, call, line_))) {
             warn(WarningCode::WrongArgumentSplit, k, messages.wrongSplit, true);
         }
     } else if (harmful) {
         switch (place) {
-            case Place::Call:
+            case Place::AsCall:
                 break;
             case Place::Identifier:
                 warn(WarningCode::KeywordInIdentifier, k, messages.inIdentifier, true);
@@ -508,7 +516,7 @@ void BodyLineChecker::checkDisplayResults() {
     const KeywordMessages& messages = kMessages[kDisplayResults];
     const SplitLine split(line_, spans_);
     switch (split.placeOf(k, kBodyKeywords[kDisplayResults].size())) {
-        case Place::Call: {
+        case Place::AsCall: {
             const Call& call = calls.front();
             if (call.continues) {
                 return;  // reported as continuing
@@ -608,7 +616,9 @@ void BodyLineChecker::checkOverridden(BodyRule standing) {
     const bool getPicture = matches_->getPictureClose != npos;
     const bool displayResults = matches_->keywords[kDisplayResults] != npos;
     const bool checkVersion = matches_->checkVersionClose != npos;
-    if (getPicture + displayResults + checkVersion + matches_->versionMessage < 2) {
+    const int matched = static_cast<int>(getPicture) + static_cast<int>(displayResults) +
+                        static_cast<int>(checkVersion) + static_cast<int>(matches_->versionMessage);
+    if (matched < 2) {
         return;  // the common line: one rule matched
     }
     // After a DisplayResults rewrite at code, the rest of the line is a comment anyway.

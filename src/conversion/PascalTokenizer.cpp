@@ -17,8 +17,8 @@ constexpr std::size_t npos = std::string_view::npos;
 // before ("(" is common in code, "*" is not).
 constexpr std::array<bool, 256> kSpecial = [] {
     std::array<bool, 256> special{};
-    for (const unsigned char c : std::string_view("/{*'\"")) {
-        special[c] = true;
+    for (const char c : std::string_view("/{*'\"")) {
+        special[static_cast<unsigned char>(c)] = true;
     }
     return special;
 }();

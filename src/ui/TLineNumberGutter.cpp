@@ -63,17 +63,18 @@ void TLineNumberGutter::refresh() {
         wanted.insert(
             0, static_cast<std::size_t>(std::max(0, digits - static_cast<int>(wanted.size()))),
             '0');
-        const long length = pane_.SendScintilla(QsciScintillaBase::SCI_MARGINGETTEXT, line,
+        const auto at = static_cast<unsigned long>(line);
+        const long length = pane_.SendScintilla(QsciScintillaBase::SCI_MARGINGETTEXT, at,
                                                 static_cast<void*>(nullptr));
         if (length == static_cast<long>(wanted.size())) {
-            pane_.SendScintilla(QsciScintillaBase::SCI_MARGINGETTEXT, line,
+            pane_.SendScintilla(QsciScintillaBase::SCI_MARGINGETTEXT, at,
                                 static_cast<void*>(current));
             if (std::string_view(current, static_cast<std::size_t>(length)) == wanted) {
                 continue;
             }
         }
-        pane_.SendScintilla(QsciScintillaBase::SCI_MARGINSETTEXT, line, wanted.c_str());
-        pane_.SendScintilla(QsciScintillaBase::SCI_MARGINSETSTYLE, line,
+        pane_.SendScintilla(QsciScintillaBase::SCI_MARGINSETTEXT, at, wanted.c_str());
+        pane_.SendScintilla(QsciScintillaBase::SCI_MARGINSETSTYLE, at,
                             static_cast<long>(QsciScintillaBase::STYLE_LINENUMBER));
     }
 }

@@ -335,7 +335,8 @@ void TPascalLexer::styleText(int start, int end) {
             pane->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX,
                                 static_cast<unsigned long>(styles.size()), styles.data());
         }
-        pane->SendScintilla(QsciScintillaBase::SCI_SETLINESTATE, line, static_cast<long>(state));
+        pane->SendScintilla(QsciScintillaBase::SCI_SETLINESTATE, static_cast<unsigned long>(line),
+                            static_cast<long>(state));
     }
 }
 

@@ -27,7 +27,9 @@ namespace {
 std::optional<std::string> encodeForPane(const QString& text, std::string* problem) {
     const QByteArray utf8 = text.toUtf8();
     return quillshift::windows1252::fromUtf8(
-        quillshift::text::expandTabs(std::string_view(utf8.constData(), utf8.size())), problem);
+        quillshift::text::expandTabs(
+            std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))),
+        problem);
 }
 
 /// Appends `line` to `bytes` with its tabs replaced (copied as it is when it has none).
@@ -132,8 +134,8 @@ std::string_view TScriptEditor::documentView() const {
     if (length <= 0) {
         return {};
     }
-    const auto* data = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
-    return {data, static_cast<std::size_t>(length)};
+    const auto* chars = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    return {chars, static_cast<std::size_t>(length)};
 }
 
 std::vector<std::string> TScriptEditor::lines() const {
@@ -348,9 +350,10 @@ void TScriptEditor::insertTypedBytes(const std::string& bytes) {
     const long end = SendScintilla(SCI_GETSELECTIONEND);
     if (start == end && SendScintilla(SCI_GETOVERTYPE) != 0) {
         const long lineEnd =
-            SendScintilla(SCI_GETLINEENDPOSITION, SendScintilla(SCI_LINEFROMPOSITION, start));
+            SendScintilla(SCI_GETLINEENDPOSITION,
+                          SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(start)));
         const long replaced = std::min(lineEnd, start + static_cast<long>(bytes.size()));
-        SendScintilla(SCI_SETSEL, start, replaced);
+        SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), replaced);
     }
     SendScintilla(SCI_REPLACESEL, 0UL, bytes.c_str());
     SendScintilla(SCI_ENDUNDOACTION);
@@ -440,10 +443,10 @@ void TScriptEditor::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 void TScriptEditor::paste() {
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    if (!isReadOnly() && data != nullptr && data->hasText()) {
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    if (!isReadOnly() && mime != nullptr && mime->hasText()) {
         std::string problem;
-        if (!encodeForPane(data->text(), &problem)) {
+        if (!encodeForPane(mime->text(), &problem)) {
             refuse(QString::fromStdString(problem));
             return;
         }
@@ -466,11 +469,11 @@ QByteArray TScriptEditor::fromMimeData(const QMimeData* source, bool& rectangula
 }
 
 QMimeData* TScriptEditor::toMimeData(const QByteArray& text, bool rectangular) const {
-    QMimeData* data = QsciScintilla::toMimeData(text, rectangular);
+    QMimeData* mime = QsciScintilla::toMimeData(text, rectangular);
     const std::string utf8 = quillshift::windows1252::toUtf8(
         std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
-    data->setText(QString::fromStdString(utf8));
-    return data;
+    mime->setText(QString::fromStdString(utf8));
+    return mime;
 }
 
 void TScriptEditor::paintEvent(QPaintEvent* event) {

@@ -46,20 +46,20 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(TemporaryFiles, AtomicFileWriterTest, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Named" : "Unnamed"; });
+                         [](const auto& row) { return row.param ? "Named" : "Unnamed"; });
 
 TEST_P(AtomicFileWriterTest, WritesNewAndReplacedFiles) {
     const mode_t previous = ::umask(022);
     writeFileAtomically(dir.file("new.ifs"), "data", IfTargetExists::Fail);
     ::umask(previous);
     EXPECT_EQ(readBytes(dir.file("new.ifs")), "data");
-    EXPECT_EQ(modeOf(dir.file("new.ifs")), 0644u);
+    EXPECT_EQ(modeOf(dir.file("new.ifs")), 0644U);
 
     writeBytes(dir.file("old.ifs"), "old contents that are longer");
     ::chmod(dir.file("old.ifs").c_str(), 0640);
     writeFileAtomically(dir.file("old.ifs"), "new", IfTargetExists::Replace);
     EXPECT_EQ(readBytes(dir.file("old.ifs")), "new");
-    EXPECT_EQ(modeOf(dir.file("old.ifs")), 0640u);
+    EXPECT_EQ(modeOf(dir.file("old.ifs")), 0640U);
 
     fs::create_symlink("old.ifs", dir.file("link.ifs"));
     writeFileAtomically(dir.file("link.ifs"), "through", IfTargetExists::Replace);
@@ -196,7 +196,7 @@ TEST_P(AtomicFileWriterTest, ReplacingKeepsTheOwnerAndGroup) {
     EXPECT_EQ(readBytes(path), "new");
     EXPECT_EQ(statusOf(path).st_uid, testing::kNobody);
     EXPECT_EQ(statusOf(path).st_gid, testing::kNobody);
-    EXPECT_EQ(modeOf(path), 0640u);
+    EXPECT_EQ(modeOf(path), 0640U);
 }
 
 // The process ends in the middle of writing: nothing of the new file may stay behind.
@@ -439,7 +439,7 @@ TEST(AtomicFileWriterStaleFiles, RemovesOnlyItsOwnOldTemporaryFiles) {
     writer.write("x");
     writer.commit();
     testing::useNamedTemporaryFiles(false);
-    ASSERT_EQ(writer.notes().size(), 1u);
+    ASSERT_EQ(writer.notes().size(), 1U);
     EXPECT_EQ(writer.notes()[0], "Removed the temporary file \".quillshift-Ab3dE9\" that an "
                                  "interrupted run left in \"" + dir.path() + "\".");
     const std::string expected = ::geteuid() == 0 ? ".quillshift-fresh1;.quillshift-link12;"

@@ -199,7 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"  { old check"}},
         TrapCase{"CommentOpensOnTheLine", "  ShowMessage('requires a newer version'); (* the",
                  "line-replaced@3", withMessage("  ", "; (* the")}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 struct CleanCase {
     std::string_view name;
@@ -278,7 +278,7 @@ INSTANTIATE_TEST_SUITE_P(
         CleanCase{"InsideCommentOfLinesBefore",
                   "  GetPicture(a, 'x)'); CheckVersion(f(1), 2)",
                   {"(* old code", "   still old"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace quillshift

@@ -78,18 +78,18 @@ TEST_P(GoldenFileTest, ConvertedOutputIsRecognisedAsConverted) {
     for (const auto& line : loadScriptFile(goldenFile(GetParam() + ".expected"))) {
         converter.convertLine(line, out);
     }
-    EXPECT_EQ(converter.convertedMarkLine(), 3u);
+    EXPECT_EQ(converter.convertedMarkLine(), 3U);
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, GoldenFileTest, ::testing::ValuesIn(goldenNames()),
-                         [](const auto& info) {
-                             std::string name = info.param;
+                         [](const auto& row) {
+                             std::string name = row.param;
                              std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
 
 TEST(GoldenFiles, ThereAreSome) {
-    EXPECT_GE(goldenNames().size(), 5u);
+    EXPECT_GE(goldenNames().size(), 5U);
 }
 
 }  // namespace

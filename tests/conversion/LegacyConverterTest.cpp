@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "\xE9getpicture(\xE9)\xE0", BodyRule::GetPicture},
         BodyCase{"AlreadyConvertedCheckVersion", "CheckVersion(3,5,0)", "CheckVersion(3,5,0)",
                  BodyRule::CheckVersion}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 struct HarvestCase {
     std::string_view name;
@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
         HarvestCase{"IndentedProgramIsHeader",
                     {"  program Y;", "programY;", "PROGRAM"},
                     props("", "", 0, {"program Y;", "programY;", "PROGRAM"})}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 struct TitleCase {
     std::string line;
@@ -165,7 +165,7 @@ TEST(LegacyConverter, TitleLineDropsTwoCharactersAndTrims) {
         convertLegacyScript({"first", line}, output, properties);
         EXPECT_EQ(properties.title, title) << line;
         EXPECT_EQ(properties.description, "Movie importation script for " + title) << line;
-        EXPECT_EQ(properties.language, 0u) << "no tag is looked for in the title line";
+        EXPECT_EQ(properties.language, 0U) << "no tag is looked for in the title line";
     }
 }
 

@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"Clean", {"{ T }", "{ T }", "program X;", "begin", "end."}, ""},
         HeaderCase{"NoProgramLine", {"{", "{ T", "}"}, "1:no-program-line@1"},
         HeaderCase{"Empty", {}, "1:no-program-line@1"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(ScriptChecker, RepairedProgramLineStartsTheBodyThere) {
     const Lines input{"{", "{ Title", "(c) me", "  program Foo;", "(c) later", "begin", "end."};
@@ -103,8 +103,8 @@ TEST(ScriptChecker, RepairedProgramLineStartsTheBodyThere) {
 
     const Converted fixed = convert(input, {WarningCode::ProgramLineNotRecognised});
     EXPECT_EQ(fixed.output, (Lines{"  program Foo;", "(c) later", "begin", "end."}));
-    EXPECT_EQ(fixed.notes.header.size(), 3u);
-    EXPECT_EQ(fixed.notes.bodyRules.size(), 4u);
+    EXPECT_EQ(fixed.notes.header.size(), 3U);
+    EXPECT_EQ(fixed.notes.bodyRules.size(), 4U);
     EXPECT_EQ(fixed.properties.authors, "(c) me");
     EXPECT_EQ(fixed.properties.title, "Title");
     EXPECT_EQ(describe(fixed.notes.warnings), "4:program-line-not-recognised@3!");
@@ -136,7 +136,7 @@ TEST(ScriptChecker, FixesApplyToALineOnlyWhenAllItsCodesAreAskedFor) {
         "  if not CheckVersion(3,5,0) then ShowMessage('This script requires a newer version of "
         "Reelvault (at least the version 3.5.0)');";
     const Converted plain = convert(input);
-    ASSERT_EQ(plain.notes.repairs.size(), 2u);
+    ASSERT_EQ(plain.notes.repairs.size(), 2U);
     EXPECT_EQ(plain.notes.repairs[0].text, repaired);
     EXPECT_EQ(plain.notes.repairs[0].needs,
               (WarningCodeSet{WarningCode::RuleOverridden, WarningCode::LineReplaced}));
@@ -335,9 +335,9 @@ TEST(ScriptChecker, RandomScriptsKeepTheirBytesAndChangeOnlyRepairedLines) {
         }
         ASSERT_EQ(next, checked.notes.repairs.size());
         for (const ConversionWarning& w : checked.notes.warnings) {
-            ASSERT_GE(w.line, 1u);
+            ASSERT_GE(w.line, 1U);
             ASSERT_LE(w.line, std::max<std::size_t>(input.size(), 1));
-            ASSERT_GE(w.column, 1u);
+            ASSERT_GE(w.column, 1U);
             ASSERT_FALSE(w.message.empty());
             ASSERT_FALSE(w.fixed);
             if (w.code == WarningCode::NoProgramLine || w.code == WarningCode::CallContinues) {
@@ -355,9 +355,9 @@ TEST(ScriptChecker, RandomScriptsKeepTheirBytesAndChangeOnlyRepairedLines) {
         ASSERT_EQ(stream({true, {}}), std::pair(renderOutputScript(plainProperties, plain),
                                                 checked.notes.warnings.size()));
         ASSERT_EQ(stream({true, fixes}).first, renderOutputScript(plainProperties, fixed.output));
-        ASSERT_EQ(stream({}).second, 0u);
+        ASSERT_EQ(stream({}).second, 0U);
     }
-    EXPECT_GT(repairedLines, 1000u) << "the random scripts must exercise the repairs";
+    EXPECT_GT(repairedLines, 1000U) << "the random scripts must exercise the repairs";
 }
 
 // With every fix, the program line's too, the streaming conversion and the line lists agree, and

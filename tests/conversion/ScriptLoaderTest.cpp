@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"TwoTabs", "\t\tx", {"        x"}},
         SplitCase{"TabIgnoresColumn", "ab\tc\t", {"ab    c    "}},
         SplitCase{"TabOnlyLine", "\t\r\n\t", {"    ", "    "}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(ScriptLoader, LfFileLoadsLikeItsCrLfTwin) {
     EXPECT_EQ(splitScriptLines("program A;\nbegin\n\nend.\n"),

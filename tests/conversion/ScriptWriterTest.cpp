@@ -54,7 +54,7 @@ Lines headerLines(const ScriptProperties& properties) {
 
 TEST(ScriptWriter, ClearedRecordWithEmptyBodyGivesTheBareHeader) {
     EXPECT_EQ(renderOutputScript(ScriptProperties{}, {}), kClearedScript);
-    EXPECT_EQ(kLicence.size(), 251u);
+    EXPECT_EQ(kLicence.size(), 251U);
     EXPECT_EQ(headerLines(ScriptProperties{}).size(), kScriptHeaderLineCount);
 }
 

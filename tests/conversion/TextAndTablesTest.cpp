@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/TextOps.h"
+#include "base/Utf8.h"
 #include "conversion/LanguageTable.h"
 #include "conversion/ScriptProperties.h"
 
@@ -40,7 +41,41 @@ TEST(TextOps, ExpandsTabsInPiecesWithoutHoldingTheLine) {
             ++pieces;
         });
         EXPECT_EQ(joined, text::expandTabs(line)) << line.substr(0, 10);
-        EXPECT_GE(pieces, 1u);
+        EXPECT_GE(pieces, 1U);
+    }
+}
+
+// Each row sits at an edge of what the decoder takes: code point 0 means "refused".
+TEST(Utf8, DecodesWellFormedCharactersOnly) {
+    const std::pair<std::string, char32_t> cases[] = {
+        {"\x7F", 0x7F},
+        {"\xC2\x80", 0x80},
+        {"\xDF\xBF", 0x7FF},
+        {"\xE0\xA0\x80", 0x800},
+        {"\xED\x9F\xBF", 0xD7FF},
+        {"\xEE\x80\x80", 0xE000},
+        {"\xF0\x90\x80\x80", 0x10000},
+        {"\xF4\x8F\xBF\xBF", 0x10FFFF},
+        {"\xC1\xBF", 0},
+        {"\xE0\x9F\xBF", 0},
+        {"\xF0\x8F\xBF\xBF", 0},
+        {"\xED\xA0\x80", 0},
+        {"\xED\xBF\xBF", 0},
+        {"\xF4\x90\x80\x80", 0},
+        {"\xF5\x80\x80\x80", 0},
+        {"\x80", 0},
+        {"\xE2\x82", 0},
+        {"\xE2\x28\xAC", 0},
+    };
+    for (const auto& [bytes, code] : cases) {
+        const std::optional<utf8::Character> c = utf8::decode("x" + bytes, 1);
+        EXPECT_EQ(c ? c->code : 0, code) << testing::PrintToString(bytes);
+        EXPECT_EQ(c ? c->length : bytes.size(), bytes.size()) << testing::PrintToString(bytes);
+        if (c) {
+            std::string encoded;
+            utf8::append(code, encoded);
+            EXPECT_EQ(encoded, bytes);
+        }
     }
 }
 
@@ -55,10 +90,10 @@ TEST(LanguageTable, HasTheNineRowsInOrder) {
 }
 
 TEST(LanguageTable, FindsRowsByCodeOrName) {
-    EXPECT_EQ(LanguageTable::find("en,fr"), 4u);
-    EXPECT_EQ(LanguageTable::find("FRENCH"), 6u);
-    EXPECT_EQ(LanguageTable::find("english, french"), 4u);
-    EXPECT_EQ(LanguageTable::find("?"), 0u);
+    EXPECT_EQ(LanguageTable::find("en,fr"), 4U);
+    EXPECT_EQ(LanguageTable::find("FRENCH"), 6U);
+    EXPECT_EQ(LanguageTable::find("english, french"), 4U);
+    EXPECT_EQ(LanguageTable::find("?"), 0U);
     EXPECT_EQ(LanguageTable::find("EN, FR"), std::nullopt);
     EXPECT_EQ(LanguageTable::find(""), std::nullopt);
 }

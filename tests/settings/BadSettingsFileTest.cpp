@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                 600, 800, 240, 560, false, kExeFolder},
         BadFile{"LargestSizes", "[Form]\nHeight=2147483647\nWidth=-2147483648\n", 2147483647,
                 -2147483647 - 1, -1073741283, 1073742784, false, kExeFolder}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 // Reading ends a value at its first NUL byte; writing over a value must not leave one in front.
 TEST(BadSettingsFileTest, ValueWrittenOverNulBytesReadsBack) {

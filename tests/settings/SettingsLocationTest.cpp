@@ -187,7 +187,7 @@ TEST(SettingsLocationTest, CreateFolderForMakesMissingFolders) {
     struct stat info {};
     ASSERT_EQ(::stat(folder.file("cfg/quillshift").c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(info.st_mode & 0777, 0700U);
     EXPECT_EQ(SettingsLocation::createFolderFor(file), "");  // already there
     EXPECT_EQ(SettingsLocation::createFolderFor("relative.INI"), "");
 }

@@ -309,7 +309,7 @@ TEST(WindowSettingsTest, ReadOnlyInstallationFolderGivesTheErrorTextAndKeepsTheF
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(installed)) {
         ++entries;
     }
-    EXPECT_EQ(entries, 1u);
+    EXPECT_EQ(entries, 1U);
 }
 
 TEST(WindowSettingsTest, InstalledProgramKeepsItsSettingsInTheConfigurationFolder) {

@@ -220,7 +220,8 @@ private slots:
         QFETCH(Lines, expected);
         const quillshift::testing::TempDir folder;
         const std::string path = folder.file("script.ifs");
-        quillshift::testing::writeBytes(path, std::string_view(bytes.constData(), bytes.size()));
+        quillshift::testing::writeBytes(
+            path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 
         TScriptEditor pane;
         pane.setReadOnly(true);

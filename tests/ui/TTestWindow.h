@@ -61,8 +61,9 @@ public:
     }
 
     static void writeFileAt(const QString& path, const QByteArray& bytes) {
-        quillshift::testing::writeBytes(QFile::encodeName(path).toStdString(),
-                                        std::string_view(bytes.constData(), bytes.size()));
+        quillshift::testing::writeBytes(
+            QFile::encodeName(path).toStdString(),
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     }
 
     /// The file's bytes, or "<missing>".

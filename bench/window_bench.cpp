@@ -51,7 +51,7 @@ void scriptLines(Line line, KeepOn keepOn) {
         "end;",
     };
     for (int i = 4; keepOn(i); ++i) {
-        line(QByteArray(body[i % std::size(body)]) + "\r\n");
+        line(QByteArray(body[static_cast<std::size_t>(i) % std::size(body)]) + "\r\n");
     }
 }
 

@@ -69,12 +69,8 @@ struct FakeSystem {
         };
         result.isWritableFolder = [this](const std::string& folder) {
             probed.push_back(folder);
-            for (const std::string& writable : writableFolders) {
-                if (writable == folder) {
-                    return true;
-                }
-            }
-            return false;
+            return std::find(writableFolders.begin(), writableFolders.end(), folder) !=
+                   writableFolders.end();
         };
         result.fileExists = [this](const std::string& path) {
             return std::find(existingFiles.begin(), existingFiles.end(), path) !=

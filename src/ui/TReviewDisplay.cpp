@@ -130,7 +130,7 @@ void TReviewDisplay::addFixActions(QMenu& menu, int warnedLine) {
     const TConversionWarnings& warnings = review_->warnings();
     std::size_t fixable = 0;
     for (std::size_t i = 0; i < warnings.size(); ++i) {
-        fixable += fixApplies(i) ? 1 : 0;
+        fixable += fixApplies(i) ? 1U : 0U;
     }
     const auto warned = static_cast<std::size_t>(warnedLine);
     const bool fixesLine = warnedLine >= 0 && fixApplies(warned);
@@ -183,7 +183,8 @@ bool TReviewDisplay::replaceOutputLine(std::size_t warned) {
     const std::string& repaired = warnings.repaired(warned);
     const long start = output.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
     const long end = output.SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line);
-    output.SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE, start, end);
+    output.SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(start),
+                         end);
     output.SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, repaired.size(), repaired.data());
     return true;
 }
@@ -209,7 +210,7 @@ std::size_t TReviewDisplay::applyFixes(std::size_t first, std::size_t end) {
     output.SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
     std::size_t applied = 0;
     for (std::size_t warned = first; warned < end; ++warned) {
-        applied += replaceOutputLine(warned) ? 1 : 0;
+        applied += replaceOutputLine(warned) ? 1U : 0U;
     }
     output.SendScintilla(QsciScintillaBase::SCI_ENDUNDOACTION);
     output.setReadOnly(readOnly);

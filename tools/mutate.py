@@ -178,10 +178,13 @@ def main():
         if run(build_command).returncode != 0:
             sys.exit(f"the unchanged sources do not build in {build}")
         caught = through = unbuilt = 0
-        for name in sorted(os.listdir(os.path.join(ROOT, folder))):
+        top = os.path.join(ROOT, folder)
+        names = sorted(os.path.relpath(os.path.join(where, file), top)
+                       for where, _, files in os.walk(top) for file in files)
+        for name in names:
             if not name.endswith(".cpp") and not name.endswith(".h"):
                 continue
-            path = os.path.join(ROOT, folder, name)
+            path = os.path.join(top, name)
             lines, found = candidates(path)
             if again is not None:
                 shown = f"{folder.rstrip('/')}/{name}"

@@ -255,7 +255,8 @@ void AtomicFileWriter::State::putInPlace(bool replacing, DWORD replacedAttribute
         // the new file takes the attribute over with the others.
         const bool readOnly = (replacedAttributes & FILE_ATTRIBUTE_READONLY) != 0;
         if (readOnly) {
-            ::SetFileAttributesW(to.c_str(), replacedAttributes & ~FILE_ATTRIBUTE_READONLY);
+            ::SetFileAttributesW(to.c_str(),
+                                 replacedAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
         }
         // Not of the temporary files' pattern: nothing ever removes it as stale or on Ctrl+C.
         const std::string kept = randomTemporaryName(folder) + ".old";
@@ -389,7 +390,7 @@ void AtomicFileWriter::commit() {
         throw;
     }
     // A read-only mark goes on only once the file is in place: it would stop the rename.
-    s.setAttributes(attributes & ~FILE_ATTRIBUTE_READONLY);
+    s.setAttributes(attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
     if (!::FlushFileBuffers(s.file.get())) {
         s.fail(::GetLastError());
     }

@@ -30,7 +30,7 @@ public:
     bool failed() const { return failed_; }
     int errorNumber() const { return errorNumber_; }
     void check() {
-        if (!failed_ && (!stream_ || (file_ && std::ferror(file_)))) {
+        if (!failed_ && (!stream_ || (file_ && std::ferror(file_) != 0))) {
             failed_ = true;
             errorNumber_ = errno;
         }
@@ -73,10 +73,10 @@ void checkOutputFolder(const CliOptions& options) {
 std::optional<std::string> inputThatIsAnOutput(const RunInputs& inputs,
                                                const ProgramStreams& streams, bool reportOnErrors) {
     for (const int descriptor : {streams.outDescriptor, streams.errDescriptor}) {
-        const auto identity = (descriptor == streams.errDescriptor && !reportOnErrors) ||
-                                      descriptor < 0
-                                  ? std::nullopt
-                                  : quillshift::standardStreamIdentity(descriptor);
+        const auto identity =
+            (descriptor == streams.errDescriptor && !reportOnErrors) || descriptor < 0
+                ? std::nullopt
+                : quillshift::standardStreamIdentity(descriptor);
         if (const std::string* input = identity ? inputs.find(*identity) : nullptr) {
             return *input;
         }

@@ -32,7 +32,8 @@ void printScriptText(std::ostream& report, std::string_view bytes) {
 
 // A body line for the report, its tabs expanded piece by piece.
 void printBodyText(std::ostream& report, std::string_view bytes) {
-    text::expandTabsInPieces(bytes, [&](std::string_view piece) { printScriptText(report, piece); });
+    text::expandTabsInPieces(bytes,
+                             [&](std::string_view piece) { printScriptText(report, piece); });
 }
 
 void printDryRun(std::ostream& report, const RunItem& item, const StreamingConversion& conversion) {
@@ -128,8 +129,7 @@ BodyCounts writeConversion(const RunItem& item, const CliOptions& options,
     }
     std::optional<AtomicFileWriter> file;
     withForceHint(item.output, [&] {
-        file.emplace(item.target,
-                     inPlace && !options.force ? IfTargetExists::Replace : ifExists);
+        file.emplace(item.target, inPlace && !options.force ? IfTargetExists::Replace : ifExists);
     });
     if (inPlace && read) {
         file->replaceOnly(*read);  // not a file put in the script's place meanwhile
@@ -168,9 +168,44 @@ std::string modificationDate(const std::string& input) {
     }
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now);
-    return diffDate(seconds.count(),
-                    static_cast<long>(
-                        std::chrono::duration_cast<std::chrono::nanoseconds>(now - seconds).count()));
+    return diffDate(
+        seconds.count(),
+        static_cast<long>(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(now - seconds).count()));
+}
+
+// A second conversion of `bytes` for the diff, with the run's fixes and overrides; its warnings
+// were reported with the first one.
+std::unique_ptr<StreamingConversion> conversionForDiff(const std::string& bytes,
+                                                       const CliOptions& options) {
+    auto fresh = std::make_unique<StreamingConversion>(
+        bytes,
+        StreamingConversion::Checks{options.fix, options.fixes, [](const ConversionWarning&) {}});
+    applyOverrides(options.overrides, fresh->properties(), &fresh->joinedComments());
+    return fresh;
+}
+
+// What a write would do, told without writing: whether the output could be written, and (unless
+// the report is JSON) the lines the conversion rewrites.
+BodyCounts dryRun(const RunItem& item, const CliOptions& options, StreamingConversion& conversion,
+                  RunStreams& streams) {
+    // A folder that the run would create cannot be checked yet.
+    if (item.output != "-" &&
+        (item.newFolder.empty() || std::filesystem::is_directory(item.newFolder))) {
+        withForceHint(item.output, [&] {
+            AtomicFileWriter::check(item.target, options.force
+                                                     ? IfTargetExists::ReplaceEvenIfNotWritable
+                                                 : !item.backup.empty() ? IfTargetExists::Replace
+                                                                        : IfTargetExists::Fail);
+        });
+    }
+    if (options.json) {
+        return writeConvertedScript(conversion, ScriptSink::nowhere());
+    }
+    printDryRun(streams.report, item, conversion);
+    return writeConvertedScript(
+        conversion, ScriptSink::nowhere(),
+        [&](const StreamingConversion::BodyLine& line) { printRewrite(streams.report, line); });
 }
 
 FileStatus convert(const RunItem& item, const CliOptions& options, const RunInputs& inputs,
@@ -237,40 +272,13 @@ FileStatus convert(const RunItem& item, const CliOptions& options, const RunInpu
             result.writeDiff = [&, names](const TextSink& out) {
                 conversion.reset();
                 writeConversionDiff(
-                    bytes,
-                    [&] {
-                        // Its warnings were reported with the first conversion.
-                        auto fresh = std::make_unique<StreamingConversion>(
-                            bytes, StreamingConversion::Checks{options.fix, options.fixes,
-                                                               [](const ConversionWarning&) {}});
-                        applyOverrides(options.overrides, fresh->properties(),
-                                       &fresh->joinedComments());
-                        return fresh;
-                    },
-                    names, streams.color, out);
+                    bytes, [&] { return conversionForDiff(bytes, options); }, names, streams.color,
+                    out);
             };
             break;
         }
         case RunMode::DryRun:
-            // A folder that the run would create cannot be checked yet.
-            if (item.output != "-" &&
-                (item.newFolder.empty() || std::filesystem::is_directory(item.newFolder))) {
-                withForceHint(item.output, [&] {
-                    AtomicFileWriter::check(item.target,
-                                            options.force ? IfTargetExists::ReplaceEvenIfNotWritable
-                                            : !item.backup.empty() ? IfTargetExists::Replace
-                                                                   : IfTargetExists::Fail);
-                });
-            }
-            if (!options.json) {
-                printDryRun(streams.report, item, *conversion);
-            }
-            result.counts = writeConvertedScript(
-                *conversion, ScriptSink::nowhere(),
-                options.json ? std::function<void(const StreamingConversion::BodyLine&)>()
-                             : [&](const StreamingConversion::BodyLine& line) {
-                                   printRewrite(streams.report, line);
-                               });
+            result.counts = dryRun(item, options, *conversion, streams);
             break;
         case RunMode::Write:
             result.counts =

@@ -59,9 +59,8 @@ public:
             return;
         }
         const bool folder = !standardInput && files::isFolder(input);
-        const FileLocation place = listed && !options_.followSymlinks
-                                       ? FileLocation::metAt(input)
-                                       : FileLocation::given(input);
+        const FileLocation place = listed && !options_.followSymlinks ? FileLocation::metAt(input)
+                                                                      : FileLocation::given(input);
         if (!folder) {
             addFile(input, place, "");
             return;
@@ -93,8 +92,7 @@ private:
     }
 
     // `relative` is the folder of the script below the folder given, "" or ending with a separator.
-    void addFile(const std::string& input, const FileLocation& place,
-                 const std::string& relative) {
+    void addFile(const std::string& input, const FileLocation& place, const std::string& relative) {
         RunItem item;
         item.input = input;
         item.source = input == "-" ? FileLocation::given(input) : place;
@@ -153,16 +151,55 @@ private:
         return FileLocation::given(target);
     }
 
-    void walk(const Walked& folder, const std::string& relative) {
+    // A folder being walked: its entries in name order and the next one to take.
+    struct Entry {
+        std::string name;
+        bool isFolder;
+        bool isLink;
+    };
+    struct OpenFolder {
+        Walked folder;
+        std::string relative;
+        std::vector<Entry> entries;
+        std::size_t next = 0;
+    };
+
+    // Files come in name order, each folder's files and folders before the next name of the
+    // folder that holds it (a depth-first walk, kept on a list rather than the call stack).
+    void walk(const Walked& top, const std::string& relative) {
+        std::vector<OpenFolder> open;
+        enter(open, top, relative);
+        while (!open.empty()) {
+            OpenFolder& current = open.back();
+            if (current.next == current.entries.size()) {
+                open.pop_back();
+                continue;
+            }
+            const Entry entry = current.entries[current.next++];
+            const std::string shown = paths::joinPath(current.folder.shown, entry.name);
+            FileLocation place{paths::joinPath(current.folder.place.path, entry.name),
+                               current.folder.place.followedLength};
+            if (entry.isLink) {
+                const auto target = followedTarget(shown, !entry.isFolder);
+                if (!target) {
+                    continue;
+                }
+                place = placeOf(*target);
+            }
+            if (entry.isFolder) {
+                enter(open, {shown, place}, current.relative + entry.name + paths::kSeparator);
+            } else {
+                addFile(shown, place, current.relative);
+            }
+        }
+    }
+
+    // Lists `folder`'s scripts and folders onto `open`, or reports why it cannot be read.
+    void enter(std::vector<OpenFolder>& open, const Walked& folder, const std::string& relative) {
         if (const auto identity = fileIdentity(folder.place.path);
             identity && !visited_.insert(*identity).second) {
             return;  // a link back to a folder already walked
         }
-        struct Entry {
-            std::string name;
-            bool isFolder;
-            bool isLink;
-        };
         std::vector<Entry> entries;
         std::error_code error;
         for (fs::directory_iterator it(folder.place.path, error), end; !error && it != end;
@@ -187,23 +224,7 @@ private:
         }
         std::sort(entries.begin(), entries.end(),
                   [](const Entry& a, const Entry& b) { return a.name < b.name; });
-        for (const Entry& entry : entries) {
-            const std::string shown = paths::joinPath(folder.shown, entry.name);
-            FileLocation place{paths::joinPath(folder.place.path, entry.name),
-                               folder.place.followedLength};
-            if (entry.isLink) {
-                const auto target = followedTarget(shown, !entry.isFolder);
-                if (!target) {
-                    continue;
-                }
-                place = placeOf(*target);
-            }
-            if (entry.isFolder) {
-                walk({shown, place}, relative + entry.name + paths::kSeparator);
-            } else {
-                addFile(shown, place, relative);
-            }
-        }
+        open.push_back({folder, relative, std::move(entries)});
     }
 
     const CliOptions& options_;
@@ -265,8 +286,8 @@ std::vector<std::string> readFileList(const CliOptions& options) {
                          " MiB; give at most that much (split a longer list into several runs)");
     }
     if (error != 0) {
-        throw UsageError("the list " + shown + " given with --files-from cannot be read: " +
-                         systemErrorText(error));
+        throw UsageError("the list " + shown +
+                         " given with --files-from cannot be read: " + systemErrorText(error));
     }
     std::vector<std::string> paths = splitFileList(text, options.nulSeparated);
     for (const std::string& path : paths) {

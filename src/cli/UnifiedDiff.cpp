@@ -148,7 +148,6 @@ struct Colors {
     const char* reset;
 };
 
-
 // A line of a diff: its parts, written one after the other; with `tabs`, each tab in the first
 // two stands for four blanks. A line ends with its line feed, if it has one.
 struct DiffLine {
@@ -176,15 +175,33 @@ std::string quotedForDiff(std::string_view name) {
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
-            case '"': quoted += "\\\""; break;
-            case '\\': quoted += "\\\\"; break;
-            case '\a': quoted += "\\a"; break;
-            case '\b': quoted += "\\b"; break;
-            case '\t': quoted += "\\t"; break;
-            case '\n': quoted += "\\n"; break;
-            case '\v': quoted += "\\v"; break;
-            case '\f': quoted += "\\f"; break;
-            case '\r': quoted += "\\r"; break;
+            case '"':
+                quoted += "\\\"";
+                break;
+            case '\\':
+                quoted += "\\\\";
+                break;
+            case '\a':
+                quoted += "\\a";
+                break;
+            case '\b':
+                quoted += "\\b";
+                break;
+            case '\t':
+                quoted += "\\t";
+                break;
+            case '\n':
+                quoted += "\\n";
+                break;
+            case '\v':
+                quoted += "\\v";
+                break;
+            case '\f':
+                quoted += "\\f";
+                break;
+            case '\r':
+                quoted += "\\r";
+                break;
             default:
                 if (byte < ' ' || byte >= 0x80) {
                     char octal[5];
@@ -233,7 +250,7 @@ void writeLine(char mark, const DiffLine& line, const char* on, const char* rese
             out(part);
         }
     }
-    if (*on) {
+    if (*on != '\0') {
         out(reset);
     }
     out("\n");
@@ -287,6 +304,34 @@ std::vector<HunkSize> findHunks(const EditProducer& produce) {
     return hunks;
 }
 
+// "--- NAME\tDATE" or "+++ NAME\tDATE".
+void writeNameLine(const TextSink& out, const Colors& colors, std::string_view mark,
+                   const std::string& name, const std::string& date) {
+    out(colors.head);
+    out(mark);
+    out(quotedForDiff(name));
+    out("\t");
+    out(date);
+    out(colors.reset);
+    out("\n");
+}
+
+// A hunk's "@@ -A,B +C,D @@" line, from the 0-based line numbers where it starts, and the kept
+// lines that lead into it.
+void writeHunkStart(const TextSink& out, const Colors& colors, std::size_t before,
+                    std::size_t after, const HunkSize& size,
+                    const std::deque<std::string_view>& lead) {
+    out(colors.hunk);
+    out("@@ -" + range(before, size.before) + " +" + range(after, size.after) + " @@");
+    out(colors.reset);
+    out("\n");
+    for (const std::string_view kept : lead) {
+        DiffLine context;
+        context.parts[0] = kept;
+        writeLine(' ', context, "", colors.reset, out);
+    }
+}
+
 void writeUnified(const EditProducer& produce, const DiffNames& names, bool color,
                   const TextSink& out) {
     const std::vector<HunkSize> hunks = findHunks(produce);
@@ -294,17 +339,8 @@ void writeUnified(const EditProducer& produce, const DiffNames& names, bool colo
         return;
     }
     const Colors colors(color);
-    const auto head = [&](std::string_view mark, const std::string& name, const std::string& date) {
-        out(colors.head);
-        out(mark);
-        out(quotedForDiff(name));
-        out("\t");
-        out(date);
-        out(colors.reset);
-        out("\n");
-    };
-    head("--- ", names.before, names.beforeDate);
-    head("+++ ", names.after, names.afterDate);
+    writeNameLine(out, colors, "--- ", names.before, names.beforeDate);
+    writeNameLine(out, colors, "+++ ", names.after, names.afterDate);
 
     std::deque<std::string_view> recent;  // the last kept lines before a hunk
     std::size_t inBefore = 0;
@@ -348,16 +384,7 @@ void writeUnified(const EditProducer& produce, const DiffNames& names, bool colo
         if (!inHunk && next < hunks.size()) {
             const std::size_t lead = recent.size();
             const HunkSize size = hunks[next++];
-            out(colors.hunk);
-            out("@@ -" + range(inBefore - lead, size.before) + " +" +
-                range(inAfter - lead, size.after) + " @@");
-            out(colors.reset);
-            out("\n");
-            for (const std::string_view kept : recent) {
-                DiffLine context;
-                context.parts[0] = kept;
-                writeLine(' ', context, "", colors.reset, out);
-            }
+            writeHunkStart(out, colors, inBefore - lead, inAfter - lead, size, recent);
             recent.clear();
             leftBefore = size.before - lead;
             leftAfter = size.after - lead;
@@ -403,8 +430,8 @@ void visitEdits(const std::vector<Edit>& edits, const std::vector<std::string_vi
         DiffLine line;
         line.parts[0] = edit == Edit::Insert ? b[inB] : a[inA];
         visit(edit, line);
-        inA += edit != Edit::Insert;
-        inB += edit != Edit::Delete;
+        inA += edit != Edit::Insert ? 1U : 0U;
+        inB += edit != Edit::Delete ? 1U : 0U;
     }
 }
 

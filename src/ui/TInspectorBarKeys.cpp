@@ -48,7 +48,7 @@ bool TInspectorBarKeys::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->modifiers() & ~Qt::KeypadModifier) {
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
         return false;
     }
     if (watched == start_) {

@@ -199,6 +199,8 @@ void TScriptEditor::useDocumentFor(std::size_t bytes) {
         SendScintilla(SCI_ADDREFDOCUMENT, 0UL, firstDocument_);
     }
     if (large) {
+        // Scintilla hands the new document back as a number.
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
         void* document = reinterpret_cast<void*>(SendScintilla(
             SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE)));
         SendScintilla(SCI_SETDOCPOINTER, 0UL, document);
@@ -383,10 +385,14 @@ void TScriptEditor::keyPressEvent(QKeyEvent* event) {
         QKeyEvent command(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
                           event->nativeVirtualKey(), event->nativeModifiers(), QString(),
                           event->isAutoRepeat(), static_cast<quint16>(event->count()));
-        keyPressEvent(&command);
+        handleKey(&command);
         event->setAccepted(command.isAccepted());
         return;
     }
+    handleKey(event);
+}
+
+void TScriptEditor::handleKey(QKeyEvent* event) {
     const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
         (modifiers & ~Qt::ShiftModifier) == Qt::ControlModifier) {

@@ -45,13 +45,13 @@ TEST(BatchRun, HelpFitsATerminalAndNamesEveryOptionAndWhereToReportBugs) {
     EXPECT_EQ(help.err, "");
     std::istringstream lines(help.out);
     for (std::string line; std::getline(lines, line);) {
-        EXPECT_LE(line.size(), 79u) << line;
+        EXPECT_LE(line.size(), 79U) << line;
         EXPECT_TRUE(line.empty() || line.back() != ' ') << line;
     }
     EXPECT_EQ(help.out, readBytes(QUILLSHIFT_CLI_GOLDEN_DIR "/help.txt"));
     for (const OptionSpec& option : kOptionTable) {
         const std::string name = "--" + std::string(option.longName);
-        const std::regex entry(option.shortName
+        const std::regex entry(option.shortName != '\0'
                                    ? std::string("\n  -") + option.shortName + ", " + name
                                    : "\n      " + name);
         EXPECT_TRUE(std::regex_search(help.out, entry)) << name;
@@ -95,7 +95,7 @@ TEST(BatchRun, HelpThatCannotBeWrittenFails) {
     for (const char* option : {"--help", "--version"}) {
         const Ran lost = run({option}, false, true);
         EXPECT_EQ(lost.status, 1) << option;
-        EXPECT_EQ(lost.err.rfind("quillshift-convert: cannot write to standard output: ", 0), 0u)
+        EXPECT_EQ(lost.err.rfind("quillshift-convert: cannot write to standard output: ", 0), 0U)
             << option;
     }
 }

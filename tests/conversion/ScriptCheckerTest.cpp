@@ -328,10 +328,10 @@ TEST(ScriptChecker, RandomScriptsKeepTheirBytesAndChangeOnlyRepairedLines) {
                 ASSERT_EQ(fixed.notes.repairs[next].text, repair->text);
                 ++next;
             }
-            const bool applies = repair && fixes.containsAll(repair->needs);
+            const bool applies = repair != nullptr && fixes.containsAll(repair->needs);
             ASSERT_EQ(fixed.output[i], applies ? repair->text : plain[i])
                 << ::testing::PrintToString(input[lineNumber - 1]);
-            repairedLines += applies;
+            repairedLines += applies ? 1U : 0U;
         }
         ASSERT_EQ(next, checked.notes.repairs.size());
         for (const ConversionWarning& w : checked.notes.warnings) {
@@ -346,7 +346,7 @@ TEST(ScriptChecker, RandomScriptsKeepTheirBytesAndChangeOnlyRepairedLines) {
         }
 
         // The same script converted as the batch converter does it.
-        const auto stream = [&](StreamingConversion::Checks checks) {
+        const auto stream = [&](const StreamingConversion::Checks& checks) {
             StreamingConversion conversion(bytes, checks);
             std::string written;
             writeConvertedScript(conversion, ScriptSink::into(written));

@@ -21,7 +21,7 @@ struct MarkedPane {
             list.push_back({line, static_cast<char>('A' + line), Qt::black});
         }
         marks->set(list,
-                   [](std::size_t i) { return QString(QLatin1Char('A' + static_cast<char>(i))); });
+                   [](std::size_t i) { return QString(QLatin1Char(static_cast<char>('A' + i))); });
     }
     // The marks line by line: "A|B|C|D"; a line with two marks shows both ("AB").
     QString perLine() const {

@@ -17,8 +17,8 @@ QString openedState(const TTestWindow& w) {
     const TMainForm& form = *w.form;
     return QStringLiteral("lines=%1 readOnly=%2 convert=%3 save=%4 input=%5")
         .arg(TTestWindow::joined(form.view().AdvMemo1->lines()))
-        .arg(form.view().AdvMemo1->isReadOnly())
-        .arg(!form.commandItem(TMainForm::WizardGroup, TMainForm::ConvertItem)->isHidden())
+        .arg(form.view().AdvMemo1->isReadOnly() ? 1 : 0)
+        .arg(form.commandItem(TMainForm::WizardGroup, TMainForm::ConvertItem)->isHidden() ? 0 : 1)
         .arg(form.DefaultSaveName(), form.InputPath());
 }
 

@@ -76,6 +76,11 @@ bool propertiesEnabled(const TMainForm& form) {
     return first;
 }
 
+// A flag as the digit the observed texts show.
+int bit(bool flag) {
+    return flag ? 1 : 0;
+}
+
 /// The workflow state the window is in, by the state table; "inconsistent" when it matches no row.
 QString stateOf(const TMainForm& form) {
     const bool convert = !hidden(form, TMainForm::ConvertItem);
@@ -99,11 +104,11 @@ QString stateOf(const TMainForm& form) {
         return stateName(State::Adjusting);
     }
     return QStringLiteral("inconsistent: %1%2%3 enabled=%4 cleared=%5")
-        .arg(convert)
-        .arg(adjust)
-        .arg(save)
-        .arg(enabled)
-        .arg(cleared);
+        .arg(bit(convert))
+        .arg(bit(adjust))
+        .arg(bit(save))
+        .arg(bit(enabled))
+        .arg(bit(cleared));
 }
 
 /// Everything of the window a user can observe, as one text.
@@ -112,14 +117,14 @@ QString observed(const TMainForm& form) {
     QStringList parts;
     parts << QStringLiteral("state=%1").arg(stateOf(form))
           << QStringLiteral("page=%1").arg(form.view().PageControl->currentWidget()->objectName())
-          << QStringLiteral("marker=%1").arg(!form.view().L_ReadOnly->isHidden())
+          << QStringLiteral("marker=%1").arg(bit(!form.view().L_ReadOnly->isHidden()))
           << QStringLiteral("input ro=%1 numbers=%2 [%3]")
-                 .arg(form.view().AdvMemo1->isReadOnly())
-                 .arg(form.view().AdvMemo1->lineNumbersVisible())
+                 .arg(bit(form.view().AdvMemo1->isReadOnly()))
+                 .arg(bit(form.view().AdvMemo1->lineNumbersVisible()))
                  .arg(TTestWindow::joined(form.view().AdvMemo1->lines()))
           << QStringLiteral("output ro=%1 numbers=%2 [%3]")
-                 .arg(form.view().AdvMemo2->isReadOnly())
-                 .arg(form.view().AdvMemo2->lineNumbersVisible())
+                 .arg(bit(form.view().AdvMemo2->isReadOnly()))
+                 .arg(bit(form.view().AdvMemo2->lineNumbersVisible()))
                  .arg(TTestWindow::joined(form.view().AdvMemo2->lines()))
           << QStringLiteral("record=%1/%2/%3/%4/%5/%6/[%7]")
                  .arg(TTestWindow::joined({p.authors, p.title, p.description, p.site}))

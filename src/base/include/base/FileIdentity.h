@@ -15,6 +15,7 @@ struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t number = 0;
     bool operator==(const FileIdentity&) const = default;
+    // NOLINTNEXTLINE(modernize-use-nullptr): clang-tidy 14 misreads a defaulted <=>.
     auto operator<=>(const FileIdentity&) const = default;
 };
 

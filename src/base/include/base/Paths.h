@@ -27,7 +27,7 @@ inline constexpr std::size_t kMaxPathBytes = 32767 * 3;
 #else
 inline constexpr char kSeparator = '/';
 inline constexpr std::string_view kSeparators = "/";
-inline constexpr std::string_view kNotInNames = "";
+inline constexpr std::string_view kNotInNames{};
 inline constexpr std::size_t kMaxPathBytes = PATH_MAX;
 #endif
 

@@ -73,7 +73,7 @@ private:
         std::size_t files = 0;
         void add(std::size_t n) {
             count += n;
-            files += n > 0;
+            files += n > 0 ? 1U : 0U;
         }
     };
 

@@ -34,7 +34,7 @@ public:
     static constexpr std::size_t kMaxTextLength = 2047;
     /// Largest file load() reads. A settings file is a few hundred bytes; anything bigger than
     /// this is not one.
-    static constexpr std::size_t kMaxFileSize = 1024 * 1024;
+    static constexpr std::size_t kMaxFileSize = std::size_t{1024} * 1024;
 
     /// An empty file with no path (save() then fails).
     IniFile() = default;

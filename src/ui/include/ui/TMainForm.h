@@ -112,7 +112,6 @@ public:
     enum EditItem { EditInputItem = 0, EditOutputItem = 1 };
     enum AboutItem { AboutNoteItem = 0 };
 
-public slots:
     /// A command item of the command bar was clicked: carries out its command. A hidden item
     /// cannot be clicked, so nothing happens for one. A failure is reported and leaves the window
     /// usable.

@@ -108,7 +108,8 @@ public:
     /// Shows the completion list for the word before the caret.
     void showCompletions();
 
-public slots:
+    /// Refuses a clipboard text that the pane cannot store, as typing does; pastes any other
+    /// (a slot, as QsciScintilla declares it).
     void paste() override;
 
     /// Where a line's text stands on its baseline, from the line's top, in pixels.
@@ -132,6 +133,8 @@ protected:
     QMimeData* toMimeData(const QByteArray& text, bool rectangular) const override;
 
 private:
+    // A key press whose text holds no control character.
+    void handleKey(QKeyEvent* event);
     void applyLook();
     void applyCharacterRepresentations();
     void applyDocumentSettings();

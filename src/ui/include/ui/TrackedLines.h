@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -44,31 +45,17 @@ private:
 
 template <typename Accept>
 int TrackedLines::nextLine(int line, bool forward, Accept wanted) const {
-    const auto accepted = [&](const std::pair<int, std::uint32_t>& entry) {
-        return wanted(entry.second);
+    // The first wanted line past `line` in the direction given, else the first from the far end.
+    const auto find = [&](auto begin, auto end) {
+        const auto past = std::find_if(begin, end, [&](const auto& entry) {
+            return (forward ? entry.first > line : entry.first < line) && wanted(entry.second);
+        });
+        if (past != end) {
+            return past->first;
+        }
+        const auto any =
+            std::find_if(begin, end, [&](const auto& entry) { return wanted(entry.second); });
+        return any != end ? any->first : -1;
     };
-    if (forward) {
-        for (const auto& entry : byLine_) {
-            if (entry.first > line && accepted(entry)) {
-                return entry.first;
-            }
-        }
-        for (const auto& entry : byLine_) {
-            if (accepted(entry)) {
-                return entry.first;
-            }
-        }
-    } else {
-        for (auto it = byLine_.rbegin(); it != byLine_.rend(); ++it) {
-            if (it->first < line && accepted(*it)) {
-                return it->first;
-            }
-        }
-        for (auto it = byLine_.rbegin(); it != byLine_.rend(); ++it) {
-            if (accepted(*it)) {
-                return it->first;
-            }
-        }
-    }
-    return -1;
+    return forward ? find(byLine_.begin(), byLine_.end()) : find(byLine_.rbegin(), byLine_.rend());
 }

@@ -2,22 +2,27 @@
 """Plants simple single-line faults in the sources, one at a time, and tells which ones the tests
 let through.
 
-    tools/mutate.py [--build DIR] [--per-file N] [--seed S] [--timeout SECONDS] FOLDER...
+    tools/mutate.py [--build DIR] [--per-file N] [--seed S] [--timeout SECONDS] [--again LOG]
+                    FOLDER...
 
 For each source file below the FOLDERs (src/base, src/conversion, ...), every place where one of
 the faults below can be planted is found; up to N of them per file (all with --per-file 0) are
 tried, chosen at random with the seed S. Each fault is planted in the file, the build folder DIR
 (configured once, with the tests) is rebuilt, and the tests of the folder's label are run (ctest
 -L, each test stopped after the timeout, so that a fault that makes a test loop counts as caught).
-A fault that does not compile is not counted. The file is always put back as it was.
+A fault that does not compile is not counted, nor is one in a file this build does not compile
+(the Windows sources on Linux). Only the tests of the programs the fault was built into are run.
+The file is always put back as it was.
 
 The faults: a comparison turned round (== and !=, < and >=, > and <=), && and || swapped, true and
 false swapped, a ! dropped, a number one off, + and - swapped, a statement dropped.
 
-Prints each fault that got through, then the share caught per folder. Not part of the test run:
+Prints each fault as caught or got through, then the share caught per folder. With --again LOG,
+plants only the faults that got through in that earlier output (after tests were added). Not part of the test run:
 it takes minutes per fault planted.
 """
 import argparse
+import json
 import os
 import random
 import re
@@ -108,6 +113,81 @@ def run(command, timeout=None):
                           text=True, timeout=timeout)
 
 
+def compiled_sources(build):
+    """The sources the build folder compiles, from its compile_commands.json."""
+    with open(os.path.join(build, "compile_commands.json"), encoding="utf-8") as f:
+        return {os.path.realpath(entry["file"]) for entry in json.load(f)}
+
+
+def programs(build):
+    """Modification time of every program the build folder links, by path."""
+    found = {}
+    for folder, _, names in os.walk(build):
+        for name in names:
+            path = os.path.join(folder, name)
+            if "CMakeFiles" not in folder and os.access(path, os.X_OK) and os.path.isfile(path):
+                found[os.path.realpath(path)] = os.stat(path).st_mtime_ns
+    return found
+
+
+def tests_of(build, label):
+    """The ctest tests carrying one of the labels: (number, name, paths in its command)."""
+    listed = json.loads(run(["ctest", "--test-dir", build, "--show-only=json-v1"]).stdout)
+    wanted = set(label.split("|"))
+    found = []
+    for number, test in enumerate(listed["tests"], start=1):
+        labels = set()
+        for prop in test.get("properties", []):
+            if prop["name"] == "LABELS":
+                labels.update(prop["value"])
+        if labels & wanted:
+            paths = {os.path.realpath(part) for part in test.get("command", [])}
+            found.append((number, test["name"], paths))
+    return found
+
+
+def shown(line, mutant):
+    """How a fault reads in the output: the changed line, or the line that was dropped."""
+    return (mutant or line).strip()
+
+
+def sampled(folder, compiled, per_file):
+    """The faults to plant in the folder: (file name, line index, mutant line, what)."""
+    for name in sorted(os.listdir(os.path.join(ROOT, folder))):
+        if not name.endswith(".cpp") and not name.endswith(".h"):
+            continue
+        path = os.path.join(ROOT, folder, name)
+        if name.endswith(".cpp") and os.path.realpath(path) not in compiled:
+            continue
+        _, found = candidates(path)
+        if per_file > 0 and len(found) > per_file:
+            found = random.sample(found, per_file)
+        for number, mutant, what in found:
+            yield name, number, mutant, what
+
+
+def again(folder, log):
+    """The faults of the folder that got through in an earlier run's output LOG, found again by
+    what they change (the line may have moved since)."""
+    pattern = re.compile(r"through: " + re.escape(folder.rstrip("/")) +
+                         r"/([^/:]+):(\d+): (.*?): (.*)$")
+    with open(log, encoding="utf-8", errors="surrogateescape") as f:
+        for line in f:
+            match = pattern.match(line.rstrip("\n"))
+            if not match:
+                continue
+            name, at, what, text = match.group(1), int(match.group(2)) - 1, match.group(3), \
+                match.group(4)
+            lines, found = candidates(os.path.join(ROOT, folder, name))
+            same = [(number, mutant) for number, mutant, kind in found
+                    if kind == what and shown(lines[number], mutant) == text]
+            if not same:
+                print(f"gone: {folder}/{name}:{at + 1}: {what}: {text}", flush=True)
+                continue
+            number, mutant = min(same, key=lambda fault: abs(fault[0] - at))
+            yield name, number, mutant, what
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("folders", nargs="+")
@@ -115,6 +195,8 @@ def main():
     parser.add_argument("--per-file", type=int, default=6)
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--timeout", type=int, default=60)
+    parser.add_argument("--again", metavar="LOG",
+                        help="plant only the faults that got through in an earlier run's output")
     options = parser.parse_args()
     build = os.path.join(ROOT, options.build)
 
@@ -126,43 +208,56 @@ def main():
     if run(["cmake", "--build", build, "-j2"]).returncode != 0:
         sys.exit("the unchanged sources do not build in " + build)
 
+    compiled = compiled_sources(build)
     random.seed(options.seed)
     totals = {}
     for folder in options.folders:
         label = LABELS.get(folder.rstrip("/"), "core")
         caught = through = unbuilt = 0
-        for name in sorted(os.listdir(os.path.join(ROOT, folder))):
-            if not name.endswith(".cpp") and not name.endswith(".h"):
-                continue
+        tests = tests_of(build, label)
+        named = set().union(*(paths for _, _, paths in tests))
+        faults = (again(folder, options.again) if options.again else
+                  sampled(folder, compiled, options.per_file))
+        for name, number, mutant, what in faults:
             path = os.path.join(ROOT, folder, name)
-            lines, found = candidates(path)
-            if options.per_file > 0 and len(found) > options.per_file:
-                found = random.sample(found, options.per_file)
-            original = "\n".join(lines)
-            for number, mutant, what in found:
-                planted = lines[:number] + [mutant] + lines[number + 1:]
+            with open(path, encoding="utf-8", errors="surrogateescape") as f:
+                original = f.read()
+            lines = original.split("\n")
+            planted = lines[:number] + [mutant] + lines[number + 1:]
+            where = f"{folder}/{name}:{number + 1}: {what}: {shown(lines[number], mutant)}"
+            try:
+                with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
+                    f.write("\n".join(planted))
+                before = programs(build)
+                if run(["cmake", "--build", build, "-j2"]).returncode != 0:
+                    unbuilt += 1
+                    continue
+                rebuilt = {program for program, time in programs(build).items()
+                           if before.get(program) != time}
+                if not rebuilt:
+                    # A header that no compiled source includes.
+                    unbuilt += 1
+                    continue
+                # A program that the tests start without naming it (the batch tool) is tested by
+                # them all.
+                chosen = [str(test) for test, _, paths in tests
+                          if paths & rebuilt or not rebuilt <= named]
                 try:
-                    with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
-                        f.write("\n".join(planted))
-                    if run(["cmake", "--build", build, "-j2"]).returncode != 0:
-                        unbuilt += 1
-                        continue
-                    try:
-                        result = run(["ctest", "--test-dir", build, "-L", label, "-j2",
-                                      "--timeout", str(options.timeout), "--stop-on-failure"],
-                                     timeout=options.timeout * 20)
-                        passed = result.returncode == 0
-                    except subprocess.TimeoutExpired:
-                        passed = False
-                    if passed:
-                        through += 1
-                        print(f"through: {folder}/{name}:{number + 1}: {what}: {mutant.strip()}",
-                              flush=True)
-                    else:
-                        caught += 1
-                finally:
-                    with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
-                        f.write(original)
+                    result = run(["ctest", "--test-dir", build, "-I", "0,0,0," + ",".join(chosen),
+                                  "-j2", "--timeout", str(options.timeout), "--stop-on-failure"],
+                                 timeout=options.timeout * 20)
+                    passed = result.returncode == 0
+                except subprocess.TimeoutExpired:
+                    passed = False
+                if passed:
+                    through += 1
+                    print(f"through: {where}", flush=True)
+                else:
+                    caught += 1
+                    print(f"caught: {where}", flush=True)
+            finally:
+                with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
+                    f.write(original)
         totals[folder] = (caught, through, unbuilt)
     # Leave the build as the sources are.
     run(["cmake", "--build", build, "-j2"])
@@ -170,7 +265,7 @@ def main():
         tried = caught + through
         share = 100.0 * caught / tried if tried else 0.0
         print(f"{folder}: {caught} of {tried} faults caught ({share:.0f} %), "
-              f"{unbuilt} did not compile")
+              f"{unbuilt} did not compile or are not in this build")
 
 
 if __name__ == "__main__":

@@ -263,9 +263,10 @@ TEST_P(AtomicFileWriterTest, FailedWriteLeavesTheExistingFileUntouched) {
             ::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{4096, 4096};
             ::setrlimit(RLIMIT_FSIZE, &limit);
+            // More than the writer buffers: written at once, so write() itself fails.
             return testing::errorText([&] {
-                       writeFileAtomically(path, std::string(3 << 20, 'x'),
-                                           IfTargetExists::Replace);
+                       AtomicFileWriter writer(path, IfTargetExists::Replace);
+                       writer.write(std::string(3 << 20, 'x'));
                    }) == "Cannot create file \"" + path + "\". File too large";
         },
         false));

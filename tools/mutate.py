@@ -3,15 +3,17 @@
 let through.
 
     tools/mutate.py [--build DIR] [--per-file N] [--seed S] [--timeout SECONDS] [--again LOG]
-                    FOLDER...
+                    FOLDER|FILE...
 
 For each source file below the FOLDERs (src/base, src/conversion, ...), every place where one of
 the faults below can be planted is found; up to N of them per file (all with --per-file 0) are
-tried, chosen at random with the seed S. Each fault is planted in the file, the build folder DIR
+tried, chosen at random with the seed S. A FILE (src/base/Paths.cpp) is judged alone, by the
+tests of its folder. Each fault is planted in the file, the build folder DIR
 (configured once, with the tests) is rebuilt, and the tests of the folder's label are run (ctest
--L, each test stopped after the timeout, so that a fault that makes a test loop counts as caught).
-A fault that does not compile is not counted, nor is one in a file this build does not compile
-(the Windows sources on Linux). Only the tests of the programs the fault was built into are run.
+-L; the whole run is stopped after three times the timeout, since a test's own TIMEOUT outweighs
+ctest's --timeout, so that a fault that makes a test loop counts as caught).
+A fault that does not compile is not counted, nor is one that leaves every object file as it was
+(a file or a line that this build does not compile: the Windows sources on Linux). Only the tests of the programs the fault was built into are run.
 The file is always put back as it was.
 
 The faults: a comparison turned round (== and !=, < and >=, > and <=), && and || swapped, true and
@@ -22,10 +24,12 @@ plants only the faults that got through in that earlier output (after tests were
 it takes minutes per fault planted.
 """
 import argparse
+import hashlib
 import json
 import os
 import random
 import re
+import signal
 import subprocess
 import sys
 
@@ -108,15 +112,38 @@ def candidates(path):
     return lines, found
 
 
-def run(command, timeout=None):
+def run(command):
     return subprocess.run(command, cwd=ROOT, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                          text=True, timeout=timeout)
+                          text=True)
+
+
+def passes(command, timeout):
+    """Whether the tests pass within `timeout` seconds; those still running then are ended."""
+    process = subprocess.Popen(command, cwd=ROOT, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, start_new_session=True)
+    try:
+        return process.wait(timeout=timeout) == 0
+    except subprocess.TimeoutExpired:
+        os.killpg(process.pid, signal.SIGKILL)
+        process.wait()
+        return False
 
 
 def compiled_sources(build):
     """The sources the build folder compiles, from its compile_commands.json."""
     with open(os.path.join(build, "compile_commands.json"), encoding="utf-8") as f:
         return {os.path.realpath(entry["file"]) for entry in json.load(f)}
+
+
+def objects(build):
+    """A digest of every object file of the build folder, by path."""
+    found = {}
+    for folder, _, names in os.walk(build):
+        for name in names:
+            if name.endswith(".o"):
+                with open(os.path.join(folder, name), "rb") as f:
+                    found[os.path.join(folder, name)] = hashlib.sha1(f.read()).digest()
+    return found
 
 
 def programs(build):
@@ -151,9 +178,10 @@ def shown(line, mutant):
     return (mutant or line).strip()
 
 
-def sampled(folder, compiled, per_file):
-    """The faults to plant in the folder: (file name, line index, mutant line, what)."""
-    for name in sorted(os.listdir(os.path.join(ROOT, folder))):
+def sampled(folder, names, compiled, per_file):
+    """The faults to plant in the files `names` of the folder: (file name, line index, mutant
+    line, what)."""
+    for name in names:
         if not name.endswith(".cpp") and not name.endswith(".h"):
             continue
         path = os.path.join(ROOT, folder, name)
@@ -166,7 +194,7 @@ def sampled(folder, compiled, per_file):
             yield name, number, mutant, what
 
 
-def again(folder, log):
+def again(folder, names, log):
     """The faults of the folder that got through in an earlier run's output LOG, found again by
     what they change (the line may have moved since)."""
     pattern = re.compile(r"through: " + re.escape(folder.rstrip("/")) +
@@ -178,6 +206,8 @@ def again(folder, log):
                 continue
             name, at, what, text = match.group(1), int(match.group(2)) - 1, match.group(3), \
                 match.group(4)
+            if name not in names:
+                continue
             lines, found = candidates(os.path.join(ROOT, folder, name))
             same = [(number, mutant) for number, mutant, kind in found
                     if kind == what and shown(lines[number], mutant) == text]
@@ -211,13 +241,18 @@ def main():
     compiled = compiled_sources(build)
     random.seed(options.seed)
     totals = {}
-    for folder in options.folders:
-        label = LABELS.get(folder.rstrip("/"), "core")
+    for given in options.folders:
+        folder, names = given.rstrip("/"), None
+        if os.path.isfile(os.path.join(ROOT, folder)):
+            folder, name = os.path.split(folder)
+            names = [name]
+        names = names or sorted(os.listdir(os.path.join(ROOT, folder)))
+        label = LABELS.get(folder, "core")
         caught = through = unbuilt = 0
         tests = tests_of(build, label)
         named = set().union(*(paths for _, _, paths in tests))
-        faults = (again(folder, options.again) if options.again else
-                  sampled(folder, compiled, options.per_file))
+        faults = (again(folder, names, options.again) if options.again else
+                  sampled(folder, names, compiled, options.per_file))
         for name, number, mutant, what in faults:
             path = os.path.join(ROOT, folder, name)
             with open(path, encoding="utf-8", errors="surrogateescape") as f:
@@ -228,28 +263,25 @@ def main():
             try:
                 with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
                     f.write("\n".join(planted))
-                before = programs(build)
+                before, compiled_before = programs(build), objects(build)
                 if run(["cmake", "--build", build, "-j2"]).returncode != 0:
                     unbuilt += 1
                     continue
                 rebuilt = {program for program, time in programs(build).items()
                            if before.get(program) != time}
-                if not rebuilt:
-                    # A header that no compiled source includes.
+                if not rebuilt or objects(build) == compiled_before:
+                    # A header that no compiled source includes, or a line the preprocessor
+                    # leaves out here (#ifdef _WIN32).
                     unbuilt += 1
+                    print(f"not built: {where}", flush=True)
                     continue
                 # A program that the tests start without naming it (the batch tool) is tested by
                 # them all.
                 chosen = [str(test) for test, _, paths in tests
                           if paths & rebuilt or not rebuilt <= named]
-                try:
-                    result = run(["ctest", "--test-dir", build, "-I", "0,0,0," + ",".join(chosen),
-                                  "-j2", "--timeout", str(options.timeout), "--stop-on-failure"],
-                                 timeout=options.timeout * 20)
-                    passed = result.returncode == 0
-                except subprocess.TimeoutExpired:
-                    passed = False
-                if passed:
+                if passes(["ctest", "--test-dir", build, "-I", "0,0,0," + ",".join(chosen), "-j2",
+                           "--timeout", str(options.timeout), "--stop-on-failure"],
+                          options.timeout * 3):
                     through += 1
                     print(f"through: {where}", flush=True)
                 else:
@@ -258,7 +290,7 @@ def main():
             finally:
                 with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
                     f.write(original)
-        totals[folder] = (caught, through, unbuilt)
+        totals[given] = (caught, through, unbuilt)
     # Leave the build as the sources are.
     run(["cmake", "--build", build, "-j2"])
     for folder, (caught, through, unbuilt) in totals.items():

@@ -121,6 +121,11 @@ TEST(BatchOptions, EachOptionDoesWhatItSaysAndRefusesWhatItCannotDo) {
          {"-c", "exec \"$0\" - - < a.ifs 2>/dev/null", QUILLSHIFT_CONVERT_EXE},
          0,
          aConverted},
+        // Only a regular file can be both: a device read and written is not an input overwritten.
+        {"filter from a device to the same device",
+         {"-c", "exec \"$0\" - - < /dev/null > /dev/null", QUILLSHIFT_CONVERT_EXE},
+         0,
+         ""},
         {"a dry run with a diff", {"--dry-run", "--diff", "a.ifs"}, 2, usage},
     };
     for (const Row& row : rows) {

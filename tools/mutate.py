@@ -239,6 +239,9 @@ def main():
         sys.exit("the unchanged sources do not build in " + build)
 
     compiled = compiled_sources(build)
+    # A fault's build also puts back the file of the fault before it, so each build is compared
+    # with the unchanged one.
+    unchanged = objects(build)
     random.seed(options.seed)
     totals = {}
     for given in options.folders:
@@ -263,13 +266,13 @@ def main():
             try:
                 with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
                     f.write("\n".join(planted))
-                before, compiled_before = programs(build), objects(build)
+                before = programs(build)
                 if run(["cmake", "--build", build, "-j2"]).returncode != 0:
                     unbuilt += 1
                     continue
                 rebuilt = {program for program, time in programs(build).items()
                            if before.get(program) != time}
-                if not rebuilt or objects(build) == compiled_before:
+                if not rebuilt or objects(build) == unchanged:
                     # A header that no compiled source includes, or a line the preprocessor
                     # leaves out here (#ifdef _WIN32).
                     unbuilt += 1

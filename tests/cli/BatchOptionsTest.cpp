@@ -126,6 +126,20 @@ TEST(BatchOptions, EachOptionDoesWhatItSaysAndRefusesWhatItCannotDo) {
          {"-c", "exec \"$0\" - - < /dev/null > /dev/null", QUILLSHIFT_CONVERT_EXE},
          0,
          ""},
+        // The report would go onto the end of the input.
+        {"standard error that is an input",
+         {"-c", "exec \"$0\" a.ifs - 2>>a.ifs", QUILLSHIFT_CONVERT_EXE},
+         1,
+         "",
+         {{"a.ifs", a + "quillshift-convert: a.ifs: input file is output file\n"}}},
+        {"check as JSON with every script skipped",
+         {"--json", "--check", "done.ifs"},
+         0,
+         "{\n  \"files\": [\n    {\n      \"input\": \"done.ifs\",\n      \"output\": null,\n"
+         "      \"status\": \"skipped\",\n      \"reason\": \"line 3 shows that it already has a "
+         "converted header; use --reconvert to convert it again\",\n      \"warnings\": []\n"
+         "    }\n  ],\n  \"totals\": {\n    \"converted\": 0,\n    \"wouldConvert\": 0,\n"
+         "    \"skipped\": 1,\n    \"failed\": 0,\n    \"warnings\": 0\n  }\n}\n"},
         {"a dry run with a diff", {"--dry-run", "--diff", "a.ifs"}, 2, usage},
     };
     for (const Row& row : rows) {

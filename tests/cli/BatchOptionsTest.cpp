@@ -91,6 +91,13 @@ TEST(BatchOptions, EachOptionDoesWhatItSaysAndRefusesWhatItCannotDo) {
          {{"out/.hidden/h.new.ifs", typicalConverted},
           {"out/inside/s.new.IFS", aConverted},
           {"out/y/s.new.ifs", typicalConverted}}},
+        {"recursive into a folder given and the one it is in",
+         {"-r", "-q", "-o", "out", "t/x", "t"},
+         0,
+         "",
+         {{"out/New s.IFS", aConverted},
+          {"out/x/New s.IFS", aConverted},
+          {"out/y/New s.ifs", typicalConverted}}},
         {"a folder without -r", {"-o", "out", "t"}, 1, "0 converted, 0 skipped, 1 failed\n"},
         {"files from a NUL-separated list",
          {"-0", "--files-from", "list", "-q", "-o", "out", "--name-template", "{name}"},
@@ -114,6 +121,25 @@ TEST(BatchOptions, EachOptionDoesWhatItSaysAndRefusesWhatItCannotDo) {
          {"-c", "exec \"$0\" - - < a.ifs 2>/dev/null", QUILLSHIFT_CONVERT_EXE},
          0,
          aConverted},
+        // Only a regular file can be both: a device read and written is not an input overwritten.
+        {"filter from a device to the same device",
+         {"-c", "exec \"$0\" - - < /dev/null > /dev/null", QUILLSHIFT_CONVERT_EXE},
+         0,
+         ""},
+        // The report would go onto the end of the input.
+        {"standard error that is an input",
+         {"-c", "exec \"$0\" a.ifs - 2>>a.ifs", QUILLSHIFT_CONVERT_EXE},
+         1,
+         "",
+         {{"a.ifs", a + "quillshift-convert: a.ifs: input file is output file\n"}}},
+        {"check as JSON with every script skipped",
+         {"--json", "--check", "done.ifs"},
+         0,
+         "{\n  \"files\": [\n    {\n      \"input\": \"done.ifs\",\n      \"output\": null,\n"
+         "      \"status\": \"skipped\",\n      \"reason\": \"line 3 shows that it already has a "
+         "converted header; use --reconvert to convert it again\",\n      \"warnings\": []\n"
+         "    }\n  ],\n  \"totals\": {\n    \"converted\": 0,\n    \"wouldConvert\": 0,\n"
+         "    \"skipped\": 1,\n    \"failed\": 0,\n    \"warnings\": 0\n  }\n}\n"},
         {"a dry run with a diff", {"--dry-run", "--diff", "a.ifs"}, 2, usage},
     };
     for (const Row& row : rows) {

@@ -5,14 +5,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <regex>
 #include <sstream>
 
+#include "base/ProcessEnvironment.h"
 #include "cli/BatchRun.h"
 #include "cli/OptionTable.h"
 #include "generated/Version.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 namespace quillshift::cli {
 namespace {
@@ -172,6 +175,26 @@ TEST(BatchRun, ColoursTheDiffOnlyWhereItShould) {
             << (row.noColor ? row.noColor : "unset");
     }
     ::unsetenv("NO_COLOR");
+}
+
+// What the program tells the run about its standard output: a terminal, or a file.
+TEST(BatchRun, OnlyATerminalTakesColour) {
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal) | ::unlockpt(terminal), 0);
+    const std::string terminalName = ::ptsname(terminal);
+    const quillshift::testing::TempDir dir;
+    for (const auto& [path, colour] : {std::pair{terminalName, true}, {dir.file("out"), false}}) {
+        EXPECT_TRUE(quillshift::testing::runInChild(
+            [&] {
+                const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOCTTY, 0600);
+                return fd >= 0 && ::dup2(fd, STDOUT_FILENO) >= 0 &&
+                       process::standardOutputTakesColor() == colour;
+            },
+            false))
+            << path;
+    }
+    ::close(terminal);
 }
 
 }  // namespace

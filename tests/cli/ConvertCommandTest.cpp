@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -46,6 +48,20 @@ TEST_F(ConvertCommand, ReportsLinesAndRewrites) {
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(run({"-q", "quick.ifs", "other.ifs"}).out, "");
 }
+
+#ifndef _WIN32
+// What the writer did beside writing is told: here, removing a file an interrupted run left.
+TEST_F(ConvertCommand, SaysWhatTheWriterDidBesideWriting) {
+    copyGolden("no-header.ifs", "quick.ifs");
+    writeBytes(dir.file(".quillshift-Ab3dE9"), "left");
+    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.file(".quillshift-Ab3dE9").c_str(), old, 0), 0);
+    EXPECT_EQ(run({"quick.ifs", "new.ifs"}).err,
+              "new.ifs: note: Removed the temporary file \".quillshift-Ab3dE9\" that an "
+              "interrupted run left in \".\".\n");
+    EXPECT_EQ(testing::listFolder(dir.path()), "new.ifs;quick.ifs;");
+}
+#endif
 
 TEST_F(ConvertCommand, ConvertsSeveralIntoAFolderWithTheWindowsName) {
     copyGolden("typical.ifs", "a.ifs");

@@ -7,6 +7,7 @@
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -57,6 +58,7 @@ TEST_P(AtomicFileWriterTest, WritesNewAndReplacedFiles) {
 
     writeBytes(dir.file("old.ifs"), "old contents that are longer");
     ::chmod(dir.file("old.ifs").c_str(), 0640);
+    errno = EACCES;  // left by an earlier call: only the write check's own failure refuses
     writeFileAtomically(dir.file("old.ifs"), "new", IfTargetExists::Replace);
     EXPECT_EQ(readBytes(dir.file("old.ifs")), "new");
     EXPECT_EQ(modeOf(dir.file("old.ifs")), 0640U);
@@ -261,9 +263,10 @@ TEST_P(AtomicFileWriterTest, FailedWriteLeavesTheExistingFileUntouched) {
             ::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{4096, 4096};
             ::setrlimit(RLIMIT_FSIZE, &limit);
+            // More than the writer buffers: written at once, so write() itself fails.
             return testing::errorText([&] {
-                       writeFileAtomically(path, std::string(3 << 20, 'x'),
-                                           IfTargetExists::Replace);
+                       AtomicFileWriter writer(path, IfTargetExists::Replace);
+                       writer.write(std::string(3 << 20, 'x'));
                    }) == "Cannot create file \"" + path + "\". File too large";
         },
         false));

@@ -1,5 +1,6 @@
 // The path helpers on the forms each system writes: on Windows backslashes, drives and network
 // shares, which are never split.
+#include "base/FileLocation.h"
 #include "base/Paths.h"
 
 #include <gtest/gtest.h>
@@ -86,6 +87,23 @@ TEST(PathsTest, TrailingSeparatorsGoButNotTheRoot) {
     for (const auto& [path, trimmed] : cases) {
         EXPECT_EQ(paths::withoutTrailingSeparators(path), trimmed) << path;
     }
+}
+
+// Links are followed in the folder the user gave, never in the names met below it.
+TEST(PathsTest, LocationsFollowOnlyTheFolderTheUserGave) {
+    const std::string s(1, paths::kSeparator);
+    const std::vector<std::pair<FileLocation, FileLocation>> cases{
+        {FileLocation::below("out", "x/a.ifs"), {"out" + s + "x/a.ifs", 3}},
+        {FileLocation::below("", "a.ifs"), {"a.ifs", 0}},
+        {FileLocation::metAt("t/x/a.ifs"), {"t/x/a.ifs", 3}},
+        {FileLocation::metAt("a.ifs"), {"a.ifs", 0}},
+    };
+    for (const auto& [location, expected] : cases) {
+        EXPECT_EQ(location.path, expected.path);
+        EXPECT_EQ(location.followedLength, expected.followedLength) << expected.path;
+        EXPECT_FALSE(location.followsOwnName()) << expected.path;
+    }
+    EXPECT_TRUE(FileLocation::given("a.ifs").followsOwnName());
 }
 
 }  // namespace

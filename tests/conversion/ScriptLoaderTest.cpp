@@ -94,6 +94,11 @@ TEST(ScriptLoader, ReportsFilesThatCannotBeRead) {
               "Cannot open file \"" + missing + "\". " + testing::kMissingFile);
     EXPECT_EQ(testing::errorText([&] { loadScriptFile(dir.path()); }),
               "Cannot open file \"" + dir.path() + "\". Is a directory");
+#ifdef __linux__
+    // A regular file whose reading fails: the process's memory, not mapped at its start.
+    EXPECT_EQ(testing::errorText([&] { loadScriptFile("/proc/self/mem"); }),
+              "Cannot open file \"/proc/self/mem\". Input/output error");
+#endif
 }
 
 #ifndef _WIN32  // POSIX permissions, checked as the user "nobody"

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "base/Paths.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 
@@ -35,18 +34,6 @@ TEST(SettingsLocationTest, BesideExecutableReplacesOnlyTheExtension) {
     };
     for (const auto& [executable, expected] : cases) {
         EXPECT_EQ(SettingsLocation::besideExecutable(executable), expected) << executable;
-    }
-}
-
-TEST(SettingsLocationTest, FolderWithSeparator) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"/opt/q/quillshift", "/opt/q/"},
-        {"/quillshift", "/"},
-        {"quillshift", "./"},
-        {"a.b/quillshift", "a.b/"},
-    };
-    for (const auto& [path, expected] : cases) {
-        EXPECT_EQ(paths::folderWithSeparator(path), expected) << path;
     }
 }
 

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "base/Paths.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 
@@ -35,18 +34,6 @@ TEST(SettingsLocationTest, BesideExecutableReplacesOnlyTheExtension) {
     };
     for (const auto& [executable, expected] : cases) {
         EXPECT_EQ(SettingsLocation::besideExecutable(executable), expected) << executable;
-    }
-}
-
-TEST(SettingsLocationTest, FolderWithSeparator) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"/opt/q/quillshift", "/opt/q/"},
-        {"/quillshift", "/"},
-        {"quillshift", "./"},
-        {"a.b/quillshift", "a.b/"},
-    };
-    for (const auto& [path, expected] : cases) {
-        EXPECT_EQ(paths::folderWithSeparator(path), expected) << path;
     }
 }
 
@@ -149,6 +136,31 @@ TEST(SettingsLocationTest, MissingLookupsCountAsNothingUsable) {
     location.executablePath = "/opt/q/quillshift";
     EXPECT_EQ(location.settingsFilePath(), "/opt/q/quillshift.INI");
     EXPECT_EQ(SettingsLocation().settingsFilePath(), "quillshift.INI");
+}
+
+TEST(SettingsLocationTest, FileToReadIsTheOwnOneElseTheOneBesideTheProgram) {
+    const std::string own = "/home/ann/.config/quillshift/quillshift.INI";
+    const std::string beside = "/usr/bin/quillshift.INI";
+    struct Case {
+        const char* name;
+        std::vector<std::string> existing;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"Both", {own, beside}, own},
+        {"OnlyBeside", {beside}, beside},
+        {"Neither", {}, own},
+    };
+    for (const Case& c : cases) {
+        FakeSystem system;
+        system.environment = {{"HOME", "/home/ann"}};
+        system.existingFiles = c.existing;
+        EXPECT_EQ(system.location("/usr/bin/quillshift").settingsFileToRead(), c.expected)
+            << c.name;
+    }
+    SettingsLocation withoutProbes;
+    withoutProbes.executablePath = "/opt/q/quillshift";
+    EXPECT_EQ(withoutProbes.settingsFileToRead(), "/opt/q/quillshift.INI");
 }
 
 TEST(SettingsLocationTest, SystemLocationUsesTheRealFolder) {

@@ -75,6 +75,10 @@ TEST(ScriptLoader, ReaderTellsWhichLinesMayOpenAComment) {
         answers += reader.mayOpenComment() ? '1' : '0';
     }
     EXPECT_EQ(answers, "10101");
+    // Not watched, any line may.
+    ScriptLineReader unwatched("plain");
+    ASSERT_TRUE(unwatched.nextRaw(line, raw));
+    EXPECT_TRUE(unwatched.mayOpenComment());
 }
 
 TEST(ScriptLoader, FindsTheLineOfTheFirstNulByte) {

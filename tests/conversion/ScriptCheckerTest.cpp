@@ -4,7 +4,9 @@
 
 #include <random>
 
+#include "conversion/BodyRuleMatches.h"
 #include "conversion/LegacyConverter.h"
+#include "conversion/ScriptChecker.h"
 #include "conversion/ScriptLoader.h"
 #include "conversion/ScriptWriter.h"
 #include "conversion/StreamingConversion.h"
@@ -125,6 +127,21 @@ TEST(ScriptChecker, CommentsCarryOverFromLineToLine) {
                                  "  *) GetPicture(F(a, b), c); {", "  DisplayResults; end;", "}",
                                  "  DisplayResults; end;"});
     EXPECT_EQ(describe(c.notes.warnings), "4:wrong-argument-split@6 7:code-commented-out@3");
+}
+
+// A caller that checks body lines itself may hand over matchBodyRules(line) as it comes, without
+// the look for comment openers: a line that opens a comment still counts as one.
+TEST(ScriptChecker, LinesMatchedWithoutTheOpenerLookCarryCommentsOver) {
+    ScriptChecker checker;
+    std::string scratch;
+    std::string found;
+    std::size_t number = 0;
+    for (const std::string_view line : {"x := 1;", "{ old:", "  GetPicture(F(a, b), c);"}) {
+        const BodyRuleMatches matches = matchBodyRules(line);
+        checker.checkBodyLine(++number, line, matches, applyStandingRule(line, matches, scratch));
+        found += describe(checker.warnings());
+    }
+    EXPECT_EQ(found, "");
 }
 
 // A line is repaired as a whole: only when every repairable warning on it is asked for.

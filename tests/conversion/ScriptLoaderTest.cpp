@@ -64,6 +64,23 @@ TEST(ScriptLoader, ReaderReusesItsLineAndMatchesSplit) {
     EXPECT_FALSE(reader.next(line));
 }
 
+// Each line's answer is its own: a "{" or "*" on an earlier or a later line does not count.
+TEST(ScriptLoader, ReaderTellsWhichLinesMayOpenAComment) {
+    ScriptLineReader reader("a*b\nplain\n{x\r\nno\n*");
+    reader.watchCommentOpeners();
+    std::string answers;
+    std::string_view line;
+    std::string_view raw;
+    while (reader.nextRaw(line, raw)) {
+        answers += reader.mayOpenComment() ? '1' : '0';
+    }
+    EXPECT_EQ(answers, "10101");
+    // Not watched, any line may.
+    ScriptLineReader unwatched("plain");
+    ASSERT_TRUE(unwatched.nextRaw(line, raw));
+    EXPECT_TRUE(unwatched.mayOpenComment());
+}
+
 TEST(ScriptLoader, FindsTheLineOfTheFirstNulByte) {
     const std::pair<std::string, std::size_t> cases[] = {
         {"no nul here\r\n", 0},

@@ -134,6 +134,31 @@ TEST(SettingsLocationTest, MissingLookupsCountAsNothingUsable) {
     EXPECT_EQ(SettingsLocation().settingsFilePath(), "quillshift.INI");
 }
 
+TEST(SettingsLocationTest, FileToReadIsTheOwnOneElseTheOneBesideTheProgram) {
+    const std::string own = "/home/ann/.config/quillshift/quillshift.INI";
+    const std::string beside = "/usr/bin/quillshift.INI";
+    struct Case {
+        const char* name;
+        std::vector<std::string> existing;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"Both", {own, beside}, own},
+        {"OnlyBeside", {beside}, beside},
+        {"Neither", {}, own},
+    };
+    for (const Case& c : cases) {
+        FakeSystem system;
+        system.environment = {{"HOME", "/home/ann"}};
+        system.existingFiles = c.existing;
+        EXPECT_EQ(system.location("/usr/bin/quillshift").settingsFileToRead(), c.expected)
+            << c.name;
+    }
+    SettingsLocation withoutProbes;
+    withoutProbes.executablePath = "/opt/q/quillshift";
+    EXPECT_EQ(withoutProbes.settingsFileToRead(), "/opt/q/quillshift.INI");
+}
+
 TEST(SettingsLocationTest, SystemLocationUsesTheRealFolder) {
     TempDir folder;
     const std::string executable = folder.file("quillshift");

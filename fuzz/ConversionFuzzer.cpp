@@ -12,11 +12,11 @@
 
 #include "FuzzCheck.h"
 #include "base/FileError.h"
+#include "base/TextOps.h"
 #include "conversion/LanguageTable.h"
 #include "conversion/LegacyConverter.h"
 #include "conversion/ScriptLoader.h"
 #include "conversion/ScriptWriter.h"
-#include "base/TextOps.h"
 #include "conversion/StreamingConversion.h"
 #include "conversion/Windows1252.h"
 

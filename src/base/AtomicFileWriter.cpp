@@ -92,8 +92,10 @@ bool inspectTarget(const std::string& path, const posix::FolderOf& target, bool 
     if (S_ISLNK(info.st_mode)) {
         // Only a dangling link that the user named is left to be replaced itself.
         if (!followsOwnName) {
-            refuse(path, "It is a symbolic link, and a file met during a run is never written "
-                         "through one.", ELOOP);
+            refuse(path,
+                   "It is a symbolic link, and a file met during a run is never written "
+                   "through one.",
+                   ELOOP);
         }
         if (ifExists == IfTargetExists::Fail) {
             refuse(path, kExists, EEXIST);
@@ -134,9 +136,9 @@ posix::Descriptor openOriginal(const FileLocation& location, bool readable, stru
         return {};
     }
     const int follow = location.followsOwnName() ? 0 : O_NOFOLLOW;
-    posix::Descriptor file(::openat(at.folder.get(), at.name.c_str(),
-                                    (readable ? O_RDONLY | O_NONBLOCK | O_NOCTTY : O_PATH) |
-                                        follow | O_CLOEXEC));
+    posix::Descriptor file(
+        ::openat(at.folder.get(), at.name.c_str(),
+                 (readable ? O_RDONLY | O_NONBLOCK | O_NOCTTY : O_PATH) | follow | O_CLOEXEC));
     if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return {};
     }
@@ -214,8 +216,8 @@ void AtomicFileWriter::State::takeOverMetadata(bool replacing, const struct stat
         source.reset(::openat(target.folder.get(), target.name.c_str(),
                               O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
         struct stat opened {};
-        if (source.valid() && (::fstat(source.get(), &opened) != 0 ||
-                               identityOf(opened) != identityOf(existing))) {
+        if (source.valid() &&
+            (::fstat(source.get(), &opened) != 0 || identityOf(opened) != identityOf(existing))) {
             source.reset();
         }
         if (!source.valid()) {
@@ -247,18 +249,17 @@ void AtomicFileWriter::State::putInPlace() {
     const bool unnamed = temporaryName.empty();
     if (ifExists == IfTargetExists::Fail) {
         // The link is the creation: it fails when the name was taken in the meantime.
-        int linked = unnamed ? ::linkat(AT_FDCWD, procPathOf(fd).c_str(), folder, name,
-                                        AT_SYMLINK_FOLLOW)
-                             : ::linkat(folder, temporaryName.c_str(), folder, name, 0);
+        int linked =
+            unnamed ? ::linkat(AT_FDCWD, procPathOf(fd).c_str(), folder, name, AT_SYMLINK_FOLLOW)
+                    : ::linkat(folder, temporaryName.c_str(), folder, name, 0);
         if (linked != 0 && !unnamed && errno != EEXIST) {
             // A file system without hard links.
             linked = ::renameat2(folder, temporaryName.c_str(), folder, name, RENAME_NOREPLACE);
             if (linked != 0 && errno != EEXIST) {
                 // Nor the no-replace rename: the name is reserved by an exclusive creation, and
                 // the rename then replaces only that empty file of ours.
-                const int reserved =
-                    ::openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                             0600);
+                const int reserved = ::openat(
+                    folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
                 if (reserved < 0) {
                     fail(errno);
                 }
@@ -280,8 +281,8 @@ void AtomicFileWriter::State::putInPlace() {
             int linked = -1;
             for (int attempt = 0; attempt < 100 && linked != 0; ++attempt) {
                 temporaryName = randomTemporaryName();
-                linked = ::linkat(AT_FDCWD, procPathOf(fd).c_str(), folder,
-                                  temporaryName.c_str(), AT_SYMLINK_FOLLOW);
+                linked = ::linkat(AT_FDCWD, procPathOf(fd).c_str(), folder, temporaryName.c_str(),
+                                  AT_SYMLINK_FOLLOW);
                 if (linked != 0 && errno != EEXIST) {
                     break;
                 }

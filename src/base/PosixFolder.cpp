@@ -48,7 +48,7 @@ FolderOf openFolderOf(const FileLocation& location, bool resolveLink) {
         const std::size_t slash = path.rfind('/');
         followed = slash == std::string::npos ? 0 : slash;
     }
-    const std::string base = followed > 0          ? path.substr(0, followed)
+    const std::string base = followed > 0            ? path.substr(0, followed)
                              : path.starts_with('/') ? std::string("/")
                                                      : std::string(".");
     result.folder.reset(::open(base.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -82,8 +82,7 @@ FolderOf openFolderOf(const FileLocation& location, bool resolveLink) {
                 result.error = errno;
                 struct stat info {};
                 if ((result.error == ENOTDIR || result.error == ELOOP) &&
-                    ::fstatat(result.folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) ==
-                        0 &&
+                    ::fstatat(result.folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
                     S_ISLNK(info.st_mode)) {
                     result.error = ELOOP;
                     result.reason = linkNotFollowedReason(path.substr(0, end));
@@ -106,13 +105,12 @@ namespace quillshift {
 
 void createFolders(const FileLocation& folder, const std::string& forFile) {
     const auto fail = [&](const std::string& reason, int error) {
-        throw FileError::cannotCreate(forFile, "Its folder could not be created: " + reason,
-                                      error);
+        throw FileError::cannotCreate(forFile, "Its folder could not be created: " + reason, error);
     };
     const std::size_t followed = std::min(folder.followedLength, folder.path.size());
     const std::string base = folder.path.substr(0, followed);
-    posix::Descriptor current(::open(base.empty() ? "." : base.c_str(),
-                                     O_PATH | O_DIRECTORY | O_CLOEXEC));
+    posix::Descriptor current(
+        ::open(base.empty() ? "." : base.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!current.valid()) {
         fail(systemErrorText(errno), errno);
     }

@@ -210,8 +210,8 @@ public:
                                                longOptions_.data(), nullptr)) != -1;) {
             if (code == 1) {
                 positional_.emplace_back(optarg);
-            } else if (code == ':' && !(last().starts_with("--") &&
-                                        last().find('=') != std::string_view::npos)) {
+            } else if (code == ':' &&
+                       !(last().starts_with("--") && last().find('=') != std::string_view::npos)) {
                 throw UsageError("option " + typed(last(), optopt) + " needs a value");
             } else if (code == '?' || code == ':') {
                 // MinGW's getopt_long reports "--force=yes" as a missing value, glibc's as '?'.

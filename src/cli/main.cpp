@@ -22,7 +22,14 @@ int main(int argc, char** argv) {
     quillshift::process::prepareStandardStreams();
 
     quillshift::cli::ProgramStreams streams{
-        std::cin, std::cout, std::cerr, stdout, stderr, 1, 2,
-        quillshift::process::standardOutputTakesColor()};
+        .in = std::cin,
+        .out = std::cout,
+        .err = std::cerr,
+        .outFile = stdout,
+        .errFile = stderr,
+        .outDescriptor = 1,
+        .errDescriptor = 2,
+        .outIsTerminal = quillshift::process::standardOutputTakesColor(),
+    };
     return quillshift::cli::runBatch(quillshift::process::arguments(argc, argv), streams);
 }

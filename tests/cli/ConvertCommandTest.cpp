@@ -158,7 +158,8 @@ TEST_F(ConvertCommand, TwoInputsWithOneOutputNameDoNotOverwriteEachOther) {
               "x/s.ifs:42:3: warning: The version message replaced a ShowMessage call that had no "
               "';' of its own and added one, which breaks a following else; check the next line. "
               "[line-replaced]\n"
-              "Cannot create file \"." + std::string(1, paths::kSeparator) +
+              "Cannot create file \"." +
+                  std::string(1, paths::kSeparator) +
                   "New s.ifs\". It was already written from \"x/s.ifs\" in this run.\n");
     EXPECT_EQ(readBytes(dir.file("New s.ifs")), readBytes(kGolden + "/typical.expected"));
 }

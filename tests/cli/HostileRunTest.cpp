@@ -32,7 +32,9 @@ struct Row {
 TEST(HostileRun, NothingIsWrittenWhereTheRunWasNotAsked) {
     const std::string legacy = readBytes(kGolden + "/typical.ifs");
     const auto unchanged = [&](const char* name) {
-        return [&legacy, name](const testing::TempDir& d) { return readBytes(d.file(name)) == legacy; };
+        return [&legacy, name](const testing::TempDir& d) {
+            return readBytes(d.file(name)) == legacy;
+        };
     };
     const auto precious = [](const testing::TempDir& d) {
         return readBytes(d.file("elsewhere/precious.txt")) == "precious";
@@ -42,8 +44,8 @@ TEST(HostileRun, NothingIsWrittenWhereTheRunWasNotAsked) {
          [](const testing::TempDir& d) {
              fs::create_symlink("../elsewhere/precious.txt", d.file("tree/profile.ifs"));
          },
-         "$Q -i -r tree", 0,
-         "", [&](const testing::TempDir& d) {
+         "$Q -i -r tree", 0, "",
+         [&](const testing::TempDir& d) {
              return precious(d) && fs::is_symlink(d.file("tree/profile.ifs"));
          }},
         {"the same link with --follow-symlinks",
@@ -52,9 +54,10 @@ TEST(HostileRun, NothingIsWrittenWhereTheRunWasNotAsked) {
          },
          "$Q -i -r --follow-symlinks tree > out", 0, "",
          [&](const testing::TempDir& d) {
-             return precious(d) &&
-                    readBytes(d.file("out")).find("Skipped \"tree/profile.ifs\": it is a symbolic "
-                                                  "link to") != std::string::npos;
+             return precious(d) && readBytes(d.file("out"))
+                                           .find(
+                                               "Skipped \"tree/profile.ifs\": it is a symbolic "
+                                               "link to") != std::string::npos;
          }},
         {"a planted link at the backup name, with --force",
          [](const testing::TempDir& d) {
@@ -90,22 +93,45 @@ TEST(HostileRun, NothingIsWrittenWhereTheRunWasNotAsked) {
          },
          "$Q -f -o out tree/a.ifs", 1, "It is a symbolic link", precious},
         {"standard output appended to the input",
-         {}, "$Q tree/a.ifs - >> tree/a.ifs", 1,
-         "quillshift-convert: tree/a.ifs: input file is output file\n", unchanged("tree/a.ifs")},
+         {},
+         "$Q tree/a.ifs - >> tree/a.ifs",
+         1,
+         "quillshift-convert: tree/a.ifs: input file is output file\n",
+         unchanged("tree/a.ifs")},
         {"standard input and output one file",
-         {}, "$Q - - < tree/a.ifs >> tree/a.ifs", 1, "input file is output file",
+         {},
+         "$Q - - < tree/a.ifs >> tree/a.ifs",
+         1,
+         "input file is output file",
          unchanged("tree/a.ifs")},
         {"the report on a full standard error",
-         {}, "$Q tree/a.ifs - > out 2>/dev/full", 1, "",
+         {},
+         "$Q tree/a.ifs - > out 2>/dev/full",
+         1,
+         "",
          [](const testing::TempDir& d) { return !readBytes(d.file("out")).empty(); }},
         {"the JSON report on a closed standard error",
-         {}, "$Q --json tree/a.ifs - > out 2>&-", 1, "", [](const testing::TempDir&) { return true; }},
-        {"an endless --files-from list", {}, "$Q --files-from /dev/zero -0 -o elsewhere", 2,
-         "goes on past 16 MiB", [](const testing::TempDir&) { return true; }},
-        {"an endless --files-from pipe", {}, "yes tree/a.ifs | $Q --files-from - -o elsewhere",
-         2, "goes on past 16 MiB", [](const testing::TempDir&) { return true; }},
+         {},
+         "$Q --json tree/a.ifs - > out 2>&-",
+         1,
+         "",
+         [](const testing::TempDir&) { return true; }},
+        {"an endless --files-from list",
+         {},
+         "$Q --files-from /dev/zero -0 -o elsewhere",
+         2,
+         "goes on past 16 MiB",
+         [](const testing::TempDir&) { return true; }},
+        {"an endless --files-from pipe",
+         {},
+         "yes tree/a.ifs | $Q --files-from - -o elsewhere",
+         2,
+         "goes on past 16 MiB",
+         [](const testing::TempDir&) { return true; }},
         {"a diff of a name with blanks, given to patch",
-         [](const testing::TempDir& d) { fs::copy_file(kGolden + "/typical.ifs", d.file("my script.ifs")); },
+         [](const testing::TempDir& d) {
+             fs::copy_file(kGolden + "/typical.ifs", d.file("my script.ifs"));
+         },
          "$Q --diff 'my script.ifs' > d.patch 2>/dev/null; patch -s < d.patch", 0, "",
          [](const testing::TempDir& d) {
              return readBytes(d.file("my script.ifs")) == readBytes(kGolden + "/typical.expected");
@@ -125,9 +151,11 @@ TEST(HostileRun, NothingIsWrittenWhereTheRunWasNotAsked) {
         EXPECT_EQ(result.exitCode, row.exitCode) << row.name << "\n" << result.err;
         if (row.err.empty()) {
             EXPECT_TRUE(row.exitCode != 0 || result.err.find("failed") == std::string::npos)
-                << row.name << "\n" << result.err;
+                << row.name << "\n"
+                << result.err;
         } else {
-            EXPECT_NE(result.err.find(row.err), std::string::npos) << row.name << "\n" << result.err;
+            EXPECT_NE(result.err.find(row.err), std::string::npos) << row.name << "\n"
+                                                                   << result.err;
         }
         EXPECT_TRUE(row.holds(dir)) << row.name;
     }

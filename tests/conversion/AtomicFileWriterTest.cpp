@@ -331,10 +331,9 @@ TEST(AtomicFileWriterMetadata, KeepsWhatItCanAndSaysWhatItCannot) {
         {"attributes on a file system without them",
          [&](const std::string& p) { run("setfattr -n user.origin -v x", p); }, ENOTSUP,
          "Its extended attributes could not all be kept", [](const std::string&) { return true; }},
-        {"a mode that cannot be set (vfat over FUSE)", [](const std::string& p) {
-             ::chmod(p.c_str(), 0640);
-         },
-         EPERM, "Its permissions could not be set to 0640 (Operation not permitted)",
+        {"a mode that cannot be set (vfat over FUSE)",
+         [](const std::string& p) { ::chmod(p.c_str(), 0640); }, EPERM,
+         "Its permissions could not be set to 0640 (Operation not permitted)",
          [&](const std::string& p) { return readBytes(p) == "new"; }},
     };
     for (const Row& row : rows) {
@@ -385,9 +384,8 @@ TEST(AtomicFileWriterRefusals, NotWritableFilesAndLinksMetOnTheWay) {
     ::chmod(dir.file("real").c_str(), 0777);
     fs::create_directory_symlink(dir.path(), dir.file("swapped"));
     EXPECT_TRUE(testing::runUnprivileged([&] {
-        const std::string readOnly = testing::errorText([&] {
-            writeFileAtomically(theirs, "new", IfTargetExists::Replace);
-        });
+        const std::string readOnly = testing::errorText(
+            [&] { writeFileAtomically(theirs, "new", IfTargetExists::Replace); });
         const std::string planted = testing::errorText([&] {
             AtomicFileWriter writer(FileLocation::metAt(dir.file("planted.bak")),
                                     IfTargetExists::ReplaceEvenIfNotWritable);
@@ -405,8 +403,7 @@ TEST(AtomicFileWriterRefusals, NotWritableFilesAndLinksMetOnTheWay) {
         });
         const bool root = ::geteuid() == 0;
         return (root || readOnly == "Cannot create file \"" + theirs + "\". " +
-                                        std::string(kNotWritableReason) +
-                                        " It belongs to root.") &&
+                                        std::string(kNotWritableReason) + " It belongs to root.") &&
                planted.find("It is a symbolic link") != std::string::npos &&
                throughFolder.find("swapped\" is a symbolic link met on the way") !=
                    std::string::npos &&
@@ -429,10 +426,10 @@ TEST(AtomicFileWriterStaleFiles, RemovesOnlyItsOwnOldTemporaryFiles) {
             ::utimensat(AT_FDCWD, dir.file(name).c_str(), times, AT_SYMLINK_NOFOLLOW);
         }
     };
-    make(".quillshift-Ab3dE9", true);     // removed
-    make(".quillshift-fresh1", false);    // changed since the run began: perhaps at work
-    make(".quillshift-toolong7", true);   // not the writer's pattern
-    make(".quillshift-nobody", true);     // another user's: only root can give a file away
+    make(".quillshift-Ab3dE9", true);    // removed
+    make(".quillshift-fresh1", false);   // changed since the run began: perhaps at work
+    make(".quillshift-toolong7", true);  // not the writer's pattern
+    make(".quillshift-nobody", true);    // another user's: only root can give a file away
     if (::chown(dir.file(".quillshift-nobody").c_str(), testing::kNobody, testing::kNobody) != 0) {
         fs::remove(dir.file(".quillshift-nobody"));
     }
@@ -443,8 +440,10 @@ TEST(AtomicFileWriterStaleFiles, RemovesOnlyItsOwnOldTemporaryFiles) {
     writer.commit();
     testing::useNamedTemporaryFiles(false);
     ASSERT_EQ(writer.notes().size(), 1U);
-    EXPECT_EQ(writer.notes()[0], "Removed the temporary file \".quillshift-Ab3dE9\" that an "
-                                 "interrupted run left in \"" + dir.path() + "\".");
+    EXPECT_EQ(writer.notes()[0],
+              "Removed the temporary file \".quillshift-Ab3dE9\" that an "
+              "interrupted run left in \"" +
+                  dir.path() + "\".");
     const std::string expected = ::geteuid() == 0 ? ".quillshift-fresh1;.quillshift-link12;"
                                                     ".quillshift-nobody;.quillshift-toolong7;"
                                                     "out.ifs;"

@@ -68,8 +68,7 @@ TEST(StreamingConversion, WritesWhatTheLineListsGiveOnRandomScripts) {
 // Body lines keep their tabs, so that a line of many tabs is never held expanded; the raw view
 // holds the line's terminator, whatever it is.
 TEST(StreamingConversion, BodyLinesKeepTheirTabsAndShowTheirBytes) {
-    const std::string script =
-        "{\t\r\n{ T\tx\nPROGRAM\tA;\r  GetPicture(a,\tb);\n\r\tx\r\n";
+    const std::string script = "{\t\r\n{ T\tx\nPROGRAM\tA;\r  GetPicture(a,\tb);\n\r\tx\r\n";
     StreamingConversion conversion(script);
     EXPECT_EQ(conversion.properties().title, "T    x");
     std::vector<std::string> seen;

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "settings/SettingsWriteError.h"
-#include "support/SystemTexts.h"
 #include "support/CaseName.h"
+#include "support/SystemTexts.h"
 #include "support/TempDir.h"
 
 namespace quillshift {

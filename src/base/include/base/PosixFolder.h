@@ -42,8 +42,8 @@ private:
 /// The folder that holds a file, open with O_PATH, and the file's name in it.
 struct FolderOf {
     Descriptor folder;
-    std::string name;  ///< empty when the path ends in '/'
-    int error = 0;     ///< the errno when the folder could not be opened
+    std::string name;    ///< empty when the path ends in '/'
+    int error = 0;       ///< the errno when the folder could not be opened
     std::string reason;  ///< why, in words, when it could not
 };
 

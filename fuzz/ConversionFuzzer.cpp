@@ -227,7 +227,7 @@ void checkStreaming(std::string_view text, const LineListResult& expected,
     StreamingConversion::BodyLine line{};
     while (checked.nextBodyLine(line)) {
         checkLine(line);
-        changed += line.rule != BodyRule::None && line.after != line.before;
+        changed += line.rule != BodyRule::None && line.after != line.before ? 1U : 0U;
     }
     FUZZ_CHECK(count == expected.body.size());
     const BodyCounts counts = writeConvertedScript(streaming, ScriptSink::into(streamed));
@@ -264,7 +264,7 @@ void checkWarnings(std::string_view text, const std::vector<std::string>& lines,
             next < notes.repairs.size() && notes.repairs[next].line == headerLines + i + 1;
         FUZZ_CHECK(fixed[i] == (repaired ? notes.repairs[next].text : body[i]));
         FUZZ_CHECK(!holdsTabOrBreak(fixed[i]));
-        next += repaired;
+        next += repaired ? 1U : 0U;
     }
     FUZZ_CHECK(next == notes.repairs.size());
     for (const ConversionWarning& warning : notes.warnings) {

@@ -182,7 +182,7 @@ void copyMetadata(int from, int pathOnly, const struct stat& original, int to,
         copyAttributes(from, to, shownPath, notes);
     } else if (pathOnly >= 0 &&
                ::listxattr(("/proc/self/fd/" + std::to_string(pathOnly)).c_str(), nullptr, 0) > 0) {
-        notes.push_back(
+        notes.emplace_back(
             "Its extended attributes and access control list could not be read, so they "
             "were not kept.");
     }

@@ -134,7 +134,7 @@ void TFormSettings::correctForFrame(QWidget& window, QEvent::Type event) {
     }
     constexpr Qt::WindowStates kNotNormal =
         Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen;
-    if ((window.windowState() & kNotNormal) ||
+    if ((window.windowState() & kNotNormal) != Qt::WindowNoState ||
         (event == QEvent::WindowStateChange && !frameToldAtOnce_)) {
         return;
     }

@@ -16,7 +16,7 @@ void TInspectorBarStyle::drawControl(ControlElement element, const QStyleOption*
         if (const auto* tab = qstyleoption_cast<const QStyleOptionToolBox*>(option)) {
             drawItemText(painter, tab->rect, Qt::AlignCenter | Qt::TextShowMnemonic, tab->palette,
                          (tab->state & State_Enabled) != 0, tab->text, QPalette::ButtonText);
-            if (tab->state & State_HasFocus) {
+            if ((tab->state & State_HasFocus) != 0) {
                 QStyleOptionFocusRect focus;
                 focus.QStyleOption::operator=(*tab);
                 focus.rect = tab->rect.adjusted(3, 3, -3, -3);

@@ -92,9 +92,13 @@ QString TPascalLexer::description(int style) const {
         if (style > kSpecialOffset + Url) {
             return {};
         }
-        const QString context = description(style - kSpecialOffset);
+        const QString context = styleName(style - kSpecialOffset);
         return context.isEmpty() ? context : tr("%1 (character drawn by the pane)").arg(context);
     }
+    return styleName(style);
+}
+
+QString TPascalLexer::styleName(int style) {
     switch (style) {
         case Default:
             return tr("Default");

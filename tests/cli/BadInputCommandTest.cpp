@@ -46,7 +46,7 @@ private:
 };
 
 class BadInputCommand : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         fs::copy_file(kGolden + "/typical.ifs", dir.file("in.ifs"));
         // Other users may enter the folder and read the script (see runAsNobody).
@@ -311,7 +311,7 @@ TEST(BadRunCommand, LeavesEveryExistingFileAsItWas) {
         EXPECT_EQ(result.err, row.err) << row.name;
         // Every report ends with its totals; the rows are about the lines before them.
         const std::size_t totals =
-            result.out.rfind('\n', result.out.size() - 1 - (result.exitCode != 2));
+            result.out.rfind('\n', result.out.size() - (result.exitCode != 2 ? 2 : 1));
         EXPECT_EQ(result.exitCode == 2
                       ? result.out
                       : result.out.substr(0, totals == std::string::npos ? 0 : totals + 1),
@@ -319,7 +319,7 @@ TEST(BadRunCommand, LeavesEveryExistingFileAsItWas) {
             << row.name;
         auto after = snapshot(dir.path());
         for (const std::string& name : row.created) {
-            EXPECT_EQ(after.erase(name), 1u) << row.name << ": " << name;
+            EXPECT_EQ(after.erase(name), 1U) << row.name << ": " << name;
         }
         EXPECT_EQ(after, before) << row.name;
     }

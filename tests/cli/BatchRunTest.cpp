@@ -186,7 +186,7 @@ TEST(BatchRun, OnlyATerminalTakesColour) {
     const quillshift::testing::TempDir dir;
     for (const auto& [path, colour] : {std::pair{terminalName, true}, {dir.file("out"), false}}) {
         EXPECT_TRUE(quillshift::testing::runInChild(
-            [&] {
+            [&path = path, colour = colour] {
                 const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOCTTY, 0600);
                 return fd >= 0 && ::dup2(fd, STDOUT_FILENO) >= 0 &&
                        process::standardOutputTakesColor() == colour;

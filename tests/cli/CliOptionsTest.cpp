@@ -151,7 +151,7 @@ TEST(CliOptions, OverridesApplyInOrder) {
     applyOverrides(options.overrides, p);
     EXPECT_EQ(p.title, "Second");
     EXPECT_TRUE(p.comments.empty());
-    EXPECT_EQ(p.language, 8u);
+    EXPECT_EQ(p.language, 8U);
     EXPECT_EQ(p.site, "a=b");
 }
 

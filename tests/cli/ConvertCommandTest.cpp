@@ -19,7 +19,7 @@ using testing::writeBytes;
 const std::string kGolden = QUILLSHIFT_GOLDEN_DIR;
 
 class ConvertCommand : public ::testing::Test {
-protected:
+public:
     testing::RunResult run(const std::vector<std::string>& arguments) {
         return testing::runProgram(QUILLSHIFT_CONVERT_EXE, arguments, dir.path());
     }

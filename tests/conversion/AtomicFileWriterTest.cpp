@@ -40,7 +40,7 @@ mode_t modeOf(const std::string& path) {
 // Every case runs with unnamed temporary files and with the named ones used where a file system
 // has no unnamed files.
 class AtomicFileWriterTest : public ::testing::TestWithParam<bool> {
-protected:
+public:
     void SetUp() override { testing::useNamedTemporaryFiles(GetParam()); }
     void TearDown() override { testing::useNamedTemporaryFiles(false); }
     testing::TempDir dir;
@@ -175,7 +175,7 @@ TEST_P(AtomicFileWriterTest, OnlyOneOfSeveralWritersCreatesANewName) {
     int succeeded = 0;
     for (auto& writer : writers) {
         const std::string error = testing::errorText([&] { writer->commit(); });
-        succeeded += error == "(no error)";
+        succeeded += error == "(no error)" ? 1 : 0;
         EXPECT_TRUE(error == "(no error)" ||
                     error == "Cannot create file \"" + target + "\". The file already exists.")
             << error;

@@ -39,7 +39,7 @@ double timeOneRun(Display* display, const char* program) {
             XEvent event;
             XNextEvent(display, &event);
             if (event.type == MapNotify && event.xmap.event == root &&
-                !event.xmap.override_redirect && elapsed < 0) {
+                event.xmap.override_redirect == False && elapsed < 0) {
                 elapsed = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
             }
         }

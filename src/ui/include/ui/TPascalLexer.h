@@ -72,4 +72,8 @@ public:
 
     /// The parameter hint for `function` (any letter case), or an empty string.
     static QString parameterHint(const QString& function);
+
+private:
+    // The name of one of the styles above, as the tooltips and settings show it; empty for none.
+    static QString styleName(int style);
 };

@@ -39,6 +39,7 @@ long long peakOf(const std::string& exe, const std::vector<std::string>& argumen
     std::vector<std::string> all{exe};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
+    argv.reserve(all.size() + 1);
     for (auto& a : all) {
         argv.push_back(a.data());
     }

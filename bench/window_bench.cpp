@@ -21,20 +21,23 @@ namespace {
 
 class SilentDialogs : public TDialogs {
 public:
-    QString getOpenFileName(const QString&, const QString&, const QString&,
-                            const QString&) override {
+    QString getOpenFileName(const QString& /*caption*/, const QString& /*folder*/,
+                            const QString& /*filter*/, const QString& /*name*/) override {
         return {};
     }
-    QString getSaveFileName(const QString&, const QString&, const QString&,
-                            const QString&) override {
+    QString getSaveFileName(const QString& /*caption*/, const QString& /*folder*/,
+                            const QString& /*filter*/, const QString& /*name*/) override {
         return {};
     }
-    Answer askYesNo(const QString&, const QString&, Answer) override { return Answer::No; }
-    void fileTakenFrom(const QString&) override {}
-    void showError(const QString& message, const QString&) override {
+    Answer askYesNo(const QString& /*title*/, const QString& /*question*/,
+                    Answer /*fallback*/) override {
+        return Answer::No;
+    }
+    void fileTakenFrom(const QString& /*path*/) override {}
+    void showError(const QString& message, const QString& /*title*/) override {
         qFatal("unexpected error: %s", qPrintable(message));
     }
-    void showNotice(const QString&) override {}
+    void showNotice(const QString& /*message*/) override {}
 };
 
 // The lines of a legacy script: a header, then a body of typical lines, until `keepOn` says stop.

@@ -194,6 +194,7 @@ public:
         std::vector<std::string> words{"quillshift-convert"};
         words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
+        argv.reserve(words.size() + 1);
         for (std::string& word : words) {
             argv.push_back(word.data());
         }
@@ -232,7 +233,7 @@ public:
 
 private:
     static const OptionSpec& specFor(int code) {
-        const auto found =
+        const auto* const found =
             std::find_if(kOptionTable.begin(), kOptionTable.end(), [&](const auto& spec) {
                 return code == (code >= kLongCode ? kLongCode + static_cast<int>(spec.id)
                                                   : static_cast<unsigned char>(spec.shortName));

@@ -436,7 +436,7 @@ void BodyLineChecker::checkCut(BodyKeyword keyword, std::size_t cutFrom, std::si
     }
     // A cut that changed only the inside of comments is harmless, but it leaves the call at the
     // first occurrence as it was.
-    const bool harmful = !rewritten && converted_ != line_ && !rewriteIsHarmless();
+    const bool harmful = rewritten == nullptr && converted_ != line_ && !rewriteIsHarmless();
     const SplitLine split(line_, spans_);
     const Place place = split.placeOf(k, kBodyKeywords[keyword].size());
     if (place == Place::AsCall) {
@@ -460,7 +460,7 @@ void BodyLineChecker::checkCut(BodyKeyword keyword, std::size_t cutFrom, std::si
         }
     }
     for (const Call& call : calls) {
-        const bool cutAway = !rewritten && call.at >= cutFrom && call.at < cutTo;
+        const bool cutAway = rewritten == nullptr && call.at >= cutFrom && call.at < cutTo;
         if (&call == rewritten || call.at == k || cutAway || !needsChange(keyword, call, line_)) {
             continue;
         }

@@ -65,7 +65,7 @@ TEST(BatchOptions, EachOptionDoesWhatItSaysAndRefusesWhatItCannotDo) {
     const std::string a = golden("no-header.ifs");
     const std::string aConverted = golden("no-header.expected");
     const std::string typicalConverted = golden("typical.expected");
-    const std::string usage = "";  // usage errors print nothing on standard output
+    const std::string usage;  // usage errors print nothing on standard output
     const std::vector<Row> rows{
         {"check: one would convert",
          {"--check", "a.ifs", "done.ifs"},

@@ -146,7 +146,9 @@ void assignPositional(CliOptions& options, std::vector<std::string> positional) 
         }
         options.output = positional[1];
         positional.pop_back();
-    } else if (!options.outputDir && !inPlace && options.writesFiles()) {
+    } else if (!options.outputDir && !inPlace &&
+               (options.mode == RunMode::Write || options.mode == RunMode::DryRun)) {
+        // A dry run tells where each script would go, so it needs the place as much as a run.
         throw UsageError("say where the scripts go: give -o DIR or --in-place");
     }
     if (positional.empty() && !options.filesFrom) {

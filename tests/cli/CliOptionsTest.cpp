@@ -87,6 +87,7 @@ TEST(CliOptions, SaysWhatIsWrongWithACommandLine) {
         {{"in.ifs"}, "give an INPUT and an OUTPUT script, or -o DIR and inputs"},
         {{"in.ifs", "a.ifs", "b.ifs"}, "too many scripts; to convert several, give -o DIR"},
         {{"-r", "t"}, "say where the scripts go: give -o DIR or --in-place"},
+        {{"-r", "-n", "t"}, "say where the scripts go: give -o DIR or --in-place"},
         {{"-o", "d"}, "no input script given"},
         {{"--check", "-", "--files-from=-"}, "standard input can be read only once"},
         {{"-o", "out", "-"},
